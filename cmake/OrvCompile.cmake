@@ -1,0 +1,22 @@
+# Compile settings shared by every target of the project.
+add_library(orv_options INTERFACE)
+target_include_directories(orv_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_options(orv_options INTERFACE -Wall -Wextra -fsigned-char)
+target_compile_features(orv_options INTERFACE cxx_std_20)
+
+if(ORV_SANITIZE)
+  set(ORV_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_compile_options(orv_options INTERFACE ${ORV_SAN_FLAGS})
+  target_link_options(orv_options INTERFACE ${ORV_SAN_FLAGS})
+endif()
+
+if(ORV_FUZZ)
+  target_compile_options(orv_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(orv_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# orv_library(name sources...): one static library per source folder.
+function(orv_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_link_libraries(${name} PUBLIC orv_options)
+endfunction()

@@ -1,0 +1,89 @@
+// The system's exception classes. Every failure is an exception carrying a
+// message text; DirectX failures also carry the result code and name it.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "engine/base/types.h"
+
+using HRESULT = i32;
+
+struct TDXErrorName {
+  u32 Code;
+  char Name[40];
+};
+
+extern const TDXErrorName DXErrorNames[254];
+
+// Name of the first row holding code; "???" when none does.
+const char* GetDXErrorName(HRESULT code);
+
+class EDirectXError : public std::runtime_error {
+ public:
+  // format holds one "%s" that receives the code's name.
+  EDirectXError(const char* format, HRESULT code);
+  explicit EDirectXError(const std::string& message);
+  HRESULT Code;
+};
+
+namespace D3DFrame {
+class EDirect3DError : public EDirectXError {
+ public:
+  using EDirectXError::EDirectXError;
+};
+class ECreate3DDeviceError : public EDirect3DError {
+ public:
+  using EDirect3DError::EDirect3DError;
+};
+class EDirectDrawError : public EDirectXError {
+ public:
+  using EDirectXError::EDirectXError;
+};
+}  // namespace D3DFrame
+
+namespace DSFrame {
+class EDirectSoundError : public EDirectXError {
+ public:
+  using EDirectXError::EDirectXError;
+};
+}  // namespace DSFrame
+
+namespace DPFrame {
+class EDirectPlayError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+}  // namespace DPFrame
+
+namespace Gfx {
+class EGraphicsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+}  // namespace Gfx
+
+class EAudioStreamError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+namespace Base {
+// Failures of stream reading and writing.
+class EStreamError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+// A text that is not a valid number.
+class EConvertError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+}  // namespace Base
+
+namespace Data {
+class EInvalidData : public Base::EStreamError {
+ public:
+  EInvalidData() : Base::EStreamError("Invalid data.") {}
+};
+}  // namespace Data

@@ -1,0 +1,131 @@
+#include "engine/platform/files.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/platform/text.h"
+
+namespace fs = std::filesystem;
+
+namespace Plat {
+
+namespace {
+
+std::string programPathOverride;
+
+// The entry of dir whose name equals name without regard to case, or name.
+std::string ResolveComponent(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  if (fs::exists(dir / name, ec)) return name;
+  for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string candidate = it->path().filename().string();
+    if (EqualNoCase(candidate, name)) return candidate;
+  }
+  return name;
+}
+
+}  // namespace
+
+std::string NativePath(const std::string& path) {
+  std::string p = path;
+  std::replace(p.begin(), p.end(), '\\', '/');
+  if (p.empty()) return p;
+  fs::path result = (p[0] == '/') ? fs::path("/") : fs::path();
+  std::size_t start = (p[0] == '/') ? 1 : 0;
+  bool trailing = p.back() == '/';
+  while (start < p.size()) {
+    std::size_t end = p.find('/', start);
+    if (end == std::string::npos) end = p.size();
+    std::string part = p.substr(start, end - start);
+    if (!part.empty()) {
+      if (part == "." || part == "..")
+        result /= part;
+      else
+        result /= ResolveComponent(result, part);
+    }
+    start = end + 1;
+  }
+  std::string out = result.string();
+  if (trailing && (out.empty() || out.back() != '/')) out += '/';
+  return out;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateDirectories(const std::string& path) {
+  std::error_code ec;
+  std::string native = NativePath(path);
+  fs::create_directories(native, ec);
+  return fs::is_directory(native, ec);
+}
+
+bool WildcardMatch(const std::string& mask, const std::string& name) {
+  if (mask == "*.*" || mask == "*") return true;
+  // Iterative match with backtracking on the last '*'.
+  std::size_t m = 0, n = 0, star = std::string::npos, mark = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == '?' || EqualNoCase(mask.substr(m, 1), name.substr(n, 1)))) {
+      ++m;
+      ++n;
+    } else if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      mark = n;
+    } else if (star != std::string::npos) {
+      m = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+std::vector<TFindData> FindFiles(const std::string& mask) {
+  std::vector<TFindData> found;
+  std::string m = mask;
+  std::replace(m.begin(), m.end(), '\\', '/');
+  std::size_t slash = m.find_last_of('/');
+  std::string dir = slash == std::string::npos ? std::string(".") : m.substr(0, slash + 1);
+  std::string pattern = slash == std::string::npos ? m : m.substr(slash + 1);
+  if (pattern.empty()) return found;
+  std::error_code ec;
+  std::string nativeDir = NativePath(dir);
+  for (fs::directory_iterator it(nativeDir.empty() ? "." : nativeDir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (!WildcardMatch(pattern, name)) continue;
+    struct stat st {};
+    if (::stat(it->path().c_str(), &st) != 0) continue;
+    TFindData fd;
+    fd.Name = name;
+    fd.Attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (!(st.st_mode & S_IWUSR)) fd.Attributes |= FILE_ATTRIBUTE_READONLY;
+    fd.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+    fd.WriteTime = st.st_mtime;
+    found.push_back(std::move(fd));
+  }
+  std::sort(found.begin(), found.end(), [](const TFindData& a, const TFindData& b) { return a.Name < b.Name; });
+  return found;
+}
+
+std::string ProgramPath() {
+  if (!programPathOverride.empty()) return programPathOverride;
+  std::error_code ec;
+  auto p = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("./orvandia") : p.string();
+}
+
+void SetProgramPathOverride(const std::string& path) { programPathOverride = path; }
+
+}  // namespace Plat

@@ -1,0 +1,52 @@
+// Program entry: opens the window and runs the frame loop.
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "engine/dxapp/dxapp.h"
+#include "engine/platform/platform.h"
+#include "engine/platform/sdl_platform.h"
+#include "game/standin_display.h"
+
+namespace {
+
+Main::TStandInDisplay* display = nullptr;
+
+void OnDestroy() { DXApplication->DetachWindow(); }
+void OnUpdate() {}
+
+void OnRender() {
+  Main::DrawStandInPicture(display->Pixels(), Main::TStandInDisplay::Width, Main::TStandInDisplay::Height,
+                           DXApplication->GameTime);
+  display->Present();
+}
+
+void OnMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM) {
+  if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
+}
+
+}  // namespace
+
+int main() {
+  try {
+    Plat::Install(std::make_unique<Plat::TSdlPlatform>());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+  auto standIn = std::make_unique<Main::TStandInDisplay>();
+  display = standIn.get();
+  int exitCode = 1;
+  try {
+    DXApplication->Create(nullptr, "Orvandia", "OrvandiaWindow", 0xA0, 100, OnDestroy, OnUpdate, OnRender, nullptr,
+                          nullptr, nullptr, nullptr, OnMessage);
+    DXApplication->Display = display;
+    DXApplication->SetFullscreen(-1, 50, 50, 800, 600);
+    exitCode = DXApplication->Run();
+  } catch (const std::exception& e) {
+    DXApplication->ShowException(e);
+  }
+  DXApplication->Display = nullptr;
+  Plat::Install(nullptr);
+  return exitCode;
+}
