@@ -1,12 +1,14 @@
-// Program entry: opens the window and runs the frame loop.
+// Program entry: loads the global data, opens the window and runs the frame loop.
 #include <cstdio>
 #include <exception>
 #include <memory>
 
+#include "engine/data/archive.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
 #include "game/standin_display.h"
+#include "world/data2/global_data.h"
 
 namespace {
 
@@ -41,11 +43,16 @@ int main() {
     DXApplication->Create(nullptr, "Orvandia", "OrvandiaWindow", 0xA0, 100, OnDestroy, OnUpdate, OnRender, nullptr,
                           nullptr, nullptr, nullptr, OnMessage);
     DXApplication->Display = display;
+    Data::InitData();
+    Data2::CreateArchives();
+    Data2::CreateGlobalData();
     DXApplication->SetFullscreen(-1, 50, 50, 800, 600);
     exitCode = DXApplication->Run();
   } catch (const std::exception& e) {
     DXApplication->ShowException(e);
   }
+  Data2::FreeGlobalData();
+  Data2::FreeArchives();
   DXApplication->Display = nullptr;
   Plat::Install(nullptr);
   return exitCode;

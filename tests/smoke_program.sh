@@ -1,7 +1,15 @@
 #!/bin/sh
-# Starts the program, lets it run its frame loop for a second, asks it to end
+# smoke_program.sh PROGRAM DATATOOL
+# Runs the program beside a fresh demo data set for a second, asks it to end
 # and expects an orderly exit with code 0.
-"$1" &
+set -e
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$1" "$work/orvandia"
+"$2" build "$work/data" >/dev/null
+"$2" ini "$work" "$work/data"
+set +e
+"$work/orvandia" &
 pid=$!
 sleep 1
 if ! kill -0 "$pid" 2>/dev/null; then

@@ -74,6 +74,23 @@ class EStreamError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+class EReadError : public EStreamError {
+ public:
+  EReadError() : EStreamError("Stream read error.") {}
+};
+class EWriteError : public EStreamError {
+ public:
+  EWriteError() : EStreamError("Stream write error.") {}
+};
+// A file that cannot be opened (or is not in its archive).
+class EFOpenError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+class EFCreateError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
 // A text that is not a valid number.
 class EConvertError : public std::runtime_error {
  public:

@@ -15,7 +15,10 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::unique_ptr<TPlatform> installed;
+// Not destroyed at exit: a platform still installed then belongs to a process
+// that is dying (a lost display ends it from inside the display library), and
+// tearing the backend down at that point can hang.
+TPlatform* installed = nullptr;
 
 }  // namespace
 
@@ -30,8 +33,8 @@ TPlatform& Current() {
 bool Installed() { return installed != nullptr; }
 
 void Install(std::unique_ptr<TPlatform> platform) {
-  installed.reset();
-  installed = std::move(platform);
+  delete installed;
+  installed = platform.release();
 }
 
 bool TPlatform::RegisterClass(const TWndClass& wc) {

@@ -1,0 +1,129 @@
+#include "engine/data/archive.h"
+
+#include <cstring>
+#include <memory>
+
+#include "engine/base/base.h"
+#include "engine/base/ini_file.h"
+#include "engine/platform/files.h"
+
+namespace Data {
+
+std::string DataPath;
+
+bool IsRelativePath(const std::string& path) {
+  // A leading slash is absolute here as well as a backslash or a drive.
+  if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return false;
+  return !(path.size() >= 2 && path[1] == ':');
+}
+
+bool DirectoryExists(const std::string& path) { return Plat::DirectoryExists(path); }
+
+void InitData() {
+  std::string ini = Base::AppDir + "data.ini";
+  if (Plat::FileExists(ini)) {
+    DataPath = Base::TIniFile(ini).ReadString("Main", "DataPath", Base::AppDir);
+    Base::AddTrailingBackslash(DataPath);
+    if (IsRelativePath(DataPath)) DataPath = Base::AppDir + DataPath;
+  } else {
+    DataPath = Base::AppDir;
+  }
+  // The cipher table is a constant of the program: nothing to build here.
+}
+
+int CompareNames(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    auto ca = static_cast<unsigned char>(*a), cb = static_cast<unsigned char>(*b);
+    if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 32);
+    if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 32);
+    if (ca != cb) return ca < cb ? -1 : 1;
+    if (ca == 0) return 0;
+  }
+}
+
+void TArchive::TFileEntry::Read(TStream& s) {
+  Offset = ReadU32(s);
+  Size = ReadU32(s);
+  ReadChars(s, Name, sizeof Name);
+}
+
+void TArchive::TFileEntry::Write(TStream& s) const {
+  WriteU32(s, Offset);
+  WriteU32(s, Size);
+  WriteChars(s, Name, sizeof Name);
+}
+
+TArchive::TArchive(const std::string& name, u8 type) : Name(name), Type(type) {
+  if (Type == Automatic) {
+    if (Plat::FileExists(DataPath + name + ".dat"))
+      Type = Packed;
+    else if (DirectoryExists(DataPath + name))
+      Type = Directory;
+    else
+      Type = Packed;
+  }
+  if (Type == Packed) {
+    Path = DataPath + name + ".dat";
+    if (!Plat::FileExists(Path)) throw Base::EStreamError(Base::Format("Archive '%s' not found.", name.c_str()));
+  } else {
+    Path = DataPath + name + "\\";
+    if (!DirectoryExists(Path)) throw Base::EStreamError(Base::Format("Archive '%s' not found.", name.c_str()));
+  }
+  Load();
+}
+
+namespace {
+
+int CompareEntries(const TArchive::TFileEntry& a, const TArchive::TFileEntry& b) { return CompareNames(a.Name, b.Name); }
+int CompareEntryToName(const TArchive::TFileEntry& a, const char* name) { return CompareNames(a.Name, name); }
+
+}  // namespace
+
+void TArchive::Load() {
+  Entries.Clear();
+  DataOffset = 0;
+  if (Type == Packed) {
+    TCryptoStream stream(Path, fmOpenRead | fmShareDenyWrite);
+    char signature[4];
+    stream.ReadBuffer(signature, 4);
+    CheckData(std::memcmp(signature, "DATA", 4) == 0);
+    u32 count = ReadU32(stream);
+    u8 unused[8];
+    stream.ReadBuffer(unused, 8);
+    CheckAvailable(stream, count, TFileEntry::StreamSize);
+    Entries.SetCount(static_cast<i32>(count));
+    for (TFileEntry& e : Entries) e.Read(stream);
+    DataOffset = static_cast<u32>(stream.GetPosition());
+    for (const TFileEntry& e : Entries) CheckData(Base::IsTerminated(e.Name, sizeof e.Name));
+    Entries.Sort(CompareEntries);
+  }
+  const i32 packed = Entries.Count();
+  for (const Plat::TFindData& fd : Plat::FindFiles(LooseDir() + "*.*")) {
+    if (fd.Attributes & Plat::FILE_ATTRIBUTE_DIRECTORY) continue;
+    TFileEntry e{TFileEntry::Loose, TFileEntry::Loose, {}};
+    Base::SafeStrCopy(e.Name, fd.Name.c_str(), sizeof e.Name);
+    i32 index;
+    if (!BinarySearch(static_cast<const char*>(e.Name), Entries, packed, CompareEntryToName, index)) Entries.Add(e);
+  }
+  Entries.Sort(CompareEntries);
+}
+
+TCryptoStream* TArchive::OpenFile(const std::string& fileName) const {
+  if (Type == Directory) return new TCryptoStream(Path + fileName, fmOpenRead | fmShareDenyWrite);
+  std::string loose = LooseDir() + fileName;
+  if (Plat::FileExists(loose)) return new TCryptoStream(loose, fmOpenRead | fmShareDenyWrite);
+  char key[32];
+  Base::SafeStrCopy(key, fileName.c_str(), sizeof key);
+  i32 index;
+  if (!Entries.Find(static_cast<const char*>(key), CompareEntryToName, index))
+    throw Base::EFOpenError("File not found in archive.");
+  return OpenEntry(index);
+}
+
+TCryptoStream* TArchive::OpenEntry(i32 index) const {
+  const TFileEntry& e = Entries[index];
+  // The sums wrap as 32-bit values: a loose mark reads as size -1 and is refused.
+  return new TCryptoStream(Path, static_cast<i32>(DataOffset + e.Offset), static_cast<i32>(e.Size));
+}
+
+}  // namespace Data

@@ -1,0 +1,57 @@
+// The data archives: a packed ".dat" file or a folder of loose files of the
+// same name; loose files override and extend a packed archive.
+#pragma once
+
+#include <string>
+
+#include "engine/data/crypto_stream.h"
+#include "engine/data/dynamic_array.h"
+
+namespace Data {
+
+// The data directory with a trailing separator; set by InitData.
+extern std::string DataPath;
+
+// Finds the data directory ("data.ini" beside the program).
+void InitData();
+bool IsRelativePath(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// Names compare by bytes with a..z taken as A..Z.
+int CompareNames(const char* a, const char* b);
+
+class TArchive {
+ public:
+  struct TFileEntry {
+    static constexpr i32 StreamSize = 40;
+    static constexpr u32 Loose = 0xFFFFFFFF;
+    u32 Offset;
+    u32 Size;
+    char Name[32];
+    void Read(TStream& s);
+    void Write(TStream& s) const;
+  };
+
+  enum : u8 { Automatic = 0, Directory = 1, Packed = 2 };
+
+  // Raises "Archive '%s' not found." when neither form exists.
+  explicit TArchive(const std::string& name, u8 type = Automatic);
+
+  void Load();
+  // A new stream the caller owns; "File not found in archive." when absent.
+  TCryptoStream* OpenFile(const std::string& fileName) const;
+  TCryptoStream* OpenEntry(i32 index) const;
+  std::string GetFileName(i32 index) const { return Entries[index].Name; }
+  i32 Count() const { return Entries.Count(); }
+
+  std::string Name;
+  std::string Path;
+  u8 Type;
+  TDynamicArray<TFileEntry> Entries;
+  u32 DataOffset = 0;
+
+ private:
+  std::string LooseDir() const { return DataPath + Name + "\\"; }
+};
+
+}  // namespace Data

@@ -1,0 +1,53 @@
+// The enciphering stream: every data file and save game is stored with each
+// byte transformed by the file's own name and the byte's absolute position.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/data/file_stream.h"
+
+namespace Data {
+
+extern const u8 CipherTable[1024];
+constexpr u32 CipherPeriod = 971;
+
+u32 HashKeyName(const std::string& name);
+
+// The key of one file name: the name part after the last "\", ":" or "/",
+// in lower case.
+class TCipherKey {
+ public:
+  explicit TCipherKey(const std::string& fileName);
+  void Decipher(u8* data, i64 count, i64 position) const;
+  void Encipher(const u8* plain, u8* stored, i64 count, i64 position) const;
+
+  std::string KeyName;
+  u32 KeyHash = 0;
+
+ private:
+  template <class F>
+  void Walk(i64 count, i64 position, F transform) const;
+  // Key bytes plus one, repeated to cover a whole table period from any
+  // starting offset, so both indices advance without division.
+  std::vector<u8> Repeated;
+};
+
+class TCryptoStream : public TSubStream {
+ public:
+  TCryptoStream(const std::string& fileName, u16 mode);
+  TCryptoStream(const std::string& fileName, i32 offset, i32 size);
+
+  i32 Read(void* buffer, i32 count) override;
+  i32 Write(const void* buffer, i32 count) override;
+  TSubStream* CreateSubStream(i32 offset, i32 size) override;
+
+  const std::string& KeyName() const { return Key.KeyName; }
+  u32 KeyHash() const { return Key.KeyHash; }
+
+ private:
+  TCipherKey Key;
+  u8 Buffer[256];
+};
+
+}  // namespace Data

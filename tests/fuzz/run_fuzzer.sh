@@ -1,0 +1,24 @@
+#!/bin/sh
+# run_fuzzer.sh TARGET FUZZER DATATOOL REGRESSIONS RUNS
+# Seeds from the demo data, replays every kept regression case, then fuzzes
+# RUNS inputs. A crash leaves its input in the printed file: keep it in
+# REGRESSIONS so it is replayed forever after.
+set -e
+target=$1 fuzzer=$2 tool=$3 regressions=$4 runs=$5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/corpus" "$work/seeds"
+"$tool" build "$work/data" >/dev/null
+case "$target" in
+  archive)
+    for a in globals graphics scenario sounds; do
+      "$tool" decipher "$work/data/$a.dat" "$work/seeds/$a.plain"
+    done ;;
+  text)
+    "$tool" build "$work/loose" --loose >/dev/null
+    for f in "$work/loose/globals/"*.txt; do
+      "$tool" decipher "$f" "$work/seeds/$(basename "$f")"
+    done ;;
+esac
+exec "$fuzzer" -runs="$runs" -max_len=65536 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+  -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"

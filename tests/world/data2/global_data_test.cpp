@@ -1,0 +1,63 @@
+#include "world/data2/global_data.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/platform/files.h"
+#include "tests/support/demo_data_dir.h"
+#include "tools/databuilder/archive_builder.h"
+
+namespace {
+
+class GlobalData : public ::testing::TestWithParam<Builder::TArchiveForm> {
+ protected:
+  void TearDown() override {
+    Data2::FreeGlobalData();
+    Data2::FreeArchives();
+  }
+};
+
+TEST_P(GlobalData, DemoDataLoadsInBothArchiveForms) {
+  TestSupport::TDemoDataDir data(GetParam());
+  std::filesystem::remove_all(data.Folder().File("Save"));
+  Data2::CreateArchives();
+  EXPECT_EQ(Data2::SaveDirectory, data.Folder().Path() + "Save\\");
+  EXPECT_TRUE(Plat::DirectoryExists(Data2::SaveDirectory)) << "made when missing";
+  ASSERT_NE(Data2::GlobalsArchive, nullptr);
+  EXPECT_EQ(Data2::GlobalsArchive->Type, GetParam() == Builder::TArchiveForm::Packed ? Data::TArchive::Packed
+                                                                                      : Data::TArchive::Directory);
+  Data2::CreateGlobalData();
+  const Data2::TGlobalData& g = *Data2::GlobalData;
+  EXPECT_EQ(g.IndexFiles[Data2::FontDescriptionFile], "fonts.txt");
+  EXPECT_EQ(g.WindowSpriteIDs[0], 3000u);
+  EXPECT_EQ(g.WindowSpriteIDs[56], 3056u);
+  ASSERT_GT(g.FontDescriptions.Count(), 0);
+  EXPECT_EQ(g.FontDescriptions[0].ID, 1u);
+  EXPECT_EQ(std::string(g.FontDescriptions[0].FileName), "font_small.fnt");
+  EXPECT_EQ(g.FontDescriptions[0].RefCount, 0);
+  EXPECT_GE(g.FindFontDescription(27), 0);
+  EXPECT_EQ(g.FindFontDescription(99), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, GlobalData,
+                         ::testing::Values(Builder::TArchiveForm::Packed, Builder::TArchiveForm::Loose));
+
+TEST(GlobalDataErrors, MissingAndDamagedFilesAbortTheLoad) {
+  TestSupport::TDemoDataDir data;
+  Data2::CreateArchives();
+  // A loose file overrides the packed index; name a file that is not there.
+  Builder::WriteEnciphered(data.Folder().File("globals/default.txt"), "a\r\nb\r\nc\r\nd\r\nnone.txt\r\n" + std::string(13 * 3, ' ') + "x\r\ny\r\nz\r\nw\r\nv\r\nu\r\nt\r\ns\r\nr\r\nq\r\np\r\no\r\nn\r\n");
+  try {
+    Data2::CreateGlobalData();
+    ADD_FAILURE();
+  } catch (const Base::EFOpenError& e) {
+    EXPECT_STREQ(e.what(), "File not found in archive.");
+  }
+  EXPECT_EQ(Data2::GlobalData, nullptr);
+  Builder::WriteEnciphered(data.Folder().File("globals/default.txt"), "only\r\ntwo\r\n");
+  EXPECT_THROW(Data2::CreateGlobalData(), Base::EReadError);
+  Data2::FreeArchives();
+}
+
+}  // namespace
