@@ -102,5 +102,7 @@ namespace Data {
 class EInvalidData : public Base::EStreamError {
  public:
   EInvalidData() : Base::EStreamError("Invalid data.") {}
+  // Loaders that name what was wrong ("Prototype not found.").
+  explicit EInvalidData(const std::string& message) : Base::EStreamError(message) {}
 };
 }  // namespace Data

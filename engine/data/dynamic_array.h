@@ -63,6 +63,7 @@ class TDynamicArray {
     if (Items.size() > old) std::memset(static_cast<void*>(Items.data() + old), 0, (Items.size() - old) * sizeof(T));
   }
   void Add(const T& item) { Items.push_back(item); }
+  void Insert(const T& item, i32 index) { Items.insert(Items.begin() + index, item); }
   void Delete(i32 index) { Items.erase(Items.begin() + index); }
   void Clear() {
     Items.clear();

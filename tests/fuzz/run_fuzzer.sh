@@ -11,7 +11,7 @@ mkdir -p "$work/corpus" "$work/seeds"
 "$tool" build "$work/data" >/dev/null
 case "$target" in
   archive)
-    for a in globals graphics scenario sounds; do
+    for a in globals scenario; do
       "$tool" decipher "$work/data/$a.dat" "$work/seeds/$a.plain"
     done ;;
   text)

@@ -3,6 +3,8 @@
 #include <fstream>
 
 #include "engine/platform/files.h"
+#include "tools/databuilder/demo_rules.h"
+#include "tools/databuilder/demo_sprites.h"
 #include "tools/databuilder/text_builder.h"
 
 namespace Builder {
@@ -26,7 +28,7 @@ std::string IndexFile() {
 std::string WindowSpriteIDs() {
   TTextBuilder t;
   t.Comment("window sprites");
-  for (int i = 0; i < 57; ++i) t.Int(3000 + i);
+  for (int i = 0; i < WindowSpriteCount; ++i) t.Int(FirstWindowSpriteID + static_cast<u32>(i));
   return t.Text();
 }
 
@@ -47,8 +49,19 @@ std::string FontDescriptions() {
 TDemoData BuildDemoData() {
   TDemoData d;
   d.Globals.Add("default.txt", IndexFile());
+  d.Globals.Add(IndexNames[3], SpriteTableFile());
   d.Globals.Add(IndexNames[4], WindowSpriteIDs());
+  d.Globals.Add(IndexNames[5], RulesFile());
+  d.Globals.Add(IndexNames[6], UnitPrototypeFile());
+  d.Globals.Add(IndexNames[15], SpellPrototypeFile());
+  d.Globals.Add(IndexNames[16], SkillPrototypeFile());
   d.Globals.Add(IndexNames[17], FontDescriptions());
+  d.Graphics.Add(IndexNames[1], InterfaceSprites());
+  d.Graphics.Add(IndexNames[7], CommonSprites());
+  d.Graphics.Add(IndexNames[8], WindowSprites());
+  d.Graphics.Add(IndexNames[9], UnitSprites());
+  d.Graphics.Add(IndexNames[14], SpellSprites());
+  d.Scenario.Add("demo1.bkg", Background(4, 4));
   return d;
 }
 

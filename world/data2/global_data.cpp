@@ -1,5 +1,6 @@
 #include "world/data2/global_data.h"
 
+#include <cstring>
 #include <memory>
 
 #include "engine/base/base.h"
@@ -77,8 +78,13 @@ void TGlobalData::ReadIndex() {
   for (std::string& name : IndexFiles) Data::ReadTextString(*s, name);
 }
 
-// The sprite lists of lines 8, 9, 10 and 15 open here once sprite archives exist.
-void TGlobalData::OpenSpriteArchives() {}
+void TGlobalData::OpenSpriteArchives() {
+  CommonSpriteList.OpenIndexFromArchive(GraphicsArchive, IndexFiles[CommonSpriteArchive]);
+  CommonSpriteList.LockAll();
+  WindowSpriteList.OpenIndexFromArchive(GraphicsArchive, IndexFiles[WindowSpriteArchive]);
+  UnitSpriteList.OpenIndexFromArchive(GraphicsArchive, IndexFiles[UnitSpriteArchive]);
+  SpellSpriteList.OpenIndexFromArchive(GraphicsArchive, IndexFiles[SpellSpriteArchive]);
+}
 
 // The audio lists of lines 11 to 13 open here once audio archives exist.
 void TGlobalData::OpenAudioArchives() {}
@@ -102,8 +108,15 @@ void TGlobalData::ReadFontDescriptions() {
   }
 }
 
-// The sprite table resolves its IDs in the common sprite list.
-void TGlobalData::ReadSpriteTable() {}
+void TGlobalData::ReadSpriteTable() {
+  auto s = Open(GlobalsArchive, IndexFiles[SpriteTableFile]);
+  for (Gfx::TSprite*& slot : SpriteTable) {
+    u32 id = static_cast<u32>(Data::ReadTextInt(*s));
+    slot = id == 0 ? nullptr : CommonSpriteList.GetLoadedSprite(id);
+  }
+  BannerCellWidth = Data::ReadTextInt(*s);
+  BannerCellHeight = Data::ReadTextInt(*s);
+}
 
 void TGlobalData::ReadWindowSpriteIDs() {
   auto s = Open(GlobalsArchive, IndexFiles[WindowSpriteIDFile]);
@@ -113,11 +126,67 @@ void TGlobalData::ReadWindowSpriteIDs() {
 // The standard fonts load here once bitmap fonts exist.
 void TGlobalData::AcquireStandardFonts() {}
 
-// Filled in with the game-rule values.
-void TGlobalData::ReadRules() {}
+i32* TGlobalData::RuleValue(int index) {
+  // Values 1..19 and 28..42 are named fields; 20..27 and 39..41 unused slots.
+  i32* const named[] = {&NormalMorale,       &MaxMorale,         &MinDefendMorale,    &UnusedRule4,
+                        &DamageMoraleFactor, &KillMoraleBase,    &KillMoralePerLevel, &SightAngleTolerance,
+                        &SightEyeHeight,     &SightDistanceScale, &SlopeThreshold1,   &SlopeThreshold2,
+                        &SlopeLimit,         &AttackCost,        &UnusedRule15,       &CityEntryCost,
+                        &BuildingEntryCost,  &CityDefenceBonus,  &RetreatCost};
+  if (index < 19) return named[index];
+  if (index < 27) return &UnusedRules20To27[index - 19];
+  i32* const later[] = {&DamageExperience,     &WoundExperience,      &KillExperience,  &DrinkMoraleGain,
+                        &DrinkAttackPenalty,   &DrinkPenaltyTurns,    &DrinkMoraleCap,  &CorpseLifetime,
+                        &DifficultyPercent[0], &DifficultyPercent[1], &DifficultyPercent[2],
+                        &UnusedRules39To41[0], &UnusedRules39To41[1], &UnusedRules39To41[2], &EffectVolume};
+  return later[index - 27];
+}
 
-// Filled in with the prototype tables.
-void TGlobalData::ReadPrototypes() {}
+void TGlobalData::ReadRules() {
+  auto s = Open(GlobalsArchive, IndexFiles[RulesFile]);
+  for (int i = 0; i < RuleValueCount; ++i) *RuleValue(i) = Data::ReadTextInt(*s);
+  MissionCount = Data::ReadTextInt(*s);
+  // The list holds thirty names; a longer campaign cannot be stored.
+  Data::CheckData(MissionCount >= 0 && MissionCount <= MaxMissions);
+  std::memset(MissionFiles, 0, sizeof MissionFiles);
+  for (int i = 0; i < MissionCount; ++i) Data::ReadTextChars(*s, MissionFiles[i], sizeof MissionFiles[i]);
+}
+
+// Streams of the sound-effect list; the list comes with the audio archives,
+// and until then no sound resolves.
+TAudioStream* TGlobalData::SoundStream(u32) { return nullptr; }
+
+void TGlobalData::ReadPrototypes() {
+  {
+    auto s = Open(GlobalsArchive, IndexFiles[UnitPrototypeFile]);
+    GameData::ReadUnitPrototypes(*s, UnitPrototypes, SoundStream);
+  }
+  {
+    auto s = Open(GlobalsArchive, IndexFiles[SpellPrototypeFile]);
+    // Each spell's icon stays loaded; an unknown icon is simply missing.
+    GameData::ReadSpellPrototypes(*s, SpellPrototypes, SoundStream, [this](u32 id) { SpellSpriteList.TryLockSprite(id); });
+  }
+  auto s = Open(GlobalsArchive, IndexFiles[SkillPrototypeFile]);
+  GameData::ReadSkillPrototypes(*s, SkillPrototypes);
+}
+
+i32 TGlobalData::FindUnitPrototype(u32 id) const {
+  for (i32 i = 0; i < UnitPrototypes.Count(); ++i)
+    if (UnitPrototypes[i].ID == id) return i;
+  return -1;
+}
+
+i32 TGlobalData::FindSpellPrototype(i16 number) const {
+  for (i32 i = 0; i < SpellPrototypes.Count(); ++i)
+    if (SpellPrototypes[i].Number == number) return i;
+  return -1;
+}
+
+i32 TGlobalData::FindSkillPrototype(i16 number) const {
+  for (i32 i = 0; i < SkillPrototypes.Count(); ++i)
+    if (SkillPrototypes[i].Number == number) return i;
+  return -1;
+}
 
 // Device uploads of sprites and fonts come with the display device.
 void TGlobalData::UploadSprites() {}

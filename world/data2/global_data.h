@@ -8,6 +8,8 @@
 #include "engine/base/types.h"
 #include "engine/data/archive.h"
 #include "engine/data/dynamic_array.h"
+#include "engine/gfx/sprite_list.h"
+#include "world/prototypes.h"
 
 namespace Gfx {
 class TFont;
@@ -46,22 +48,77 @@ enum TIndexLine : int {
 };
 
 constexpr int SpriteTableSize = 1142;
+constexpr int MaxMissions = 30;
+constexpr int RuleValueCount = 42;
 constexpr int WindowSpriteCount = 57;
 
 class TGlobalData {
  public:
   // Loads everything; on failure the fonts acquired so far are released.
   TGlobalData();
+  // An empty object that loads nothing: tools and tests fill it themselves.
+  struct TEmpty {};
+  explicit TGlobalData(TEmpty) {}
   ~TGlobalData();
   TGlobalData(const TGlobalData&) = delete;
   TGlobalData& operator=(const TGlobalData&) = delete;
 
   void Load();
   i32 FindFontDescription(u32 id) const;
+  // Indexes in the prototype tables (first match), -1 when absent.
+  i32 FindUnitPrototype(u32 id) const;
+  i32 FindSpellPrototype(i16 number) const;
+  i32 FindSkillPrototype(i16 number) const;
 
+  // Slot i: the sprite whose ID is value i + 1 of the sprite table file.
+  Gfx::TSprite* SpriteTable[SpriteTableSize] = {};
   i32 BannerCellWidth = 0;
   i32 BannerCellHeight = 0;
   u32 WindowSpriteIDs[WindowSpriteCount] = {};
+
+  // The game-rule values, in the order of the rules file.
+  i32 NormalMorale = 0;
+  i32 MaxMorale = 0;
+  i32 MinDefendMorale = 0;
+  i32 UnusedRule4 = 0;
+  i32 DamageMoraleFactor = 0;
+  i32 KillMoraleBase = 0;
+  i32 KillMoralePerLevel = 0;
+  i32 SightAngleTolerance = 0;
+  i32 SightEyeHeight = 0;
+  i32 SightDistanceScale = 0;
+  i32 SlopeThreshold1 = 0;
+  i32 SlopeThreshold2 = 0;
+  i32 SlopeLimit = 0;
+  i32 AttackCost = 0;
+  i32 UnusedRule15 = 0;
+  i32 CityEntryCost = 0;
+  i32 BuildingEntryCost = 0;
+  i32 CityDefenceBonus = 0;
+  i32 RetreatCost = 0;
+  i32 UnusedRules20To27[8] = {};
+  i32 DamageExperience = 0;
+  i32 WoundExperience = 0;
+  i32 KillExperience = 0;
+  i32 DrinkMoraleGain = 0;
+  i32 DrinkAttackPenalty = 0;
+  i32 DrinkPenaltyTurns = 0;
+  i32 DrinkMoraleCap = 0;
+  i32 CorpseLifetime = 0;
+  i32 DifficultyPercent[3] = {};
+  i32 UnusedRules39To41[3] = {};
+  i32 EffectVolume = 0;
+  i32 MissionCount = 0;
+  char MissionFiles[MaxMissions][128] = {};
+
+  Data::TDynamicArray<GameData::TUnitPrototype> UnitPrototypes;
+  Data::TDynamicArray<GameData::TSpellPrototype> SpellPrototypes;
+  Data::TDynamicArray<GameData::TSkillPrototype> SkillPrototypes;
+  // Index mode, converted to the display format.
+  Gfx::TSpriteList CommonSpriteList{17};
+  Gfx::TSpriteList WindowSpriteList{17};
+  Gfx::TSpriteList UnitSpriteList{17};
+  Gfx::TSpriteList SpellSpriteList{17};
   Data::TDynamicArray<TFontDescription> FontDescriptions;
   Gfx::TFont* Fonts[9] = {};
   Gfx::TFont* SpellListFont = nullptr;
@@ -83,6 +140,9 @@ class TGlobalData {
   void ReadPrototypes();
   void UploadSprites();
   void ReleaseAllFonts();
+  // The rule values in file order.
+  i32* RuleValue(int index);
+  static TAudioStream* SoundStream(u32 soundID);
 };
 
 extern Data::TArchive* GlobalsArchive;

@@ -38,10 +38,37 @@ TEST_P(GlobalData, DemoDataLoadsInBothArchiveForms) {
   EXPECT_EQ(g.FontDescriptions[0].RefCount, 0);
   EXPECT_GE(g.FindFontDescription(27), 0);
   EXPECT_EQ(g.FindFontDescription(99), -1);
+
+  // Rules and the mission list.
+  EXPECT_EQ(g.NormalMorale, 50);
+  EXPECT_EQ(g.AttackCost, 4);
+  EXPECT_EQ(g.DifficultyPercent[2], 140);
+  EXPECT_EQ(g.EffectVolume, 80);
+  EXPECT_EQ(g.MissionCount, 2);
+  EXPECT_STREQ(g.MissionFiles[1], "demo2.scn");
+  EXPECT_STREQ(g.MissionFiles[2], "");
+
+  // Prototypes, and their sprites and icons in the lists.
+  ASSERT_EQ(g.UnitPrototypes.Count(), 5);
+  i32 skeleton = g.FindUnitPrototype(4);
+  ASSERT_GE(skeleton, 0);
+  EXPECT_EQ(g.UnitPrototypes[skeleton].Kind, 4);
+  EXPECT_STREQ(g.UnitPrototypes[g.FindUnitPrototype(5)].Name, "Speertr\xE4ger");
+  EXPECT_EQ(g.FindUnitPrototype(99), -1);
+  EXPECT_GE(g.FindSpellPrototype(65), 0);
+  EXPECT_EQ(g.FindSpellPrototype(200), -1);
+  EXPECT_GE(g.FindSkillPrototype(45), 0);
+  EXPECT_NE(g.SpellSpriteList.FindLoadedSprite(g.SpellPrototypes[0].IconID), nullptr) << "icons stay loaded";
+
+  // The sprite table: every slot names a loaded sprite of the common list.
+  for (Gfx::TSprite* slot : g.SpriteTable) ASSERT_NE(slot, nullptr);
+  EXPECT_EQ(g.SpriteTable[1111]->Width, 36);
+  EXPECT_EQ(g.BannerCellWidth, 12);
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, GlobalData,
-                         ::testing::Values(Builder::TArchiveForm::Packed, Builder::TArchiveForm::Loose));
+                         ::testing::Values(Builder::TArchiveForm::Packed, Builder::TArchiveForm::Loose),
+                         [](const auto& info) { return info.param == Builder::TArchiveForm::Packed ? "Packed" : "Loose"; });
 
 TEST(GlobalDataErrors, MissingAndDamagedFilesAbortTheLoad) {
   TestSupport::TDemoDataDir data;
@@ -58,6 +85,32 @@ TEST(GlobalDataErrors, MissingAndDamagedFilesAbortTheLoad) {
   Builder::WriteEnciphered(data.Folder().File("globals/default.txt"), "only\r\ntwo\r\n");
   EXPECT_THROW(Data2::CreateGlobalData(), Base::EReadError);
   Data2::FreeArchives();
+}
+
+// Each damaged data file stops the load with the reader's error.
+TEST(GlobalDataErrors, DamagedRulesAndPrototypes) {
+  struct {
+    const char* File;
+    std::string Content;
+    const char* Message;
+  } cases[] = {
+      {"rules.txt", "50\r\nzwei\r\n", "'zwei' is not a valid integer value."},
+      {"rules.txt", std::string(42 * 4, ' ') + "\r\n", "Stream read error."},
+      {"skills.txt", "x\r\n-1\r\n", "Invalid data."},
+      {"units.txt", "x\r\n100000\r\n1\r\n", "Invalid data."},
+  };
+  for (const auto& c : cases) {
+    TestSupport::TDemoDataDir data;
+    Data2::CreateArchives();
+    Builder::WriteEnciphered(data.Folder().File(std::string("globals/") + c.File), c.Content);
+    try {
+      Data2::CreateGlobalData();
+      ADD_FAILURE() << c.File;
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), c.Message) << c.File;
+    }
+    Data2::FreeArchives();
+  }
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+// Finding map objects by pixel or field runs every frame (the pointer, the
+// map window, walking groups): on a full map it must not walk every object.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+
+#include "tools/databuilder/sprite_builder.h"
+#include "world/data2/global_data.h"
+#include "world/drawing.h"
+#include "world/group.h"
+#include "world/scenario.h"
+
+namespace {
+
+struct TBigMap {
+  std::unique_ptr<Data2::TGlobalData> Global = std::make_unique<Data2::TGlobalData>(Data2::TGlobalData::TEmpty{});
+  std::unique_ptr<GameData::TScenario> Scenario = std::make_unique<GameData::TScenario>();
+  std::unique_ptr<Gfx::TSprite> Picture;
+
+  TBigMap() {
+    Data2::GlobalData = Global.get();
+    Scenario->SetSize(128, 128);
+    Builder::TSpriteShape shape;
+    shape.ID = 1;
+    shape.Width = 32;
+    shape.Height = 48;
+    shape.HotX = 16;
+    shape.HotY = 40;
+    Picture = Builder::MakeSprite16(shape, Builder::SolidPixels(0x1234));
+    std::mt19937 rng(7);
+    for (int i = 0; i < 3000; ++i) {
+      auto* d = new GameData::TDrawing(Scenario.get());
+      d->Init(Picture.get(), 0, static_cast<i32>(rng() % 5120), static_cast<i32>(rng() % 5120), 10);
+      Scenario->AddMapObject(d);
+    }
+    for (int i = 0; i < 500; ++i) {
+      auto* g = new GameData::TGroup(Scenario.get());
+      g->X = static_cast<i16>((rng() % 128) * 40 + 20);
+      g->Y = static_cast<i16>((rng() % 128) * 40 + 20);
+      Scenario->AddMapObject(g);
+    }
+  }
+  ~TBigMap() {
+    Scenario.reset();
+    Data2::GlobalData = nullptr;
+  }
+};
+
+void BM_ObjectAtPixel(benchmark::State& state) {
+  static TBigMap map;
+  std::mt19937 rng(1);
+  for (auto _ : state) benchmark::DoNotOptimize(map.Scenario->GetObjectIndexAt(rng() % 5120, rng() % 5120));
+}
+BENCHMARK(BM_ObjectAtPixel);
+
+void BM_GroupCoveringField(benchmark::State& state) {
+  static TBigMap map;
+  std::mt19937 rng(2);
+  for (auto _ : state) benchmark::DoNotOptimize(map.Scenario->GetGroupCovering(rng() % 128, rng() % 128, nullptr));
+}
+BENCHMARK(BM_GroupCoveringField);
+
+// What a walk over every object costs, for comparison.
+void BM_LinearScanForComparison(benchmark::State& state) {
+  static TBigMap map;
+  std::mt19937 rng(3);
+  for (auto _ : state) {
+    i32 px = static_cast<i32>(rng() % 5120), py = static_cast<i32>(rng() % 5120), found = -1;
+    for (i32 i = map.Scenario->MapObjects.Count() - 1; i >= 0 && found < 0; --i)
+      if (map.Scenario->MapObjects[i]->HitTest(px, py)) found = i;
+    benchmark::DoNotOptimize(found);
+  }
+}
+BENCHMARK(BM_LinearScanForComparison);
+
+void BM_MoveGroup(benchmark::State& state) {
+  static TBigMap map;
+  std::mt19937 rng(4);
+  for (auto _ : state) {
+    i32 index = static_cast<i32>(rng() % map.Scenario->MapObjects.Count());
+    map.Scenario->MoveMapObject(index, rng() % 5120, rng() % 5120);
+  }
+}
+BENCHMARK(BM_MoveGroup);
+
+}  // namespace

@@ -1,0 +1,49 @@
+// A small game world for tests: global data with rules and a few prototypes
+// (no files, no sprites), a scenario with players on a flat map, and helpers
+// that make units.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "world/data2/global_data.h"
+#include "world/player.h"
+#include "world/random.h"
+#include "world/scenario.h"
+#include "world/unit.h"
+
+namespace WorldTest {
+
+// Prototype IDs of the fixture.
+constexpr u32 Knight = 1;     // hero, human
+constexpr u32 Wolf = 2;       // creature, kind 2
+constexpr u32 Skeleton = 3;   // undead
+constexpr u32 Soldier = 4;    // human, not a hero
+
+GameData::TUnitProperty Prop(i16 base, i16 delta = 0, i16 every = 0);
+
+// Rules: normal morale 50, min defend morale 30, attack cost 4, entry costs
+// 6 (city) and 9 (building); spells 1 (level 1), 3 (level 3, class 2), 65
+// (battle, level 2); skills 1 (bonus attack +2, 3 turns of defence +1), 45.
+std::unique_ptr<Data2::TGlobalData> MakeGlobalData();
+
+class TWorldFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A scenario of width x height fields, cost 2 everywhere, with players
+  // 0..count-1 (player i has colour i, relations neutral).
+  void MakeScenario(i32 width = 16, i32 height = 16, i32 players = 3);
+  // A new unit of a prototype, registered in the scenario (new ID), standing nowhere.
+  GameData::TUnit* NewUnit(u32 prototype);
+  // A group of the owner at a field holding new units of the prototypes.
+  GameData::TGroup* NewGroup(u8 owner, i32 fx, i32 fy, std::initializer_list<u32> prototypes);
+
+  std::unique_ptr<Data2::TGlobalData> Global;
+  std::unique_ptr<GameData::TScenario> Scenario;
+  TRandomState SavedRandom;
+};
+
+}  // namespace WorldTest

@@ -1,0 +1,28 @@
+// The generated sprite archives of the demo data set.
+#pragma once
+
+#include <string>
+
+#include "engine/base/types.h"
+
+namespace Builder {
+
+// Sprite IDs the other demo files refer to.
+constexpr u32 GenericSpriteID = 4999;
+u32 SpriteTableID(i32 slot);
+u32 UnitSpriteID(u32 prototype, i32 set);  // set 0..9 animation sets, 10 portrait, 11 picture
+u32 SpellIconID(i32 spellNumber);
+constexpr u32 FirstWindowSpriteID = 3000;
+constexpr i32 WindowSpriteCount = 57;
+constexpr u32 DemoUnitPrototypeCount = 5;
+
+// "GFXL" files.
+std::string CommonSprites();
+std::string WindowSprites();
+std::string UnitSprites();
+std::string SpellSprites();
+std::string InterfaceSprites();
+// A "BCKG" map background of width x height tiles.
+std::string Background(i16 width, i16 height);
+
+}  // namespace Builder

@@ -1,0 +1,24 @@
+// Shortcuts of the game world to the sound device: music, speech, background
+// sounds and effects. Each does nothing while no sound device exists.
+#pragma once
+
+#include "engine/base/types.h"
+
+class TAudioStream;
+class TAudioList;
+
+namespace GameData {
+
+void PlayMusic(u32 musicID, i32 volume, i32 startSample, bool fadeIn);
+void FadeOutMusic();
+void PlaySound(TAudioStream* sound, i32 volume);
+void PlaySoundByID(TAudioList* list, u32 soundID, i32 volume);
+void PlaySpeech(u32 speechID);
+void FadeOutSpeech();
+void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop);
+void StopBackgroundSound(bool fade);
+bool IsBackgroundSoundPlaying();
+// The volume of interface sound effects: the rules' effect volume scaled by the setting.
+i32 GetEffectVolume();
+
+}  // namespace GameData

@@ -1,0 +1,83 @@
+// The 128-byte property record of a unit: the template of a prototype, a
+// unit's base and effective records, and the body of after-effects and
+// skills. Its layout is a file format.
+#pragma once
+
+#include <string>
+
+#include "engine/base/types.h"
+#include "engine/data/stream.h"
+
+namespace GameData {
+
+constexpr i32 MaxLevel = 20;
+
+struct TUnitProperty {
+  i16 Current;
+  i16 Base;
+  i16 Delta;
+  i16 Every;
+  // BASE + ((level - 1) / EVERY) x DELTA, in 16 bits; BASE when EVERY is 0.
+  i16 ValueAt(i32 level) const;
+};
+
+// The bit of a skill or spell ID in a mask: ID 1 is the top bit, 64 the
+// lowest; battle spells 65..128 share the bit of ID - 64.
+u64 MaskBit(i32 id);
+
+struct TUnitProperties {
+  static constexpr i32 StreamSize = 128;
+  static constexpr i32 WordCount = 48;  // the 16-bit words that Add adds
+  static constexpr i32 PropertyCount = 10;
+
+  i16 Level;
+  i16 Experiences;
+  i16 Morale;
+  i16 HirePrice;
+  TUnitProperty HitPoints;
+  TUnitProperty HPRegenerate;
+  TUnitProperty Mana;
+  TUnitProperty ManaRegenerate;
+  TUnitProperty ActionPoints;
+  TUnitProperty MoraleRegenerate;
+  TUnitProperty Attack;
+  TUnitProperty CounterAttack;
+  TUnitProperty Defence;
+  TUnitProperty Sight;
+  i16 ExperienceBase;
+  i16 ExperienceDelta;
+  i16 Reserved[2];
+  u64 AllowedSkills;
+  u64 KnownSkills;
+  u64 AllowedSpells;
+  u64 KnownSpells;
+
+  // The ten properties in record order (HITPOINTS first, SIGHT last).
+  TUnitProperty& Property(i32 index);
+  const TUnitProperty& Property(i32 index) const;
+  // The first 48 16-bit words in record order.
+  i16& Word(i32 index);
+  i16 Word(i32 index) const;
+
+  void Read(Data::TStream& s);
+  void Write(Data::TStream& s) const;
+
+  void Recalc();
+  i32 ExperienceForLevel(i32 level) const;
+  i32 LevelForExperience(i32 points) const;
+  void ResetExperience();
+  void ResetMorale();
+  void LearnAllowedSpells();
+  void RandomizeBase();
+  void NewTurn();
+  void RegenerateHitPoints(i32 divisor);
+  void RegenerateMana(i32 divisor);
+  void Add(const TUnitProperties& other);
+
+  // Values by the keys of the scripts ("LEVEL", "HITPOINTSBASE",
+  // "MANAMAX" ...); an unknown key raises "Unknown property: %s.".
+  i32 GetValue(const std::string& key) const;
+  void SetValue(const std::string& key, i32 value);
+};
+
+}  // namespace GameData
