@@ -464,7 +464,11 @@ bool TGroup::IsNearCamp() const {
   constexpr u8 walkPending = 3;
   bool idle = AnimationState == 0 || AnimationState == 1 || AnimationState == 8;
   if (idle && PendingAction != walkPending) return false;
-  for (const TMapObject* o : Scenario->MapObjects) {
+  // A camp covers 60 pixels around its group, so every camp that near is
+  // among the objects near this group's position.
+  thread_local std::vector<TMapObject*> near;
+  Scenario->ObjectsNear(X, Y, near);
+  for (const TMapObject* o : near) {
     if (o->Type != otGroup || o == this) continue;
     if (static_cast<const TGroup*>(o)->CampState != csCamped) continue;
     i32 dx = o->X - X, dy = o->Y - Y;

@@ -67,6 +67,8 @@ class TScenario : public Data::TDataObject {
   TGroup* GetGroupAt(i32 fx, i32 fy, const TGroup* excluded) const;
   TGroup* GetGroupCovering(i32 fx, i32 fy, const TGroup* excluded) const;
   bool IsFieldFree(i32 fx, i32 fy) const;
+  // The objects whose largest possible rectangle covers the pixel, in no order.
+  void ObjectsNear(i32 px, i32 py, std::vector<TMapObject*>& out) const { ObjectIndex.Candidates(px, py, out); }
   void AddMapObject(TMapObject* object);
   void QueueMapObject(TMapObject* object);
   // Adds the objects queued during the frame.
