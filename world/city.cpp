@@ -53,7 +53,6 @@ void TCity::Clear() {
   Area->Clear();
   Flags.Clear();
   Closed = 0;
-  DepartureGroup->ClearSlots();
   DepartureGroup->Clear();
   for (auto& m : Merchants) m->Clear();
 }

@@ -241,7 +241,7 @@ void TScenario::RemoveMapObjectAt(i32 index, bool notifyAI) {
   for (TPlayer* p : Players)
     if (p->Selection == object) p->Selection = nullptr;
   ObjectIndex.Erase(object);
-  // The removal may have shifted nothing yet; find the object again.
+  // Taking the units out runs other code; look the object up again.
   index = IndexOfMapObject(object);
   MapObjects.Delete(index);
   Renumber(index);

@@ -5,10 +5,7 @@
 #include <string>
 
 #include "engine/base/base.h"
-#include "engine/base/bitmap.h"
-#include "engine/base/errors.h"
 #include "engine/platform/clock.h"
-#include "engine/platform/files.h"
 #include "engine/platform/platform.h"
 
 using namespace Plat;
