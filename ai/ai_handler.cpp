@@ -1,8 +1,8 @@
 #include "ai/ai_handler.h"
 
-#include "world/action.h"
-#include "world/player.h"
-#include "world/scenario.h"
+#include "world/scenario/action.h"
+#include "world/scenario/player.h"
+#include "world/scenario/scenario.h"
 
 namespace AIHandler {
 
@@ -46,5 +46,13 @@ void TAIHandler::TakeTurn() {
   end.Words[0] = GameData::atEndTurn;
   Player->PostAction(true, end);
 }
+
+namespace {
+std::unique_ptr<GameData::TOpponent> MakeHandler(GameData::TPlayer* player) {
+  return std::make_unique<TAIHandler>(player);
+}
+}  // namespace
+
+void ConnectToWorld() { GameData::ConnectOpponent(MakeHandler); }
 
 }  // namespace AIHandler

@@ -3,12 +3,10 @@
 // computer opponent itself.
 #pragma once
 
-#include "engine/data/data_list.h"
+#include <memory>
 
-namespace GameData {
-class TPlayer;
-class TUnit;
-}  // namespace GameData
+#include "engine/data/data_list.h"
+#include "world/scenario/opponent.h"
 
 namespace AIHandler {
 
@@ -19,22 +17,25 @@ class TAIUnit : public Data::TDataObject {
   u8 Alive = 0;
 };
 
-class TAIHandler : public Data::TDataObject {
+class TAIHandler : public GameData::TOpponent {
  public:
   explicit TAIHandler(GameData::TPlayer* player) : Player(player) {}
 
   void Clear() override;
   // Always true.
-  bool AddUnit(GameData::TUnit* unit);
+  bool AddUnit(GameData::TUnit* unit) override;
   // False when this handler holds no record of the unit.
-  bool RemoveUnit(GameData::TUnit* unit, bool dropTargetingTasks);
+  bool RemoveUnit(GameData::TUnit* unit, bool dropTargetingTasks) override;
   TAIUnit* FindAIUnit(const GameData::TUnit* unit) const;
   // The computer player's turn, on its thread: announces the turn, then ends it.
-  void TakeTurn();
+  void TakeTurn() override;
 
   GameData::TPlayer* Player;
   u32 NextID = 1;
   Data::TDataList<TAIUnit> Units{true};
 };
+
+// Makes every new player's opponent a TAIHandler; called once at start-up.
+void ConnectToWorld();
 
 }  // namespace AIHandler

@@ -7,9 +7,9 @@
 
 #include "tools/databuilder/sprite_builder.h"
 #include "world/data2/global_data.h"
-#include "world/drawing.h"
-#include "world/group.h"
-#include "world/scenario.h"
+#include "world/map/drawing.h"
+#include "world/scenario/scenario.h"
+#include "world/units/group.h"
 
 namespace {
 

@@ -15,6 +15,8 @@ if(ORV_FUZZ)
   target_link_options(orv_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+include(${CMAKE_CURRENT_LIST_DIR}/OrvLayers.cmake)
+
 # orv_library(name sources...): one static library per source folder.
 function(orv_library name)
   add_library(${name} STATIC ${ARGN})

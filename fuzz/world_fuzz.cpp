@@ -3,15 +3,16 @@
 #include <memory>
 #include <string>
 
-#include "world/background.h"
-#include "world/city.h"
+#include "ai/ai_handler.h"
 #include "world/data2/global_data.h"
-#include "world/doodle.h"
-#include "world/drawing.h"
-#include "world/group.h"
-#include "world/player.h"
-#include "world/scenario.h"
-#include "world/unit.h"
+#include "world/locations/city.h"
+#include "world/map/background.h"
+#include "world/map/doodle.h"
+#include "world/map/drawing.h"
+#include "world/scenario/player.h"
+#include "world/scenario/scenario.h"
+#include "world/units/group.h"
+#include "world/units/unit.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ struct TWorld {
     p.ID = 1;
     Global.UnitPrototypes.Add(p);
     Data2::GlobalData = &Global;
+    AIHandler::ConnectToWorld();
     Scenario = std::make_unique<GameData::TScenario>();
     Scenario->SetSize(16, 16);
     for (int i = 0; i < 3; ++i) Scenario->Players.Add(new GameData::TPlayer(Scenario.get()));

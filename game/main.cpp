@@ -3,12 +3,14 @@
 #include <exception>
 #include <memory>
 
+#include "ai/ai_handler.h"
 #include "engine/data/archive.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
 #include "game/standin_display.h"
 #include "world/data2/global_data.h"
+#include "world/scenario/player.h"
 
 namespace {
 
@@ -23,6 +25,8 @@ void OnRender() {
   display->Present();
 }
 
+void ShowThreadError(const std::exception& e) { DXApplication->ShowException(e); }
+
 void OnMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM) {
   if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
 }
@@ -36,6 +40,8 @@ int main() {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
   }
+  AIHandler::ConnectToWorld();
+  GameData::ConnectThreadErrorReport(ShowThreadError);
   auto standIn = std::make_unique<Main::TStandInDisplay>();
   display = standIn.get();
   int exitCode = 1;
@@ -51,6 +57,7 @@ int main() {
   } catch (const std::exception& e) {
     DXApplication->ShowException(e);
   }
+  GameData::ConnectThreadErrorReport(nullptr);
   Data2::FreeGlobalData();
   Data2::FreeArchives();
   DXApplication->Display = nullptr;

@@ -11,7 +11,7 @@
 #include "engine/data/archive.h"
 #include "engine/platform/files.h"
 #include "tools/databuilder/archive_builder.h"
-#include "tools/databuilder/demo_data.h"
+#include "tools/demodata/demo_data.h"
 
 namespace {
 

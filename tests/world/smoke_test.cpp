@@ -1,5 +1,5 @@
 #include "tests/world/world_fixture.h"
-#include "world/group.h"
+#include "world/units/group.h"
 
 namespace WorldTest {
 namespace {

@@ -1,8 +1,9 @@
 #include "tests/world/world_fixture.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "world/group.h"
+#include "world/units/group.h"
 
 namespace WorldTest {
 
@@ -34,7 +35,40 @@ GameData::TUnitPrototype MakeUnitPrototype(u32 id, const char* name, i16 kind, b
   return p;
 }
 
+std::unique_ptr<GameData::TOpponent> MakeTestOpponent(GameData::TPlayer* player) {
+  return std::make_unique<TTestOpponent>(player);
+}
+
 }  // namespace
+
+bool TTestOpponent::AddUnit(GameData::TUnit* unit) {
+  Units.push_back(unit);
+  return true;
+}
+
+bool TTestOpponent::RemoveUnit(GameData::TUnit* unit, bool) {
+  auto it = std::find(Units.begin(), Units.end(), unit);
+  if (it == Units.end()) return false;
+  Units.erase(it);
+  return true;
+}
+
+bool TTestOpponent::Knows(const GameData::TUnit* unit) const {
+  return std::find(Units.begin(), Units.end(), unit) != Units.end();
+}
+
+void TTestOpponent::TakeTurn() {
+  GameData::TActionRecord begin;
+  begin.Words[0] = GameData::atResult;
+  begin.Words[1] = 1;
+  Player->PostAction(true, begin);
+  Player->WaitForResult();
+  GameData::TActionRecord end;
+  end.Words[0] = GameData::atEndTurn;
+  Player->PostAction(true, end);
+}
+
+TTestOpponent& OpponentOf(const GameData::TPlayer* player) { return static_cast<TTestOpponent&>(*player->AIHandler); }
 
 std::unique_ptr<Data2::TGlobalData> MakeGlobalData() {
   auto g = std::make_unique<Data2::TGlobalData>(Data2::TGlobalData::TEmpty{});
@@ -92,6 +126,7 @@ std::unique_ptr<Data2::TGlobalData> MakeGlobalData() {
 }
 
 void TWorldFixture::SetUp() {
+  GameData::ConnectOpponent(MakeTestOpponent);
   SavedRandom = GameData::RandomMain;
   Global = MakeGlobalData();
   Data2::GlobalData = Global.get();

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "world/data2/global_data.h"
-#include "world/player.h"
-#include "world/random.h"
-#include "world/scenario.h"
-#include "world/unit.h"
+#include "world/scenario/opponent.h"
+#include "world/scenario/player.h"
+#include "world/scenario/random.h"
+#include "world/scenario/scenario.h"
+#include "world/units/unit.h"
 
 namespace WorldTest {
 
@@ -27,6 +29,23 @@ GameData::TUnitProperty Prop(i16 base, i16 delta = 0, i16 every = 0);
 // 6 (city) and 9 (building); spells 1 (level 1), 3 (level 3, class 2), 65
 // (battle, level 2); skills 1 (bonus attack +2, 3 turns of defence +1), 45.
 std::unique_ptr<Data2::TGlobalData> MakeGlobalData();
+
+// The computer opponent as the world sees it: it keeps one record per unit it
+// is told of; its turn announces itself, waits for the result and ends.
+class TTestOpponent : public GameData::TOpponent {
+ public:
+  explicit TTestOpponent(GameData::TPlayer* player) : Player(player) {}
+  bool AddUnit(GameData::TUnit* unit) override;
+  bool RemoveUnit(GameData::TUnit* unit, bool dropTargetingTasks) override;
+  void TakeTurn() override;
+  void Clear() override { Units.clear(); }
+  bool Knows(const GameData::TUnit* unit) const;
+
+  GameData::TPlayer* Player;
+  std::vector<const GameData::TUnit*> Units;
+};
+
+TTestOpponent& OpponentOf(const GameData::TPlayer* player);
 
 class TWorldFixture : public ::testing::Test {
  protected:

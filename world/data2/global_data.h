@@ -9,7 +9,7 @@
 #include "engine/data/archive.h"
 #include "engine/data/dynamic_array.h"
 #include "engine/gfx/sprite_list.h"
-#include "world/prototypes.h"
+#include "world/data2/prototypes.h"
 
 namespace Gfx {
 class TFont;

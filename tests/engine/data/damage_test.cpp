@@ -10,7 +10,7 @@
 #include "engine/data/text_data.h"
 #include "tests/support/temp_dir.h"
 #include "tools/databuilder/archive_builder.h"
-#include "tools/databuilder/demo_data.h"
+#include "tools/databuilder/text_builder.h"
 
 namespace {
 
@@ -35,8 +35,13 @@ TEST(Damage, ArchivesTruncatedAndFlipped) {
   TestSupport::TTempDir dir;
   std::string saved = Data::DataPath;
   Data::DataPath = dir.Path();
-  Builder::TDemoData demo = Builder::BuildDemoData();
-  demo.Globals.WritePacked(dir.Path(), "globals");
+  Builder::TArchiveBuilder globals;
+  for (int file = 0; file < 6; ++file) {
+    Builder::TTextBuilder text;
+    text.Comment("file " + std::to_string(file)).Ints({file, -file, 1000 * file}).Token("Geb\xE4ude").Bits(0x8001);
+    globals.Add("file" + std::to_string(file) + ".txt", text.Text());
+  }
+  globals.WritePacked(dir.Path(), "globals");
   const std::string plain = Builder::ReadEnciphered(dir.File("globals.dat"));
   std::mt19937 rng(1234);
   for (int round = 0; round < 300; ++round) {

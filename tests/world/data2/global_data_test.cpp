@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "engine/platform/files.h"
-#include "tests/support/demo_data_dir.h"
+#include "tests/world/demo_data_dir.h"
 #include "tools/databuilder/archive_builder.h"
 
 namespace {

@@ -1,0 +1,86 @@
+#include "tools/demodata/demo_data.h"
+
+#include <fstream>
+
+#include "engine/platform/files.h"
+#include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_rules.h"
+#include "tools/demodata/demo_sprites.h"
+
+namespace Builder {
+
+namespace {
+
+// File names of the index "default.txt", in its line order.
+const char* const IndexNames[18] = {
+    "ifaceids.txt", "iface.gfl",  "ifacenames.txt", "spritetable.txt", "winsprites.txt", "rules.txt",
+    "units.txt",    "common.gfl", "windows.gfl",    "unitgfx.gfl",     "effects.aul",    "music.aul",
+    "speech.aul",   "sounds.txt", "spellgfx.gfl",   "spells.txt",      "skills.txt",     "fonts.txt",
+};
+
+std::string IndexFile() {
+  TTextBuilder t;
+  t.Comment("Orvandia demo data: the files of the global data");
+  for (const char* name : IndexNames) t.Token(name);
+  return t.Text();
+}
+
+std::string WindowSpriteIDs() {
+  TTextBuilder t;
+  t.Comment("window sprites");
+  for (int i = 0; i < WindowSpriteCount; ++i) t.Int(FirstWindowSpriteID + static_cast<u32>(i));
+  return t.Text();
+}
+
+std::string FontDescriptions() {
+  TTextBuilder t;
+  t.Comment("fonts: count, then ID and file per font");
+  const int ids[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30};
+  t.Int(static_cast<i64>(std::size(ids)));
+  for (int id : ids) {
+    t.Int(id);
+    t.Token(id % 2 ? "font_small.fnt" : "font_large.fnt");
+  }
+  return t.Text();
+}
+
+}  // namespace
+
+TDemoData BuildDemoData() {
+  TDemoData d;
+  d.Globals.Add("default.txt", IndexFile());
+  d.Globals.Add(IndexNames[3], SpriteTableFile());
+  d.Globals.Add(IndexNames[4], WindowSpriteIDs());
+  d.Globals.Add(IndexNames[5], RulesFile());
+  d.Globals.Add(IndexNames[6], UnitPrototypeFile());
+  d.Globals.Add(IndexNames[15], SpellPrototypeFile());
+  d.Globals.Add(IndexNames[16], SkillPrototypeFile());
+  d.Globals.Add(IndexNames[17], FontDescriptions());
+  d.Graphics.Add(IndexNames[1], InterfaceSprites());
+  d.Graphics.Add(IndexNames[7], CommonSprites());
+  d.Graphics.Add(IndexNames[8], WindowSprites());
+  d.Graphics.Add(IndexNames[9], UnitSprites());
+  d.Graphics.Add(IndexNames[14], SpellSprites());
+  d.Scenario.Add("demo1.bkg", Background(4, 4));
+  return d;
+}
+
+void WriteDemoData(const std::string& dataDir, TArchiveForm form) {
+  TDemoData d = BuildDemoData();
+  const std::pair<const TArchiveBuilder*, const char*> archives[] = {
+      {&d.Globals, "globals"}, {&d.Graphics, "graphics"}, {&d.Scenario, "scenario"}, {&d.Sounds, "sounds"}};
+  for (const auto& [builder, name] : archives) {
+    if (form == TArchiveForm::Packed)
+      builder->WritePacked(dataDir, name);
+    else
+      builder->WriteLoose(dataDir, name);
+  }
+  Plat::CreateDirectories(dataDir + "/Save");
+}
+
+void WriteDataIni(const std::string& programDir, const std::string& dataPath) {
+  std::ofstream ini(Plat::NativePath(programDir + "/data.ini"), std::ios::binary);
+  ini << "[Main]\r\nDataPath=" << dataPath << "\r\n";
+}
+
+}  // namespace Builder

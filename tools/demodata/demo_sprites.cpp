@@ -1,0 +1,133 @@
+#include "tools/demodata/demo_sprites.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "engine/data/stream.h"
+#include "tools/databuilder/sprite_builder.h"
+#include "world/map/background.h"
+
+namespace Builder {
+
+namespace {
+
+constexpr u32 PlayerColors[5] = {0xC8C8C8, 0x0083E9, 0xD45C5C, 0x8CD27E, 0xD8E78B};
+constexpr u16 Key = 0xF81F;
+
+u16 Colour(u32 rgb) { return Rgb565(static_cast<u8>(rgb >> 16), static_cast<u8>(rgb >> 8), static_cast<u8>(rgb)); }
+
+using TList = std::vector<std::unique_ptr<Gfx::TSprite>>;
+
+TSpriteShape Shape(u32 id, i16 w, i16 h, i32 frames = 1, i16 hotX = 0, i16 hotY = 0) {
+  TSpriteShape s;
+  s.ID = id;
+  s.Width = w;
+  s.Height = h;
+  s.Frames = frames;
+  s.HotX = hotX;
+  s.HotY = hotY;
+  s.ColorKey = Key;
+  return s;
+}
+
+// A filled circle on the key colour, with a lighter rim moving by frame.
+TPixelFunction Disc(u32 rgb, i32 w, i32 h) {
+  return [rgb, w, h](i32 frame, i32 x, i32 y) -> u32 {
+    i32 dx = 2 * x - (w - 1), dy = 2 * y - (h - 1), r = std::min(w, h) - 2;
+    i32 d2 = dx * dx + dy * dy;
+    if (d2 > r * r) return Key;
+    bool rim = d2 > (r - 4) * (r - 4) && ((x + y + frame) / 3) % 2 == 0;
+    return rim ? 0xFFFF : Colour(rgb);
+  };
+}
+
+// A frame around a filled rectangle: window pieces and icons.
+TPixelFunction Panel(u32 rgb) {
+  return [rgb](i32, i32 x, i32 y) -> u32 { return ((x + y) % 7 == 0) ? Colour(rgb / 2 & 0x7F7F7F) : Colour(rgb); };
+}
+
+void Add(TList& list, const TSpriteShape& shape, const TPixelFunction& pixels) {
+  list.push_back(MakeSprite16(shape, pixels, TSpriteEncoding::RunLength));
+}
+
+}  // namespace
+
+u32 SpriteTableID(i32 slot) {
+  if ((slot >= 1 && slot <= 9) || (slot >= 1034 && slot <= 1043) || (slot >= 1111 && slot <= 1136))
+    return 5000 + static_cast<u32>(slot);
+  return GenericSpriteID;
+}
+
+u32 UnitSpriteID(u32 prototype, i32 set) { return 10000 + prototype * 100 + static_cast<u32>(set); }
+u32 SpellIconID(i32 spellNumber) { return 7000 + static_cast<u32>(spellNumber); }
+
+std::string CommonSprites() {
+  TList list;
+  Add(list, Shape(GenericSpriteID, 16, 16), Panel(0x806040));
+  for (i32 slot = 1; slot <= 4; ++slot) Add(list, Shape(SpriteTableID(slot), 8, 8), Panel(0xFFFFFF));
+  for (i32 owner = 0; owner < 5; ++owner)
+    Add(list, Shape(SpriteTableID(5 + owner), 40, 40, 4, 20, 20), Disc(PlayerColors[owner], 40, 40));
+  for (i32 style = 0; style < 10; ++style)
+    Add(list, Shape(SpriteTableID(1034 + style), 120, 120, 4, 60, 60), Disc(0xA08050, 120, 120));
+  // The banner sheet: three columns (unit count) by five rows (colour).
+  Add(list, Shape(SpriteTableID(1111), 36, 50), [](i32, i32 x, i32 y) -> u32 {
+    return (x % 12 == 0 || y % 10 == 0) ? 0 : Colour(PlayerColors[y / 10]);
+  });
+  for (i32 slot = 1112; slot <= 1136; ++slot) {
+    i32 owner = (slot - 1112) % 5;
+    Add(list, Shape(SpriteTableID(slot), 16, 24, 4, 2, 23), Disc(PlayerColors[owner], 16, 24));
+  }
+  return SpriteListBytes(1, std::move(list));
+}
+
+std::string WindowSprites() {
+  TList list;
+  for (i32 i = 0; i < WindowSpriteCount; ++i)
+    Add(list, Shape(FirstWindowSpriteID + static_cast<u32>(i), 32, 32), Panel(0x5A4632 + static_cast<u32>(i) * 0x030201));
+  return SpriteListBytes(2, std::move(list));
+}
+
+std::string UnitSprites() {
+  TList list;
+  for (u32 p = 1; p <= DemoUnitPrototypeCount; ++p) {
+    u32 rgb = PlayerColors[p % 5] ^ 0x204060;
+    for (i32 set = 0; set < 10; ++set) {
+      if (set == 3) continue;  // the extra set is never loaded
+      Add(list, Shape(UnitSpriteID(p, set), 40, 40, set == 0 ? 1 : 4, 20, 30), Disc(rgb, 40, 40));
+    }
+    Add(list, Shape(UnitSpriteID(p, 10), 48, 48), Disc(rgb, 48, 48));
+    Add(list, Shape(UnitSpriteID(p, 11), 96, 128), Disc(rgb, 96, 128));
+  }
+  return SpriteListBytes(3, std::move(list));
+}
+
+std::string SpellSprites() {
+  TList list;
+  for (i32 n : {1, 2, 3, 13, 65, 66}) Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
+  return SpriteListBytes(4, std::move(list));
+}
+
+std::string InterfaceSprites() {
+  TList list;
+  for (u32 id = 1; id <= 27; ++id) Add(list, Shape(8000 + id, 32, 32), Panel(0x404040));
+  return SpriteListBytes(5, std::move(list));
+}
+
+std::string Background(i16 width, i16 height) {
+  GameData::TBackground background;
+  background.ID = 1;
+  background.Width = width;
+  background.Height = height;
+  for (i32 i = 0; i < width * height; ++i) {
+    TSpriteShape shape = Shape(static_cast<u32>(i + 1), GameData::BackgroundTileSize, GameData::BackgroundTileSize);
+    shape.ColorKey = Gfx::NoColor;
+    u16 grass = Rgb565(70, 120 + static_cast<u8>(i * 7 % 40), 50), earth = Rgb565(110, 95, 60);
+    background.Tiles.push_back(MakeSprite16(shape, CheckerPixels(grass, earth, 20), TSpriteEncoding::RunLength));
+  }
+  Data::TMemoryStream s;
+  background.Save(s);
+  return s.AsString();
+}
+
+}  // namespace Builder

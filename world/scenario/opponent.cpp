@@ -1,0 +1,18 @@
+#include "world/scenario/opponent.h"
+
+#include <stdexcept>
+
+namespace GameData {
+
+namespace {
+TOpponentMaker ConnectedMaker = nullptr;
+}
+
+void ConnectOpponent(TOpponentMaker maker) { ConnectedMaker = maker; }
+
+std::unique_ptr<TOpponent> MakeOpponent(TPlayer* player) {
+  if (!ConnectedMaker) throw std::logic_error("No computer opponent connected.");
+  return ConnectedMaker(player);
+}
+
+}  // namespace GameData

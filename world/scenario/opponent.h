@@ -1,0 +1,32 @@
+// What the game world tells a player's computer opponent and asks of it. The
+// computer opponent implements it and connects its maker at start-up, so the
+// world never depends on the planner.
+#pragma once
+
+#include <memory>
+
+#include "engine/data/data_object.h"
+
+namespace GameData {
+
+class TPlayer;
+class TUnit;
+
+// Its stream lies inside the player's stream.
+class TOpponent : public Data::TDataObject {
+ public:
+  // A unit joined a group or city of this player.
+  virtual bool AddUnit(TUnit* unit) = 0;
+  // A unit left; false when the opponent held no record of it.
+  virtual bool RemoveUnit(TUnit* unit, bool dropTargetingTasks) = 0;
+  // The computer player's whole turn, on the player's thread.
+  virtual void TakeTurn() = 0;
+};
+
+using TOpponentMaker = std::unique_ptr<TOpponent> (*)(TPlayer* player);
+
+void ConnectOpponent(TOpponentMaker maker);
+// Every player gets one; raises std::logic_error while none is connected.
+std::unique_ptr<TOpponent> MakeOpponent(TPlayer* player);
+
+}  // namespace GameData

@@ -1,0 +1,175 @@
+#include "world/units/unit_properties.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "engine/base/base.h"
+#include "world/data2/global_data.h"
+#include "world/scenario/random.h"
+
+namespace GameData {
+
+namespace {
+
+constexpr TUnitProperty TUnitProperties::* Properties[TUnitProperties::PropertyCount] = {
+    &TUnitProperties::HitPoints,     &TUnitProperties::HPRegenerate,     &TUnitProperties::Mana,
+    &TUnitProperties::ManaRegenerate, &TUnitProperties::ActionPoints,     &TUnitProperties::MoraleRegenerate,
+    &TUnitProperties::Attack,        &TUnitProperties::CounterAttack,    &TUnitProperties::Defence,
+    &TUnitProperties::Sight};
+
+constexpr const char* PropertyKeys[TUnitProperties::PropertyCount] = {
+    "HITPOINTS", "HPREGENERATE", "MANA", "MANAREGENERATE", "ACTIONPOINTS", "MORALEREGENERATE",
+    "ATTACK",    "COUNTERATTACK", "DEFENCE", "SIGHT"};
+
+constexpr i16 TUnitProperty::* PropertyWords[4] = {&TUnitProperty::Current, &TUnitProperty::Base,
+                                                    &TUnitProperty::Delta, &TUnitProperty::Every};
+
+constexpr const char* WordSuffixes[4] = {"", "BASE", "DELTA", "EVERY"};
+
+i32 NormalMorale() { return Data2::GlobalData ? Data2::GlobalData->NormalMorale : 0; }
+
+// The word that a script key names (-1 when none); index of the property
+// for the "...MAX" keys.
+i32 WordOfKey(const std::string& key, i32& maxOf) {
+  maxOf = -1;
+  const std::pair<const char*, i32> plain[] = {
+      {"LEVEL", 0}, {"EXPERIENCES", 1}, {"MORALE", 2}, {"EXPERIENCEBASE", 44}, {"EXPERIENCEDELTA", 45}};
+  for (const auto& [name, word] : plain)
+    if (key == name) return word;
+  for (i32 p = 0; p < TUnitProperties::PropertyCount; ++p) {
+    for (i32 w = 0; w < 4; ++w)
+      if (key == std::string(PropertyKeys[p]) + WordSuffixes[w]) return 4 + p * 4 + w;
+    if ((p == 0 || p == 2 || p == 4) && key == std::string(PropertyKeys[p]) + "MAX") {
+      maxOf = p;
+      return -1;
+    }
+  }
+  return -1;
+}
+
+[[noreturn]] void UnknownKey(const std::string& key) {
+  throw std::runtime_error(Base::Format("Unknown property: %s.", key.c_str()));
+}
+
+}  // namespace
+
+i16 TUnitProperty::ValueAt(i32 level) const {
+  if (Every == 0) return Base;
+  return static_cast<i16>(Base + ((level - 1) / Every) * Delta);
+}
+
+u64 MaskBit(i32 id) {
+  if (id > 64) id -= 64;
+  if (id < 1 || id > 64) return 0;
+  return 1ull << (64 - id);
+}
+
+TUnitProperty& TUnitProperties::Property(i32 index) { return this->*Properties[index]; }
+const TUnitProperty& TUnitProperties::Property(i32 index) const { return this->*Properties[index]; }
+
+i16& TUnitProperties::Word(i32 index) {
+  switch (index) {
+    case 0: return Level;
+    case 1: return Experiences;
+    case 2: return Morale;
+    case 3: return HirePrice;
+    case 44: return ExperienceBase;
+    case 45: return ExperienceDelta;
+    case 46: return Reserved[0];
+    case 47: return Reserved[1];
+    default: return Property((index - 4) / 4).*PropertyWords[(index - 4) % 4];
+  }
+}
+
+i16 TUnitProperties::Word(i32 index) const { return const_cast<TUnitProperties*>(this)->Word(index); }
+
+void TUnitProperties::Read(Data::TStream& s) {
+  for (i32 i = 0; i < WordCount; ++i) Word(i) = Data::ReadI16(s);
+  AllowedSkills = Data::ReadU64(s);
+  KnownSkills = Data::ReadU64(s);
+  AllowedSpells = Data::ReadU64(s);
+  KnownSpells = Data::ReadU64(s);
+}
+
+void TUnitProperties::Write(Data::TStream& s) const {
+  for (i32 i = 0; i < WordCount; ++i) Data::WriteI16(s, Word(i));
+  Data::WriteU64(s, AllowedSkills);
+  Data::WriteU64(s, KnownSkills);
+  Data::WriteU64(s, AllowedSpells);
+  Data::WriteU64(s, KnownSpells);
+}
+
+void TUnitProperties::Recalc() {
+  for (i32 p = 0; p < PropertyCount; ++p) Property(p).Current = Property(p).ValueAt(Level);
+}
+
+i32 TUnitProperties::ExperienceForLevel(i32 level) const {
+  if (level < 1) return 0;
+  return (level - 1) * ExperienceBase + ExperienceDelta * level * (level - 1) / 2;
+}
+
+i32 TUnitProperties::LevelForExperience(i32 points) const {
+  for (i32 level = MaxLevel; level >= 1; --level)
+    if (points >= ExperienceForLevel(level)) return level;
+  return 1;
+}
+
+void TUnitProperties::ResetExperience() { Experiences = static_cast<i16>(ExperienceForLevel(Level)); }
+
+void TUnitProperties::ResetMorale() { Morale = static_cast<i16>(NormalMorale()); }
+
+void TUnitProperties::LearnAllowedSpells() {
+  if (!Data2::GlobalData) return;
+  for (i32 id = 1; id <= 64; ++id) {
+    if (!(AllowedSpells & MaskBit(id))) continue;
+    i32 index = Data2::GlobalData->FindSpellPrototype(static_cast<i16>(id));
+    if (index >= 0 && Data2::GlobalData->SpellPrototypes[index].Level <= Level) KnownSpells |= MaskBit(id);
+  }
+}
+
+void TUnitProperties::RandomizeBase() {
+  for (i32 p = 0; p < PropertyCount; ++p) Property(p).Base = static_cast<i16>(VaryTenPercent(Property(p).Base));
+  Recalc();
+}
+
+void TUnitProperties::NewTurn() {
+  ActionPoints.Current = ActionPoints.ValueAt(Level);
+  const i32 normal = NormalMorale();
+  if (Morale > normal)
+    Morale = static_cast<i16>(Morale - 1);
+  else
+    Morale = static_cast<i16>(std::min(normal, Morale + MoraleRegenerate.Current));
+}
+
+void TUnitProperties::RegenerateHitPoints(i32 divisor) {
+  HitPoints.Current = static_cast<i16>(std::min<i32>(HitPoints.ValueAt(Level), HitPoints.Current + HPRegenerate.Current / divisor));
+}
+
+void TUnitProperties::RegenerateMana(i32 divisor) {
+  Mana.Current = static_cast<i16>(std::min<i32>(Mana.ValueAt(Level), Mana.Current + ManaRegenerate.Current / divisor));
+}
+
+void TUnitProperties::Add(const TUnitProperties& other) {
+  for (i32 i = 0; i < WordCount; ++i) Word(i) = static_cast<i16>(Word(i) + other.Word(i));
+  AllowedSkills |= other.AllowedSkills;
+  KnownSkills |= other.KnownSkills;
+  AllowedSpells |= other.AllowedSpells;
+  KnownSpells |= other.KnownSpells;
+}
+
+i32 TUnitProperties::GetValue(const std::string& key) const {
+  i32 maxOf;
+  i32 word = WordOfKey(key, maxOf);
+  if (maxOf >= 0) return Property(maxOf).ValueAt(Level);
+  if (word < 0) UnknownKey(key);
+  return Word(word);
+}
+
+void TUnitProperties::SetValue(const std::string& key, i32 value) {
+  i32 maxOf;
+  i32 word = WordOfKey(key, maxOf);
+  if (word < 0) UnknownKey(key);
+  Word(word) = static_cast<i16>(value);
+}
+
+}  // namespace GameData
