@@ -1,11 +1,20 @@
 // Finding map objects by pixel or field runs every frame (the pointer, the
 // map window, walking groups): on a full map it must not walk every object.
+// Loading the global data at start-up reads every archive through the real
+// streams; its baseline reads the same files whole.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <random>
+#include <string>
+#include <vector>
 
+#include "engine/data/archive.h"
 #include "tools/databuilder/sprite_builder.h"
+#include "tools/demodata/demo_data.h"
 #include "world/data2/global_data.h"
 #include "world/map/drawing.h"
 #include "world/scenario/scenario.h"
@@ -83,5 +92,54 @@ void BM_MoveGroup(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MoveGroup);
+
+struct TDemoFixture {
+  std::string Dir;
+  i64 ArchiveBytes = 0;
+  TDemoFixture() {
+    char pattern[] = "/tmp/orvbench-XXXXXX";
+    Dir = std::string(mkdtemp(pattern)) + "/";
+    Builder::WriteDemoData(Dir, Builder::TArchiveForm::Packed);
+    for (const char* name : {"globals.dat", "graphics.dat", "scenario.dat", "sounds.dat"})
+      ArchiveBytes += static_cast<i64>(std::filesystem::file_size(Dir + name));
+  }
+  ~TDemoFixture() { std::filesystem::remove_all(Dir); }
+};
+
+TDemoFixture& Demo() {
+  static TDemoFixture fixture;
+  return fixture;
+}
+
+// Opening the four archives and loading the whole global data of the demo set.
+void BM_LoadGlobalData(benchmark::State& state) {
+  TDemoFixture& demo = Demo();
+  Data::DataPath = demo.Dir;
+  for (auto _ : state) {
+    Data2::CreateArchives();
+    Data2::CreateGlobalData();
+    Data2::FreeGlobalData();
+    Data2::FreeArchives();
+  }
+  state.SetBytesProcessed(state.iterations() * demo.ArchiveBytes);
+}
+BENCHMARK(BM_LoadGlobalData)->Name("LoadGlobalData")->Unit(benchmark::kMicrosecond);
+
+// Reading the same four archive files whole, without deciphering or parsing.
+void BM_FileReadBaseline(benchmark::State& state) {
+  TDemoFixture& demo = Demo();
+  std::vector<char> bytes(static_cast<std::size_t>(demo.ArchiveBytes));
+  for (auto _ : state) {
+    std::size_t at = 0;
+    for (const char* name : {"globals.dat", "graphics.dat", "scenario.dat", "sounds.dat"}) {
+      std::FILE* file = std::fopen((demo.Dir + name).c_str(), "rb");
+      at += std::fread(bytes.data() + at, 1, bytes.size() - at, file);
+      std::fclose(file);
+    }
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.SetBytesProcessed(state.iterations() * demo.ArchiveBytes);
+}
+BENCHMARK(BM_FileReadBaseline)->Name("FileReadBaseline")->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include "engine/data/archive.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 
 #include "engine/base/base.h"
 #include "engine/base/ini_file.h"
 #include "engine/platform/files.h"
+#include "engine/platform/text.h"
 
 namespace Data {
 
@@ -45,6 +48,7 @@ void TArchive::TFileEntry::Read(TStream& s) {
   Offset = ReadU32(s);
   Size = ReadU32(s);
   ReadChars(s, Name, sizeof Name);
+  LooseFile = -1;
 }
 
 void TArchive::TFileEntry::Write(TStream& s) const {
@@ -72,6 +76,8 @@ TArchive::TArchive(const std::string& name, u8 type) : Name(name), Type(type) {
   Load();
 }
 
+TArchive::~TArchive() = default;
+
 namespace {
 
 int CompareEntries(const TArchive::TFileEntry& a, const TArchive::TFileEntry& b) { return CompareNames(a.Name, b.Name); }
@@ -81,7 +87,9 @@ int CompareEntryToName(const TArchive::TFileEntry& a, const char* name) { return
 
 void TArchive::Load() {
   Entries.Clear();
+  LooseFiles.clear();
   DataOffset = 0;
+  File.reset();
   if (Type == Packed) {
     TCryptoStream stream(Path, fmOpenRead | fmShareDenyWrite);
     char signature[4];
@@ -96,34 +104,65 @@ void TArchive::Load() {
     DataOffset = static_cast<u32>(stream.GetPosition());
     for (const TFileEntry& e : Entries) CheckData(Base::IsTerminated(e.Name, sizeof e.Name));
     Entries.Sort(CompareEntries);
+    Key = stream.SharedKey();
+    File = stream.SharedFile();
+    FileLength = stream.Size;
   }
-  const i32 packed = Entries.Count();
+  NativeLooseDir = Plat::NativePath(LooseDir());
+  // Loose files in name order; of names that compare equal the first counts.
+  std::vector<TFileEntry> loose;
   for (const Plat::TFindData& fd : Plat::FindFiles(LooseDir() + "*.*")) {
     if (fd.Attributes & Plat::FILE_ATTRIBUTE_DIRECTORY) continue;
-    TFileEntry e{TFileEntry::Loose, TFileEntry::Loose, {}};
+    TFileEntry e{TFileEntry::Loose, TFileEntry::Loose, {}, static_cast<i32>(LooseFiles.size())};
     Base::SafeStrCopy(e.Name, fd.Name.c_str(), sizeof e.Name);
+    LooseFiles.push_back(fd.Name);
+    loose.push_back(e);
+  }
+  std::stable_sort(loose.begin(), loose.end(),
+                   [](const TFileEntry& a, const TFileEntry& b) { return CompareNames(a.Name, b.Name) < 0; });
+  const i32 packed = Entries.Count();
+  for (std::size_t i = 0; i < loose.size(); ++i) {
+    if (i > 0 && CompareNames(loose[i - 1].Name, loose[i].Name) == 0) continue;
     i32 index;
-    if (!BinarySearch(static_cast<const char*>(e.Name), Entries, packed, CompareEntryToName, index)) Entries.Add(e);
+    if (BinarySearch(static_cast<const char*>(loose[i].Name), Entries, packed, CompareEntryToName, index))
+      Entries[index].LooseFile = loose[i].LooseFile;
+    else
+      Entries.Add(loose[i]);
   }
   Entries.Sort(CompareEntries);
 }
 
+TCryptoStream* TArchive::OpenLoose(const std::string& name) const {
+  std::string error;
+  std::shared_ptr<Plat::TFile> file = Plat::TFile::OpenNative(NativeLooseDir + Plat::Cp1252ToUtf8(name), Plat::TFile::TMode::Read, error);
+  const std::string fileName = LooseDir() + name;
+  if (!file) throw Base::EFOpenError(Base::Format("Cannot open file \"%s\". %s", fileName.c_str(), error.c_str()));
+  i64 length = std::clamp<i64>(file->Length(), 0, INT32_MAX);
+  return new TCryptoStream(std::move(file), length, std::make_shared<TCipherKey>(fileName), fileName, 0,
+                           static_cast<i32>(length));
+}
+
 TCryptoStream* TArchive::OpenFile(const std::string& fileName) const {
-  if (Type == Directory) return new TCryptoStream(Path + fileName, fmOpenRead | fmShareDenyWrite);
-  std::string loose = LooseDir() + fileName;
-  if (Plat::FileExists(loose)) return new TCryptoStream(loose, fmOpenRead | fmShareDenyWrite);
   char key[32];
   Base::SafeStrCopy(key, fileName.c_str(), sizeof key);
   i32 index;
-  if (!Entries.Find(static_cast<const char*>(key), CompareEntryToName, index))
-    throw Base::EFOpenError("File not found in archive.");
-  return OpenEntry(index);
+  if (Entries.Find(static_cast<const char*>(key), CompareEntryToName, index)) {
+    const TFileEntry& e = Entries[index];
+    const std::string* loose = e.LooseFile >= 0 ? &LooseFiles[static_cast<std::size_t>(e.LooseFile)] : nullptr;
+    if (loose && Plat::EqualNoCase(*loose, fileName)) return OpenLoose(*loose);
+    if (Type == Packed) return OpenEntry(index);
+  }
+  // A folder archive asks the disk for names its table lacks.
+  if (Type == Directory) return new TCryptoStream(Path + fileName, fmOpenRead | fmShareDenyWrite);
+  throw Base::EFOpenError("File not found in archive.");
 }
 
 TCryptoStream* TArchive::OpenEntry(i32 index) const {
   const TFileEntry& e = Entries[index];
   // The sums wrap as 32-bit values: a loose mark reads as size -1 and is refused.
-  return new TCryptoStream(Path, static_cast<i32>(DataOffset + e.Offset), static_cast<i32>(e.Size));
+  const i32 offset = static_cast<i32>(DataOffset + e.Offset), size = static_cast<i32>(e.Size);
+  if (!File) return new TCryptoStream(Path, offset, size);
+  return new TCryptoStream(File, FileLength, Key, Path, offset, size);
 }
 
 }  // namespace Data

@@ -2,7 +2,9 @@
 // same name; loose files override and extend a packed archive.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/data/crypto_stream.h"
 #include "engine/data/dynamic_array.h"
@@ -28,6 +30,9 @@ class TArchive {
     u32 Offset;
     u32 Size;
     char Name[32];
+    // In memory only: the loose file that serves this name (index into
+    // LooseFiles), -1 for none.
+    i32 LooseFile = -1;
     void Read(TStream& s);
     void Write(TStream& s) const;
   };
@@ -36,7 +41,10 @@ class TArchive {
 
   // Raises "Archive '%s' not found." when neither form exists.
   explicit TArchive(const std::string& name, u8 type = Automatic);
+  ~TArchive();
 
+  // Reads the packed table and lists the loose files, once: later opens ask
+  // the table, not the disk.
   void Load();
   // A new stream the caller owns; "File not found in archive." when absent.
   TCryptoStream* OpenFile(const std::string& fileName) const;
@@ -49,9 +57,18 @@ class TArchive {
   u8 Type;
   TDynamicArray<TFileEntry> Entries;
   u32 DataOffset = 0;
+  // Names of the loose files as the folder holds them.
+  std::vector<std::string> LooseFiles;
 
  private:
   std::string LooseDir() const { return DataPath + Name + "\\"; }
+  TCryptoStream* OpenLoose(const std::string& name) const;
+
+  // The packed file stays open while the archive lives; its entries share it and its key.
+  std::shared_ptr<Plat::TFile> File;
+  i64 FileLength = 0;
+  std::shared_ptr<const TCipherKey> Key;
+  std::string NativeLooseDir;
 };
 
 }  // namespace Data

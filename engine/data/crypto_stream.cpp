@@ -59,17 +59,17 @@ void TCipherKey::Encipher(const u8* plain, u8* stored, i64 count, i64 position) 
   });
 }
 
-TCryptoStream::TCryptoStream(const std::string& fileName, u16 mode) : TSubStream(fileName, mode), Key(fileName) {}
+TCryptoStream::TCryptoStream(const std::string& fileName, u16 mode)
+    : TSubStream(fileName, mode), Key(std::make_shared<TCipherKey>(fileName)) {}
 
 TCryptoStream::TCryptoStream(const std::string& fileName, i32 offset, i32 size)
-    : TSubStream(fileName, offset, size), Key(fileName) {}
+    : TSubStream(fileName, offset, size), Key(std::make_shared<TCipherKey>(fileName)) {}
 
-i32 TCryptoStream::Read(void* buffer, i32 count) {
-  i64 p0 = PhysicalPosition();
-  i32 n = TSubStream::Read(buffer, count);
-  if (n > 0) Key.Decipher(static_cast<u8*>(buffer), n, p0);
-  return n;
-}
+TCryptoStream::TCryptoStream(std::shared_ptr<Plat::TFile> file, i64 fileLength, std::shared_ptr<const TCipherKey> key,
+                             const std::string& fileName, i32 offset, i32 size)
+    : TSubStream(std::move(file), fileLength, fileName, offset, size), Key(std::move(key)) {}
+
+void TCryptoStream::Decode(u8* data, i32 count, i64 physicalPosition) { Key->Decipher(data, count, physicalPosition); }
 
 i32 TCryptoStream::Write(const void* buffer, i32 count) {
   const u8* src = static_cast<const u8*>(buffer);
@@ -77,7 +77,7 @@ i32 TCryptoStream::Write(const void* buffer, i32 count) {
   i32 written = 0;
   while (written < count) {
     i32 chunk = std::min<i32>(count - written, static_cast<i32>(sizeof Buffer));
-    Key.Encipher(src + written, Buffer, chunk, p);
+    Key->Encipher(src + written, Buffer, chunk, p);
     i32 n = TSubStream::Write(Buffer, chunk);
     written += n;
     p += n;
@@ -88,7 +88,7 @@ i32 TCryptoStream::Write(const void* buffer, i32 count) {
 
 TSubStream* TCryptoStream::CreateSubStream(i32 offset, i32 size) {
   CheckSubRange(offset, size);
-  return new TCryptoStream(FileName, Offset + offset, size);
+  return new TCryptoStream(File, FileLength(), Key, FileName, Offset + offset, size);
 }
 
 }  // namespace Data

@@ -2,6 +2,7 @@
 // byte transformed by the file's own name and the byte's absolute position.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,16 +38,23 @@ class TCryptoStream : public TSubStream {
  public:
   TCryptoStream(const std::string& fileName, u16 mode);
   TCryptoStream(const std::string& fileName, i32 offset, i32 size);
+  // A window over a file that is open already, with its file's key: the
+  // streams of one archive share both.
+  TCryptoStream(std::shared_ptr<Plat::TFile> file, i64 fileLength, std::shared_ptr<const TCipherKey> key,
+                const std::string& fileName, i32 offset, i32 size);
 
-  i32 Read(void* buffer, i32 count) override;
   i32 Write(const void* buffer, i32 count) override;
   TSubStream* CreateSubStream(i32 offset, i32 size) override;
 
-  const std::string& KeyName() const { return Key.KeyName; }
-  u32 KeyHash() const { return Key.KeyHash; }
+  const std::shared_ptr<const TCipherKey>& SharedKey() const { return Key; }
+  const std::string& KeyName() const { return Key->KeyName; }
+  u32 KeyHash() const { return Key->KeyHash; }
+
+ protected:
+  void Decode(u8* data, i32 count, i64 physicalPosition) override;
 
  private:
-  TCipherKey Key;
+  std::shared_ptr<const TCipherKey> Key;
   u8 Buffer[256];
 };
 

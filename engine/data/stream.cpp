@@ -20,7 +20,7 @@ i64 TStream::Remaining() {
   return size > pos ? size - pos : 0;
 }
 
-void TStream::ReadBuffer(void* buffer, i32 count) {
+void TStream::ReadBufferSlow(void* buffer, i32 count) {
   if (count != 0 && Read(buffer, count) != count) throw Base::EReadError();
 }
 

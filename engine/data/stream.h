@@ -30,10 +30,28 @@ class TStream {
   i64 Remaining();
 
   // All or nothing: a short read raises the read error, a short write the write error.
-  void ReadBuffer(void* buffer, i32 count);
+  void ReadBuffer(void* buffer, i32 count) {
+    // Reads inside the block a stream has read ahead need no call.
+    if (static_cast<u32>(count) - 1u < static_cast<u64>(ReadEnd - ReadPtr)) {
+      std::memcpy(buffer, ReadPtr, static_cast<std::size_t>(count));
+      ReadPtr += count;
+      return;
+    }
+    ReadBufferSlow(buffer, count);
+  }
   void WriteBuffer(const void* buffer, i32 count);
   // Copies count bytes from source (all of it when count is 0).
   void CopyFrom(TStream& source, i64 count);
+
+ protected:
+  // Bytes a stream has read ahead: the next reads take them from here. A
+  // stream that sets them accounts for them in Read and Seek; both null
+  // while it hands out nothing this way.
+  const u8* ReadPtr = nullptr;
+  const u8* ReadEnd = nullptr;
+
+ private:
+  void ReadBufferSlow(void* buffer, i32 count);
 };
 
 // A stream over a block of memory that grows as it is written.

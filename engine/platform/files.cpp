@@ -1,8 +1,12 @@
 #include "engine/platform/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -30,7 +34,7 @@ std::string ResolveComponent(const fs::path& dir, const std::string& name) {
 }  // namespace
 
 std::string NativePath(const std::string& path) {
-  std::string p = path;
+  std::string p = Cp1252ToUtf8(path);
   std::replace(p.begin(), p.end(), '\\', '/');
   if (p.empty()) return p;
   fs::path result = (p[0] == '/') ? fs::path("/") : fs::path();
@@ -52,6 +56,62 @@ std::string NativePath(const std::string& path) {
   if (trailing && (out.empty() || out.back() != '/')) out += '/';
   return out;
 }
+
+std::shared_ptr<TFile> TFile::Open(const std::string& path, TMode mode, std::string& error) {
+  return OpenNative(NativePath(path), mode, error);
+}
+
+std::shared_ptr<TFile> TFile::OpenNative(const std::string& nativePath, TMode mode, std::string& error) {
+  int flags = mode == TMode::Read ? O_RDONLY : mode == TMode::ReadWrite ? O_RDWR : O_RDWR | O_CREAT | O_TRUNC;
+  int handle;
+  do {
+    handle = ::open(nativePath.c_str(), flags | O_CLOEXEC, 0666);
+  } while (handle < 0 && errno == EINTR);
+  if (handle < 0) {
+    error = Utf8ToCp1252(std::strerror(errno));
+    return nullptr;
+  }
+  struct stat st {};
+  if (::fstat(handle, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(handle);
+    error = Utf8ToCp1252(std::strerror(EISDIR));
+    return nullptr;
+  }
+  return std::shared_ptr<TFile>(new TFile(handle));
+}
+
+TFile::~TFile() { ::close(Handle); }
+
+std::int64_t TFile::ReadAt(std::int64_t position, void* buffer, std::int64_t count) {
+  std::int64_t done = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (done < count) {
+    ssize_t n = ::pread(Handle, out + done, static_cast<std::size_t>(count - done), position + done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+std::int64_t TFile::WriteAt(std::int64_t position, const void* buffer, std::int64_t count) {
+  std::int64_t done = 0;
+  const auto* in = static_cast<const char*>(buffer);
+  while (done < count) {
+    ssize_t n = ::pwrite(Handle, in + done, static_cast<std::size_t>(count - done), position + done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+std::int64_t TFile::Length() {
+  struct stat st {};
+  return ::fstat(Handle, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
+bool TFile::SetLength(std::int64_t length) { return length >= 0 && ::ftruncate(Handle, length) == 0; }
 
 bool FileExists(const std::string& path) {
   struct stat st {};
@@ -103,7 +163,7 @@ std::vector<TFindData> FindFiles(const std::string& mask) {
   std::error_code ec;
   std::string nativeDir = NativePath(dir);
   for (fs::directory_iterator it(nativeDir.empty() ? "." : nativeDir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
+    std::string name = Utf8ToCp1252(it->path().filename().string());
     if (!WildcardMatch(pattern, name)) continue;
     struct stat st {};
     if (::stat(it->path().c_str(), &st) != 0) continue;
@@ -123,7 +183,7 @@ std::string ProgramPath() {
   if (!programPathOverride.empty()) return programPathOverride;
   std::error_code ec;
   auto p = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string("./orvandia") : p.string();
+  return ec ? std::string("./orvandia") : Utf8ToCp1252(p.string());
 }
 
 void SetProgramPathOverride(const std::string& path) { programPathOverride = path; }

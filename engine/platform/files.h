@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,36 @@ struct TFindData {
   std::string Name;            // file name only
 };
 
-// Backslashes become slashes; an existing component that differs only in
-// case replaces the one asked for. Components that do not exist are kept.
+// The native form of a path: Windows-1252 becomes UTF-8, backslashes become
+// slashes, and an existing component that differs only in case replaces the
+// one asked for. Components that do not exist are kept.
 std::string NativePath(const std::string& path);
+
+// An open file, read and written at explicit positions, so that several
+// streams over one file share it without seeking.
+class TFile {
+ public:
+  enum class TMode { Read, ReadWrite, Create };
+
+  // Null when the file cannot be opened; error then says why. Open takes a
+  // path of the system, OpenNative one that NativePath already gave.
+  static std::shared_ptr<TFile> Open(const std::string& path, TMode mode, std::string& error);
+  static std::shared_ptr<TFile> OpenNative(const std::string& nativePath, TMode mode, std::string& error);
+  ~TFile();
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+
+  // Bytes transferred; fewer at the end of the file or on an error.
+  std::int64_t ReadAt(std::int64_t position, void* buffer, std::int64_t count);
+  std::int64_t WriteAt(std::int64_t position, const void* buffer, std::int64_t count);
+  // -1 when unknown.
+  std::int64_t Length();
+  bool SetLength(std::int64_t length);
+
+ private:
+  explicit TFile(int handle) : Handle(handle) {}
+  int Handle;
+};
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
@@ -36,10 +64,11 @@ bool CreateDirectories(const std::string& path);
 bool WildcardMatch(const std::string& mask, const std::string& name);
 
 // Entries of the directory part of mask whose names match its last component;
-// directories included (with their attribute). Sorted by name.
+// directories included (with their attribute). Names are Windows-1252,
+// sorted.
 std::vector<TFindData> FindFiles(const std::string& mask);
 
-// Full path of the running program; tests may override it.
+// Full path of the running program (Windows-1252); tests may override it.
 std::string ProgramPath();
 void SetProgramPathOverride(const std::string& path);
 

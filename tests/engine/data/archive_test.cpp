@@ -89,6 +89,41 @@ TEST_F(Archive, PackedWinsAndLooseFilesOverride) {
   }
 }
 
+// The loose files are listed once, when the archive opens: a name is entered
+// once however many files share it without regard to case, and a file added
+// later is found only through a folder archive, which asks the disk for
+// names its table lacks.
+TEST_F(Archive, LooseFilesAreListedOnceAtOpening) {
+  Builder::TArchiveBuilder b;
+  b.Add("default.txt", "packed");
+  b.WritePacked(Dir.Path(), "globals");
+  // Files whose names differ only in case, written side by side (the key
+  // does not depend on case).
+  auto writeBeside = [&](const std::string& name, const std::string& plain) {
+    Builder::WriteEnciphered(Dir.File("raw/" + name), plain);
+    Dir.Write(name, Dir.Read("raw/" + name));
+  };
+  writeBeside("globals/DEFAULT.TXT", "upper");
+  writeBeside("globals/default.txt", "lower");
+  writeBeside("globals/Extra.txt", "one");
+  writeBeside("globals/extra.TXT", "two");
+  Data::TArchive packed("globals");
+  ASSERT_EQ(packed.Count(), 2);
+  EXPECT_EQ(packed.GetFileName(0), "default.txt");
+  EXPECT_EQ(packed.GetFileName(1), "Extra.txt");
+  EXPECT_EQ(Open(packed, "default.txt"), "upper") << "the first loose file of the name overrides";
+  EXPECT_EQ(Open(packed, "EXTRA.txt"), "one");
+  Builder::WriteEnciphered(Dir.File("globals/later.txt"), "later");
+  EXPECT_THROW(Open(packed, "later.txt"), Base::EFOpenError);
+
+  writeBeside("scenario/Map.scn", "m1");
+  writeBeside("scenario/MAP.SCN", "m2");
+  Data::TArchive folder("scenario");
+  EXPECT_EQ(folder.Count(), 1);
+  Builder::WriteEnciphered(Dir.File("scenario/later.scn"), "later");
+  EXPECT_EQ(Open(folder, "later.scn"), "later");
+}
+
 TEST_F(Archive, DirectoryTableHoldsFilesSortedWithoutCase) {
   Builder::WriteEnciphered(Dir.File("graphics/b_x.gfl"), "b");
   Builder::WriteEnciphered(Dir.File("graphics/A.gfl"), "a");

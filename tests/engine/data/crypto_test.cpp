@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 #include "tools/databuilder/archive_builder.h"
@@ -61,6 +63,44 @@ TEST(CryptoStream, RoundTripInPiecesAndAfterSeeking) {
   std::unique_ptr<Data::TSubStream> window(in.CreateSubStream(1000, 50));
   window->ReadBuffer(buf, 50);
   EXPECT_EQ(std::string(buf, 50), plain.substr(1000, 50));
+}
+
+// Reads are served from deciphered blocks: pieces of every size, across block
+// ends, after seeks forwards, backwards and outside the window, give the
+// plain bytes, and typed reads agree with them.
+TEST(CryptoStream, BlockReadsAgreeWithThePlainBytes) {
+  TestSupport::TTempDir dir;
+  const i32 block = Data::TSubStream::BlockSize;
+  std::string plain = Pattern(static_cast<std::size_t>(3 * block + 123));
+  Builder::WriteEnciphered(dir.File("big.dat"), plain);
+  Data::TCryptoStream whole(dir.File("big.dat"), Data::fmOpenRead);
+  std::unique_ptr<Data::TSubStream> window(whole.CreateSubStream(5, 3 * block));
+  const std::string inner = plain.substr(5, static_cast<std::size_t>(3 * block));
+  struct {
+    i64 Seek;  // -1: read on from where the last read ended
+    i32 Count;
+  } steps[] = {{0, 1},          {-1, 3},          {block - 2, 4},      {-1, block},     {10, 2 * block + 7},
+               {block - 1, 2},  {block + 1, 1},   {0, 3 * block},      {3 * block - 1, 5}, {-9, 4},
+               {2 * block, 1},  {block / 2, 17}};
+  std::vector<char> buf(static_cast<std::size_t>(4 * block));
+  i64 at = 0;
+  for (const auto& step : steps) {
+    if (step.Seek != -1) at = window->Seek(step.Seek, Data::soBeginning);
+    i32 n = window->Read(buf.data(), step.Count);
+    i64 expected = at < 0 ? 0 : std::max<i64>(0, std::min<i64>(step.Count, static_cast<i64>(inner.size()) - at));
+    ASSERT_EQ(n, expected) << step.Seek << " " << step.Count;
+    if (n > 0) {
+      EXPECT_EQ(std::string(buf.data(), static_cast<std::size_t>(n)),
+                inner.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(n)));
+    }
+    at += n;
+    EXPECT_EQ(window->GetPosition(), at);
+  }
+  window->Seek(block - 3, Data::soBeginning);
+  u32 expected = 0;
+  for (int i = 0; i < 4; ++i) expected |= static_cast<u32>(static_cast<u8>(inner[static_cast<std::size_t>(block - 3 + i)])) << (8 * i);
+  EXPECT_EQ(Data::ReadU32(*window), expected) << "a value split by a block end";
+  EXPECT_EQ(window->Remaining(), 2 * block - 1);
 }
 
 TEST(CryptoStream, NameIsTheKey) {

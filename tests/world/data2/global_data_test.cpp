@@ -72,9 +72,9 @@ INSTANTIATE_TEST_SUITE_P(Forms, GlobalData,
 
 TEST(GlobalDataErrors, MissingAndDamagedFilesAbortTheLoad) {
   TestSupport::TDemoDataDir data;
-  Data2::CreateArchives();
   // A loose file overrides the packed index; name a file that is not there.
   Builder::WriteEnciphered(data.Folder().File("globals/default.txt"), "a\r\nb\r\nc\r\nd\r\nnone.txt\r\n" + std::string(13 * 3, ' ') + "x\r\ny\r\nz\r\nw\r\nv\r\nu\r\nt\r\ns\r\nr\r\nq\r\np\r\no\r\nn\r\n");
+  Data2::CreateArchives();
   try {
     Data2::CreateGlobalData();
     ADD_FAILURE();
@@ -82,6 +82,7 @@ TEST(GlobalDataErrors, MissingAndDamagedFilesAbortTheLoad) {
     EXPECT_STREQ(e.what(), "File not found in archive.");
   }
   EXPECT_EQ(Data2::GlobalData, nullptr);
+  // The loose file is known from the archive's opening; its content is read at each open.
   Builder::WriteEnciphered(data.Folder().File("globals/default.txt"), "only\r\ntwo\r\n");
   EXPECT_THROW(Data2::CreateGlobalData(), Base::EReadError);
   Data2::FreeArchives();
@@ -101,8 +102,8 @@ TEST(GlobalDataErrors, DamagedRulesAndPrototypes) {
   };
   for (const auto& c : cases) {
     TestSupport::TDemoDataDir data;
-    Data2::CreateArchives();
     Builder::WriteEnciphered(data.Folder().File(std::string("globals/") + c.File), c.Content);
+    Data2::CreateArchives();
     try {
       Data2::CreateGlobalData();
       ADD_FAILURE() << c.File;
