@@ -3,6 +3,10 @@ add_library(orv_options INTERFACE)
 target_include_directories(orv_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_options(orv_options INTERFACE -Wall -Wextra -fsigned-char)
 target_compile_features(orv_options INTERFACE cxx_std_20)
+# The test build keeps our code free of warnings.
+if(ORV_TESTS)
+  target_compile_options(orv_options INTERFACE -Werror)
+endif()
 
 if(ORV_SANITIZE)
   set(ORV_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)

@@ -24,7 +24,7 @@ class TDataList : public TDataObject {
       TDataObject::Assign(source);
       return;
     }
-    ID = list->ID;
+    // The items only: the list keeps its own ID.
     Items.SetCapacity(list->Count());
     for (T* item : list->Items) {
       auto* copy = new T;

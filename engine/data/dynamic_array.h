@@ -105,10 +105,9 @@ class TDynamicArray {
 template <class T>
 class TQueue : public TDynamicArray<T> {
  public:
-  void SetCapacity(i32 n) {
-    this->SetCount(n);
-    Head = Tail = 0;
-  }
+  // A new ring size; the queued elements stay, in order. A ring too small
+  // for them raises "Queue overflow." and leaves the queue as it was.
+  void SetCapacity(i32 n);
   bool IsFull() const { return this->Count() == 0 || (Tail + 1) % this->Count() == Head; }
   bool IsEmpty() const { return Head == Tail; }
   void Push(const T& item);
@@ -124,6 +123,18 @@ class TQueue : public TDynamicArray<T> {
 #include <stdexcept>
 
 namespace Data {
+
+template <class T>
+void TQueue<T>::SetCapacity(i32 n) {
+  if (n == this->Count()) return;
+  std::vector<T> queued;
+  for (i32 i = Head; i != Tail; i = (i + 1) % this->Count()) queued.push_back((*this)[i]);
+  if (!queued.empty() && static_cast<i32>(queued.size()) > n - 1) throw std::runtime_error("Queue overflow.");
+  this->SetCount(n);
+  std::copy(queued.begin(), queued.end(), this->Items.begin());
+  Head = 0;
+  Tail = static_cast<i32>(queued.size());
+}
 
 template <class T>
 void TQueue<T>::Push(const T& item) {

@@ -50,8 +50,15 @@ void ReadTextToken(TStream& s, std::string& out, int maxLength) {
   }
   while (c == ' ' || c == '\t') c = NextByte(s);
   if (IsComment(c))
-    while (c != 13) c = NextByte(s);
-  if (c == 13) s.Seek(2, soCurrent);
+    while (c != 13 && c != 10) c = NextByte(s);
+  // CR LF, CR and LF each end a line; the stream then stands after it.
+  if (c == 13) {
+    u8 next;
+    if (s.Read(&next, 1) == 1 && next != 10) s.Seek(-1, soCurrent);
+    return;
+  }
+  if (c == 10) return;
+  // The byte that ended the token is read again by the next call.
   s.Seek(-1, soCurrent);
 }
 
@@ -70,36 +77,21 @@ std::string ReadTextString(TStream& s) {
 }
 
 i32 StrToInt(const std::string& text) {
-  auto fail = [&]() -> i32 {
-    throw Base::EConvertError(Base::Format("'%s' is not a valid integer value.", text.c_str()));
-  };
+  // Decimal digits with an optional sign, nothing else.
   std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  int base = 10;
-  if (i < text.size() && text[i] == '$') {
-    base = 16;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
-  if (i >= text.size()) return fail();
   i64 value = 0;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    int digit = (c >= '0' && c <= '9') ? c - '0'
-                : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
-                : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                                        : -1;
-    if (digit < 0) return fail();
-    value = value * base + digit;
-    if (value > (base == 16 ? 0xFFFFFFFFll : 0x80000000ll)) return fail();
+  bool ok = i < text.size();
+  for (; ok && i < text.size(); ++i) {
+    ok = text[i] >= '0' && text[i] <= '9';
+    value = value * 10 + (text[i] - '0');
+    ok = ok && value <= 0x80000000ll;
   }
   if (negative) value = -value;
-  if (base == 10 && (value < INT32_MIN || value > INT32_MAX)) return fail();
-  return static_cast<i32>(static_cast<u32>(value));
+  if (!ok || value > INT32_MAX)
+    throw Base::EConvertError(Base::Format("'%s' is not a valid integer value.", text.c_str()));
+  return static_cast<i32>(value);
 }
 
 i32 ReadTextInt(TStream& s) { return StrToInt(ReadTextString(s)); }

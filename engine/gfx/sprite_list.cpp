@@ -59,23 +59,21 @@ void TSpriteList::Assign(const Data::TDataObject* source) {
     return;
   }
   if (list == this) return;
-  ID = list->ID;
+  // Appends; the list keeps its own ID and order.
   Sprites.Items.SetCapacity(Sprites.Count() + list->Sprites.Count());
   for (TSprite* sprite : list->Sprites.Items) {
     auto copy = std::make_unique<TSprite>(SpriteFlags());
     copy->CopyFrom(sprite);
-    // The sprite's own Assign leaves its ID alone; the list is found by it.
+    // The sprite's own Assign leaves its ID alone; a copy without it could not be found.
     copy->ID = sprite->ID;
     Sprites.Items.Add(copy.release());
   }
-  Sprites.SortByID();
 }
 
 void TSpriteList::Clear() {
   ClearIndex();
   delete Stream;
   Stream = nullptr;
-  StreamBase = 0;
   Sprites.Clear();
 }
 
@@ -95,7 +93,6 @@ void TSpriteList::Load(Data::TStream& stream) {
 }
 
 void TSpriteList::Save(Data::TStream& stream) const {
-  const i64 start = stream.GetPosition();
   TDataObject::Save(stream);
   Data::WriteU32(stream, Signature);
   Data::WriteI32(stream, Sprites.Count());
@@ -105,7 +102,8 @@ void TSpriteList::Save(Data::TStream& stream) const {
   // Room for the entries, written once the offsets are known.
   for (const TSpriteEntry& entry : entries) entry.Write(stream);
   for (i32 i = 0; i < Sprites.Count(); ++i) {
-    i64 offset = stream.GetPosition() - start;
+    // Offsets are positions in the stream the list is written to.
+    i64 offset = stream.GetPosition();
     if (offset > 0xFFFFFFFF) throw Base::EWriteError();
     entries[i].ID = Sprites[i]->ID;
     entries[i].Offset = static_cast<u32>(offset);
@@ -121,14 +119,11 @@ void TSpriteList::OpenIndex(Data::TStream* stream) {
   ClearIndex();
   if (Stream != stream) delete Stream;
   Stream = nullptr;
-  StreamBase = 0;
   try {
-    const i64 base = stream->GetPosition();
     ID = Data::ReadU32(*stream);
     i32 count = ReadHeader(*stream);
     Index.SetCount(count);
     for (TSpriteEntry& entry : Index) entry.Read(*stream);
-    StreamBase = base;
   } catch (...) {
     ClearIndex();
     delete stream;
@@ -158,7 +153,7 @@ TSprite* TSpriteList::AcquireEntry(i32 index) {
   TSpriteEntry& entry = Index[index];
   if (!entry.Sprite) {
     auto sprite = std::make_unique<TSprite>(SpriteFlags());
-    Stream->SetPosition(StreamBase + entry.Offset);
+    Stream->SetPosition(entry.Offset);
     sprite->Load(*Stream);
     entry.Sprite = sprite.release();
   }

@@ -83,7 +83,6 @@ class TSpriteList : public Data::TDataObject {
   Data::TDataList<TSprite> Sprites{true};
   Data::TDynamicArray<TSpriteEntry> Index;
   Data::TStream* Stream = nullptr;  // owned
-  i64 StreamBase = 0;               // where the list starts in Stream
 
  private:
   u32 SpriteFlags() const { return Flags & ~sfIndexMode; }

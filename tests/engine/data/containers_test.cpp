@@ -120,11 +120,14 @@ TEST(DataList, LookupsAndInsertion) {
   }
   EXPECT_EQ(list.Count(), 3);
 
+  list.ID = 500;
   Data::TDataList<TItem> copy;
+  copy.ID = 600;
   copy.CopyFrom(&list);
   ASSERT_EQ(copy.Count(), 3);
   EXPECT_NE(copy[0], list[0]);
   EXPECT_EQ(copy[2]->ID, 30u);
+  EXPECT_EQ(copy.ID, 600u) << "a copy keeps its own ID";
 }
 
 TEST(DataList, DamagedCountsAndFailingItems) {
@@ -185,6 +188,31 @@ TEST(Queue, RingHoldsOneLessThanItsSize) {
   } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "Queue underflow.");
   }
+}
+
+// A new ring size keeps the queued elements in order, also when they wrap
+// around the end of the old ring.
+TEST(Queue, NewRingSizeKeepsTheQueue) {
+  Data::TQueue<short> q;
+  q.SetCapacity(4);
+  for (short v : {1, 2, 3}) q.Push(v);
+  EXPECT_EQ(q.Pop(), 1);
+  EXPECT_EQ(q.Pop(), 2);
+  q.Push(4);
+  q.Push(5);  // 3, 4, 5 now wrap around
+  q.SetCapacity(4);
+  EXPECT_EQ(q.Head, 2) << "the same size changes nothing";
+  try {
+    q.SetCapacity(3);
+    ADD_FAILURE();
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Queue overflow.");
+  }
+  q.SetCapacity(6);
+  q.Push(6);
+  q.Push(7);
+  for (short v : {3, 4, 5, 6, 7}) EXPECT_EQ(q.Pop(), v);
+  EXPECT_TRUE(q.IsEmpty());
 }
 
 }  // namespace

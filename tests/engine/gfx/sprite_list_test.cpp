@@ -247,14 +247,14 @@ TEST_F(SpriteIndex, ABrokenRecordFailsOnFirstUseOnly) {
   List->ReleaseSprite(fine);
 }
 
-TEST(SpriteList, OffsetsCountFromTheListsStart) {
-  // A list written after other data reads back from a stream positioned there.
+TEST(SpriteList, OffsetsArePositionsInTheStream) {
+  // A list written after other data: its offsets count from the stream's start.
   Data::TMemoryStream s;
   s.WriteBuffer("prefix", 6);
   Gfx::TSpriteList list(0);
   list.Sprites.Items.Add(Tile(4).release());
   list.Save(s);
-  EXPECT_EQ(U32At(s.AsString(), 6 + 12 + 12), 32u);
+  EXPECT_EQ(U32At(s.AsString(), 6 + 12 + 12), 6u + 12 + 20);
 
   auto* stream = new Data::TMemoryStream(s.AsString());
   stream->SetPosition(6);
@@ -285,11 +285,12 @@ TEST(SpriteList, OpensFromAnArchive) {
   Data::DataPath = saved;
 }
 
-TEST(SpriteList, CopiesKeepIDsAndOrder) {
+TEST(SpriteList, CopiesAreAppended) {
   Gfx::TSpriteList source(0);
   Data::TMemoryStream s(ThreeSprites());
   source.Load(s);
   Gfx::TSpriteList copy(Gfx::sfConvert);
+  copy.ID = 5;
   copy.Sprites.Items.Add(Tile(15).release());
   copy.Assign(&source);
   std::vector<u32> ids;
@@ -299,9 +300,10 @@ TEST(SpriteList, CopiesKeepIDsAndOrder) {
       EXPECT_EQ(sprite->Flags, Gfx::sfConvert) << "made with the list's flags";
     }
   }
-  EXPECT_EQ(ids, (std::vector<u32>{10, 15, 20, 30}));
-  EXPECT_NE(copy.Sprites[0], source.Sprites[0]);
-  EXPECT_EQ(Builder::SpriteBytes(*copy.Sprites[0]), Builder::SpriteBytes(*source.Sprites[0]));
+  EXPECT_EQ(ids, (std::vector<u32>{15, 10, 20, 30}));
+  EXPECT_EQ(copy.ID, 5u) << "the list keeps its own ID";
+  EXPECT_NE(copy.Sprites[1], source.Sprites[0]);
+  EXPECT_EQ(Builder::SpriteBytes(*copy.Sprites[1]), Builder::SpriteBytes(*source.Sprites[0]));
 
   copy.CopyFrom(&source);
   EXPECT_EQ(copy.Sprites.Count(), 3);
