@@ -30,10 +30,14 @@ TCity::TCity(TScenario* scenario)
   Merchants[5] = std::make_unique<TCustomMerchant>();
 }
 
-// Units belong to the registry: the groups only let go of them.
+// Units belong to the registry: the groups only let go of them, and no unit
+// keeps pointing at a group that is gone.
 TCity::~TCity() {
-  DefenderGroup->ClearSlots();
-  DepartureGroup->ClearSlots();
+  for (TGroup* group : {DefenderGroup.get(), DepartureGroup.get()}) {
+    for (TUnit* unit : group->Units)
+      if (unit && unit->Container == group) unit->Container = nullptr;
+    group->ClearSlots();
+  }
 }
 
 void TCity::Clear() {
@@ -266,6 +270,8 @@ void TCity::RemoveAnyUnit(TUnit* unit, bool unregister, bool notify) {
 }
 
 void TCity::RemoveAllUnits(bool notify) {
+  // The departure group's units leave with the city like all the others.
+  DepartureGroup->RemoveAllUnits(notify);
   for (i32 i = Units.Count() - 1; i >= 0; --i) RemoveUnitAt(i, true, notify);
   for (i32 e = DefenderSlots.Count() - 1; e >= 0; --e) ClearSlotEntry(e, true, notify);
   for (i32 i = Recruits.Count() - 1; i >= 0; --i) RemoveRecruitAt(i, true, notify);

@@ -289,6 +289,8 @@ void TPlayer::BeginTurn() {
     ClearNotifications();
     return;
   }
+  // A thread of an earlier turn that was never joined ends before the next starts.
+  StopThread();
   SeedRandom(RandomThread, static_cast<u32>(NextRandom(RandomMain)));
   StopRequested = 0;
   try {

@@ -211,10 +211,8 @@ void TUnit::RemoveNewAfterEffects() {
       e->Kept = 0;
       continue;
     }
-    if (e->EffectID == EffectOneBattleOnly) {
-      Vanish();
-      return;
-    }
+    // A unit that vanished is gone; one in no group stays and the walk goes on.
+    if (e->EffectID == EffectOneBattleOnly && Vanish()) return;
     AfterEffects.Delete(i);
   }
 }
@@ -222,10 +220,7 @@ void TUnit::RemoveNewAfterEffects() {
 void TUnit::RemoveFightSpellEffects() {
   for (i32 i = AfterEffects.Count() - 1; i >= 0; --i) {
     TAfterEffect* e = AfterEffects[i];
-    if (e->EffectID == EffectOneBattleOnly) {
-      Vanish();
-      return;
-    }
+    if (e->EffectID == EffectOneBattleOnly && Vanish()) return;
     if (e->EffectID < 65 || e->EffectID > 128) continue;
     if (e->EffectID == EffectTransformation && SavedPrototype) {
       Prototype = SavedPrototype;

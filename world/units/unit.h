@@ -175,8 +175,9 @@ class TUnit : public Data::TDataObject {
   void Strike(TUnit* target, i32 damage);
   void SimulateStrike(TUnit* target, i32 damage);
   // Removes the unit from its group and deletes it (an effect that exists
-  // for one battle only has ended); the unit is gone afterwards.
-  void Vanish();
+  // for one battle only has ended). True when the unit is gone; false for a
+  // unit in no group, which stays.
+  bool Vanish();
 };
 
 // Finds a global unit prototype by ID; null when absent.

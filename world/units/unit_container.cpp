@@ -71,8 +71,11 @@ void TUnit::NewTurn() {
   RecalcEffective(true);
 }
 
-void TUnit::Vanish() {
-  if (TGroup* group = GetGroup()) group->RemoveUnit(this, true, false);
+bool TUnit::Vanish() {
+  TGroup* group = GetGroup();
+  if (!group) return false;
+  group->RemoveUnit(this, true, false);
+  return true;
 }
 
 }  // namespace GameData

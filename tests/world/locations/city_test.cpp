@@ -193,6 +193,21 @@ TEST_F(CityTest, RemoveAllUnitsDeletesEveryList) {
   EXPECT_EQ(Records(1) + Records(2), 0);
 }
 
+// Taking a city off the map takes the units of its departure group with it;
+// none is left registered with a group that no longer exists.
+TEST_F(CityTest, RemovingTheCityTakesItsDepartureGroupAlong) {
+  TUnit* leaving = NewUnit(Wolf);
+  City->DepartureGroup->OwnerIndex = 1;
+  City->DepartureGroup->AddUnit(leaving, false, true, false);
+  const u32 leavingID = leaving->ID, keptID = CityUnit(Soldier, NoOwner)->ID;
+  ASSERT_EQ(Records(1), 2);
+  Scenario->RemoveMapObject(City, true);
+  City = nullptr;
+  EXPECT_FALSE(Exists(leavingID));
+  EXPECT_FALSE(Exists(keptID));
+  EXPECT_EQ(Records(1), 0);
+}
+
 TEST_F(CityTest, CanJoinSlotTestsInOrder) {
   Defender(0, Knight, NoOwner);
   Defender(0, Soldier, NoOwner);

@@ -120,6 +120,25 @@ TEST_F(Players, StoppingAWaitingThreadEndsIt) {
   ai->StopThread();  // nothing to stop
 }
 
+// A turn that begins while the thread of an earlier turn was never joined
+// ends that thread first instead of ending the program.
+TEST_F(Players, ANewTurnEndsAThreadThatWasNeverJoined) {
+  TPlayer* ai = P(2);
+  ai->Kind = pkComputer;
+  Scenario->CurrentPlayerIndex = 2;
+  ai->BeginTurn();
+  TActionRecord r;
+  ASSERT_TRUE(TakePosted(ai, r));
+  ai->BeginTurn();
+  ASSERT_TRUE(TakePosted(ai, r));
+  EXPECT_EQ(r.Type(), atResult) << "the new turn's thread announces itself";
+  ai->SetResult(arDone);
+  ASSERT_TRUE(TakePosted(ai, r));
+  EXPECT_EQ(r.Type(), atEndTurn);
+  ai->EndTurn();
+  EXPECT_FALSE(ai->ThreadRunning());
+}
+
 TEST_F(Players, DestroyingTheScenarioStopsTheCurrentPlayersThread) {
   TPlayer* ai = P(2);
   ai->Kind = pkComputer;

@@ -494,6 +494,27 @@ TEST_F(UnitTest, OneBattleUnitsVanishWithTheirEffect) {
   }
 }
 
+// A one-battle unit in no group cannot vanish: the other effects still end
+// and the effective record is recomputed.
+TEST_F(UnitTest, OneBattleEffectOfAUnitInNoGroupEndsLikeTheOthers) {
+  for (bool simulation : {true, false}) {
+    TUnit* u = NewUnit(Wolf);
+    if (simulation) u->MarkAfterEffects();
+    u->AddAfterEffect(AttackEffect(66, 1));
+    u->AddAfterEffect(Effect(GameData::EffectOneBattleOnly));
+    u->AddAfterEffect(AttackEffect(70, 2));
+    if (simulation)
+      u->RemoveNewAfterEffects();
+    else
+      u->RemoveFightSpellEffects();
+    EXPECT_EQ(u->AfterEffects.Count(), 0) << simulation;
+    EXPECT_NE(Scenario->Units.Items.IndexOf(u), -1) << simulation;
+    if (!simulation) {
+      EXPECT_EQ(u->Effective.Attack.Current, 20);
+    }
+  }
+}
+
 TEST_F(UnitTest, BattleEffectsEndAfterTheBattle) {
   TUnit* u = NewUnit(Wolf);
   u->SavedPrototype = u->Prototype;
