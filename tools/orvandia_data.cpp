@@ -10,6 +10,7 @@
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
 #include "engine/platform/files.h"
+#include "engine/platform/text.h"
 #include "tools/databuilder/archive_builder.h"
 #include "tools/demodata/demo_data.h"
 
@@ -42,15 +43,40 @@ std::unique_ptr<Data::TArchive> OpenArchive(std::string path) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(Plat::NativePath(path), std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+// Lists the archive; false when an entry reaches past the end of its file.
+bool ListArchive(const Data::TArchive& archive) {
+  i64 fileLength = -1;
+  if (archive.Type == Data::TArchive::Packed) {
+    std::string error;
+    if (auto file = Plat::TFile::Open(archive.Path, Plat::TFile::TMode::Read, error)) fileLength = file->Length();
+  }
+  bool fits = true;
+  for (i32 i = 0; i < archive.Count(); ++i) {
+    const auto& e = archive.Entries[i];
+    if (e.Offset == Data::TArchive::TFileEntry::Loose) {
+      std::printf("%-31s  loose\n", e.Name);
+      continue;
+    }
+    std::printf("%-31s  %10u bytes at %u%s\n", e.Name, e.Size, e.Offset, e.LooseFile >= 0 ? " (loose file overrides)" : "");
+    if (static_cast<i64>(archive.DataOffset) + e.Offset + e.Size > fileLength) {
+      Plat::WriteErrorLine(Base::Format("orvandia-data: %s reaches past the end of the archive", e.Name));
+      fits = false;
+    }
+  }
+  return fits;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  // Text inside the system is Windows-1252; the command line is UTF-8.
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(Plat::Utf8ToCp1252(argv[i]));
   if (args.empty()) return Usage();
   try {
     const std::string& cmd = args[0];
@@ -59,14 +85,7 @@ int main(int argc, char** argv) {
     } else if (cmd == "ini" && args.size() == 3) {
       Builder::WriteDataIni(args[1], args[2]);
     } else if (cmd == "list" && args.size() == 2) {
-      auto archive = OpenArchive(args[1]);
-      for (i32 i = 0; i < archive->Count(); ++i) {
-        const auto& e = archive->Entries[i];
-        if (e.Offset == Data::TArchive::TFileEntry::Loose)
-          std::printf("%-31s  loose\n", e.Name);
-        else
-          std::printf("%-31s  %10u bytes at %u\n", e.Name, e.Size, e.Offset);
-      }
+      if (!ListArchive(*OpenArchive(args[1]))) return 1;
     } else if (cmd == "extract" && args.size() == 4) {
       auto archive = OpenArchive(args[1]);
       std::unique_ptr<Data::TStream> in(archive->OpenFile(args[2]));
@@ -79,7 +98,7 @@ int main(int argc, char** argv) {
       return Usage();
     }
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "orvandia-data: %s\n", e.what());
+    Plat::WriteErrorLine(std::string("orvandia-data: ") + e.what());
     return 1;
   }
   return 0;

@@ -68,12 +68,24 @@ TArchive::TArchive(const std::string& name, u8 type) : Name(name), Type(type) {
   }
   if (Type == Packed) {
     Path = DataPath + name + ".dat";
-    if (!Plat::FileExists(Path)) throw Base::EStreamError(Base::Format("Archive '%s' not found.", name.c_str()));
+    if (!Plat::FileExists(Path)) RaiseNotFound(type);
   } else {
     Path = DataPath + name + "\\";
-    if (!DirectoryExists(Path)) throw Base::EStreamError(Base::Format("Archive '%s' not found.", name.c_str()));
+    if (!DirectoryExists(Path)) RaiseNotFound(type);
   }
   Load();
+}
+
+void TArchive::RaiseNotFound(u8 askedType) const {
+  // The message names the archive; standard error tells where it was looked for.
+  std::string searched;
+  if (askedType != Directory) searched += Plat::Utf8ToCp1252(Plat::NativePath(DataPath + Name + ".dat"));
+  if (askedType != Packed) {
+    if (!searched.empty()) searched += " and ";
+    searched += Plat::Utf8ToCp1252(Plat::NativePath(DataPath + Name + "\\"));
+  }
+  Plat::WriteErrorLine(Base::Format("Archive '%s' not found; searched %s", Name.c_str(), searched.c_str()));
+  throw Base::EStreamError(Base::Format("Archive '%s' not found.", Name.c_str()));
 }
 
 TArchive::~TArchive() = default;

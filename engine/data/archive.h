@@ -62,6 +62,7 @@ class TArchive {
 
  private:
   std::string LooseDir() const { return DataPath + Name + "\\"; }
+  [[noreturn]] void RaiseNotFound(u8 askedType) const;
   TCryptoStream* OpenLoose(const std::string& name) const;
 
   // The packed file stays open while the archive lives; its entries share it and its key.

@@ -1,5 +1,7 @@
 #include "engine/platform/text.h"
 
+#include <cstdio>
+
 #include <cstdint>
 
 namespace Plat {
@@ -95,6 +97,13 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (AsciiLower(static_cast<unsigned char>(a[i])) != AsciiLower(static_cast<unsigned char>(b[i]))) return false;
   return true;
+}
+
+void WriteErrorLine(std::string_view text) {
+  std::string line = Cp1252ToUtf8(text);
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
 }
 
 }  // namespace Plat

@@ -16,4 +16,14 @@ grep -q "fonts.txt" "$dir/a.txt"
 "$tool" ini "$dir" "$dir/packed"
 grep -q "DataPath=$dir/packed" "$dir/data.ini"
 if "$tool" extract "$dir/packed/globals.dat" missing.txt "$dir/c.txt" 2>/dev/null; then exit 1; fi
+# An archive cut short: its last entry reaches past the end.
+mkdir "$dir/cut"
+size=$(wc -c < "$dir/packed/globals.dat")
+head -c $((size - 10)) "$dir/packed/globals.dat" > "$dir/cut/globals.dat"
+if "$tool" list "$dir/cut/globals.dat" > /dev/null 2> "$dir/err"; then echo "list of a cut archive succeeded"; exit 1; fi
+grep -q "reaches past the end of the archive" "$dir/err"
+# data.ini into a folder that is not there, or into a file.
+if "$tool" ini "$dir/none" "$dir/packed" 2> "$dir/err"; then echo "ini into a missing folder succeeded"; exit 1; fi
+grep -q "no such folder" "$dir/err"
+if "$tool" ini "$dir/a.txt" "$dir/packed" 2> /dev/null; then echo "ini into a file succeeded"; exit 1; fi
 echo ok

@@ -1,6 +1,7 @@
 #include "tools/demodata/demo_data.h"
 
 #include <fstream>
+#include <stdexcept>
 
 #include "engine/platform/files.h"
 #include "tools/databuilder/text_builder.h"
@@ -79,8 +80,11 @@ void WriteDemoData(const std::string& dataDir, TArchiveForm form) {
 }
 
 void WriteDataIni(const std::string& programDir, const std::string& dataPath) {
+  if (!Plat::DirectoryExists(programDir)) throw std::runtime_error("no such folder: " + programDir);
   std::ofstream ini(Plat::NativePath(programDir + "/data.ini"), std::ios::binary);
   ini << "[Main]\r\nDataPath=" << dataPath << "\r\n";
+  ini.close();
+  if (!ini) throw std::runtime_error("cannot write " + programDir + "/data.ini");
 }
 
 }  // namespace Builder

@@ -17,13 +17,19 @@ std::string SaveDirectory;
 TGlobalData* GlobalData = nullptr;
 
 void CreateArchives() {
-  SaveDirectory = Data::DataPath + "Save\\";
-  // Saving a new game needs the folder; nothing else makes it.
-  Plat::CreateDirectories(SaveDirectory);
   GlobalsArchive = new Data::TArchive("globals");
   GraphicsArchive = new Data::TArchive("graphics");
   ScenarioArchive = new Data::TArchive("scenario");
   SoundsArchive = new Data::TArchive("sounds");
+  // Only a data path that holds the game gets a save folder; if it cannot be
+  // made, saving says so.
+  SaveDirectory = Data::DataPath + "Save\\";
+  Plat::CreateDirectories(SaveDirectory);
+}
+
+void EnsureSaveDirectory() {
+  if (Plat::CreateDirectories(SaveDirectory)) return;
+  throw Base::EFCreateError(Base::Format("Cannot create folder \"%s\".", SaveDirectory.c_str()));
 }
 
 void FreeArchives() {

@@ -152,8 +152,11 @@ extern Data::TArchive* SoundsArchive;
 extern std::string SaveDirectory;
 extern TGlobalData* GlobalData;
 
-// Sets (and makes) the save directory, then opens the four archives.
+// Opens the four archives, then sets (and makes) the save directory.
 void CreateArchives();
+// Before a game is saved: raises "Cannot create folder ..." when the save
+// directory is missing and cannot be made.
+void EnsureSaveDirectory();
 void FreeArchives();
 void CreateGlobalData();
 void FreeGlobalData();

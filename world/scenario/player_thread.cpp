@@ -1,8 +1,8 @@
 // The player thread of a computer or remote player's turn, and the action
 // mailbox it shares with the main thread.
 #include <chrono>
-#include <cstdio>
 
+#include "engine/platform/text.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 
@@ -10,7 +10,7 @@ namespace GameData {
 
 namespace {
 
-void PrintThreadError(const std::exception& e) { std::fprintf(stderr, "%s\n", e.what()); }
+void PrintThreadError(const std::exception& e) { Plat::WriteErrorLine(e.what()); }
 
 TThreadErrorReport ThreadErrorReport = PrintThreadError;
 

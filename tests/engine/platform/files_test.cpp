@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "engine/platform/text.h"
+
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -42,6 +46,53 @@ TEST(FindFiles, ListsMatchesWithAttributes) {
   EXPECT_FALSE(found[0].Attributes & Plat::FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_TRUE(found[1].Attributes & Plat::FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_TRUE(Plat::FindFiles(dir.Path() + "missing\\*.*").empty());
+}
+
+// Paths are Windows-1252 inside the system and UTF-8 on disk: converted on
+// the way out and on the way back.
+TEST(NativePath, WindowsNamesBecomeUtf8AndBack) {
+  TestSupport::TTempDir dir;
+  struct {
+    const char* Name;  // Windows-1252
+    const char* OnDisk;  // UTF-8
+  } cases[] = {
+      {"Gr\xFCn", "Gr\xC3\xBCn"},
+      {"\xC4rger \xDF", "\xC3\x84rger \xC3\x9F"},
+      {"Caf\xE9-\x80", "Caf\xC3\xA9-\xE2\x82\xAC"},
+  };
+  for (const auto& c : cases) {
+    const std::string folder = dir.Path() + c.Name;
+    EXPECT_EQ(Plat::NativePath(folder + "\\"), dir.Path() + c.OnDisk + "/") << c.Name;
+    ASSERT_TRUE(Plat::CreateDirectories(folder + "\\Save")) << c.Name;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + c.OnDisk + "/Save")) << c.Name;
+    EXPECT_TRUE(Plat::DirectoryExists(folder)) << c.Name;
+    std::string error;
+    auto file = Plat::TFile::Open(folder + "\\" + c.Name + ".txt", Plat::TFile::TMode::Create, error);
+    ASSERT_NE(file, nullptr) << error;
+    EXPECT_EQ(file->WriteAt(0, "abc", 3), 3);
+    EXPECT_TRUE(Plat::FileExists(folder + "\\" + c.Name + ".txt"));
+    auto found = Plat::FindFiles(folder + "\\*.txt");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].Name, std::string(c.Name) + ".txt") << "names come back as Windows-1252";
+  }
+  EXPECT_EQ(Plat::Utf8ToCp1252(Plat::Cp1252ToUtf8("Gr\xFCn")), "Gr\xFCn");
+}
+
+TEST(File, ReadsAndWritesAtPositions) {
+  TestSupport::TTempDir dir;
+  std::string error;
+  EXPECT_EQ(Plat::TFile::Open(dir.Path() + "missing.bin", Plat::TFile::TMode::Read, error), nullptr);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(Plat::TFile::Open(dir.Path(), Plat::TFile::TMode::Read, error), nullptr) << "a folder is no file";
+  auto file = Plat::TFile::Open(dir.Path() + "f.bin", Plat::TFile::TMode::Create, error);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->WriteAt(4, "xy", 2), 2);
+  EXPECT_EQ(file->Length(), 6);
+  char buf[8] = {};
+  EXPECT_EQ(file->ReadAt(3, buf, 8), 3) << "short at the end";
+  EXPECT_EQ(std::string(buf + 1, 2), "xy");
+  EXPECT_TRUE(file->SetLength(2));
+  EXPECT_EQ(file->ReadAt(0, buf, 8), 2);
 }
 
 }  // namespace

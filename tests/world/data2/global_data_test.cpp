@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine/platform/files.h"
+#include "tests/support/temp_dir.h"
 #include "tests/world/demo_data_dir.h"
 #include "tools/databuilder/archive_builder.h"
 
@@ -85,6 +86,33 @@ TEST(GlobalDataErrors, MissingAndDamagedFilesAbortTheLoad) {
   // The loose file is known from the archive's opening; its content is read at each open.
   Builder::WriteEnciphered(data.Folder().File("globals/default.txt"), "only\r\ntwo\r\n");
   EXPECT_THROW(Data2::CreateGlobalData(), Base::EReadError);
+  Data2::FreeArchives();
+}
+
+// The save folder is made only where the archives opened; when it cannot be
+// made, saving says so.
+TEST(GlobalDataErrors, SaveFolderOnlyBesideTheArchives) {
+  TestSupport::TTempDir empty;
+  const std::string saved = Data::DataPath;
+  Data::DataPath = empty.Path() + "nothing\\";
+  EXPECT_THROW(Data2::CreateArchives(), Base::EStreamError);
+  Data2::FreeArchives();
+  EXPECT_FALSE(Plat::DirectoryExists(empty.Path() + "nothing"));
+  Data::DataPath = saved;
+
+  TestSupport::TDemoDataDir data;
+  std::filesystem::remove_all(data.Folder().File("Save"));
+  data.Folder().Write("Save", "a file where the folder belongs");
+  Data2::CreateArchives();
+  try {
+    Data2::EnsureSaveDirectory();
+    ADD_FAILURE();
+  } catch (const Base::EFCreateError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create folder \"" + data.Folder().Path() + "Save\\\".");
+  }
+  std::filesystem::remove(data.Folder().File("Save"));
+  EXPECT_NO_THROW(Data2::EnsureSaveDirectory());
+  EXPECT_TRUE(Plat::DirectoryExists(Data2::SaveDirectory));
   Data2::FreeArchives();
 }
 

@@ -1,0 +1,33 @@
+#!/bin/sh
+# program_data_paths.sh PROGRAM DATATOOL
+# The data path is Windows-1252 inside the program and UTF-8 on disk: a data
+# folder named with umlauts is found, and a missing one is reported with the
+# path searched, without creating anything.
+set -e
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$1" "$work/orvandia"
+"$2" build "$work/Grün" >/dev/null
+"$2" ini "$work" "$work/Grün"
+printf '[Main]\r\nDataPath=%s/Gr\374n\r\n' "$work" > "$work/expected.ini"
+cmp "$work/data.ini" "$work/expected.ini"
+set +e
+"$work/orvandia" 2>"$work/err" &
+pid=$!
+sleep 1
+if ! kill -0 "$pid" 2>/dev/null; then
+  echo "program ended early:"; cat "$work/err"; exit 1
+fi
+kill -TERM "$pid"
+wait "$pid"
+[ $? -eq 0 ] || { echo "program failed:"; cat "$work/err"; exit 1; }
+
+printf '[Main]\r\nDataPath=%s/Fehlt-\344\r\n' "$work" > "$work/data.ini"
+timeout 20 "$work/orvandia" 2>"$work/err"
+rc=$?
+set -e
+[ $rc -ne 0 ] || { echo "a missing data folder must fail"; exit 1; }
+grep -q "Archive 'globals' not found." "$work/err"
+grep -q "$work/Fehlt-ä/globals.dat" "$work/err"
+[ ! -e "$work/Fehlt-ä" ] || { echo "the missing data folder was created"; exit 1; }
+echo ok
