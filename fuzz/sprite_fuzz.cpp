@@ -1,6 +1,7 @@
-// Input: a sprite stream, then the same bytes as a sprite archive opened as
-// an index whose every sprite is fetched. Compressed frames are decoded as
-// the drawing code would decode them.
+// Input: a sprite stream, loaded for each display format (5-5-5, 5-6-5, 24
+// and 32 bits, so every conversion runs), then the same bytes as a sprite
+// archive read whole and opened as an index whose every sprite is fetched.
+// Compressed frames are decoded as the drawing code would decode them.
 #include <string>
 #include <vector>
 
@@ -34,15 +35,30 @@ void DecodeFrames(const Gfx::TSprite& sprite) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // A 5-5-5 display, so loading also converts the rows in place.
-  Gfx::SetDisplayBitsPerPixel(16);
-  Gfx::ScreenIs565 = false;
   std::string bytes(reinterpret_cast<const char*>(data), size);
+  const struct {
+    int Bits;
+    bool Is565;
+  } displays[] = {{16, false}, {16, true}, {24, false}, {32, false}};
+  for (const auto& display : displays) {
+    Gfx::SetDisplayBitsPerPixel(display.Bits);
+    Gfx::ScreenIs565 = display.Is565;
+    try {
+      Data::TMemoryStream s(bytes);
+      Gfx::TSprite sprite(Gfx::sfConvert);
+      sprite.Load(s);
+      DecodeFrames(sprite);
+    } catch (const std::runtime_error&) {
+    }
+  }
+  // The lists at one of the formats.
+  Gfx::SetDisplayBitsPerPixel(displays[size % 4].Bits);
+  Gfx::ScreenIs565 = displays[size % 4].Is565;
   try {
     Data::TMemoryStream s(bytes);
-    Gfx::TSprite sprite(Gfx::sfConvert);
-    sprite.Load(s);
-    DecodeFrames(sprite);
+    Gfx::TSpriteList list(Gfx::sfConvert);
+    list.Load(s);
+    for (const Gfx::TSprite* sprite : list.Sprites.Items) DecodeFrames(*sprite);
   } catch (const std::runtime_error&) {
   }
   try {

@@ -6,6 +6,7 @@
 #include "ai/ai_handler.h"
 #include "world/data2/global_data.h"
 #include "world/locations/city.h"
+#include "world/locations/location.h"
 #include "world/map/background.h"
 #include "world/map/doodle.h"
 #include "world/map/drawing.h"
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Data::TMemoryStream s(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   GameData::TScenario* scenario = world.Scenario.get();
   try {
-    switch (data[0] % 9) {
+    switch (data[0] % 10) {
       case 0: {
         GameData::TUnit unit;
         unit.Load(s);
@@ -83,6 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 5: LoadOne<GameData::TDoodle>(s, scenario); break;
       case 6: LoadOne<GameData::TNaturalCorpse>(s, scenario); break;
       case 7: LoadOne<GameData::TAnimation>(s, scenario); break;
+      case 8: LoadOne<GameData::TBuilding>(s, scenario); break;
       default: {
         GameData::TBackground background;
         background.Load(s);

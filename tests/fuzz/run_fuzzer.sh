@@ -14,6 +14,15 @@ case "$target" in
     for a in globals scenario; do
       "$tool" decipher "$work/data/$a.dat" "$work/seeds/$a.plain"
     done ;;
+  global_data)
+    "$tool" decipher "$work/data/globals.dat" "$work/seeds/globals.plain" ;;
+  ini)
+    "$tool" ini "$work/seeds" "$work/data" ;;
+  sprite)
+    "$tool" build "$work/loose" --loose >/dev/null
+    for f in "$work/loose/graphics/"*; do
+      "$tool" decipher "$f" "$work/seeds/$(basename "$f")"
+    done ;;
   text)
     "$tool" build "$work/loose" --loose >/dev/null
     for f in "$work/loose/globals/"*.txt; do
