@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ai/ai_handler.h"
+#include "tests/engine/data/stored_class_check.h"
 #include "tests/world/world_fixture.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
@@ -65,6 +66,15 @@ TEST_F(AIHandlerTest, TurnAnnouncesItselfWaitsForTheResultAndEnds) {
   EXPECT_EQ(r.Type(), atEndTurn);
   ai->EndTurn();
   EXPECT_FALSE(ai->ThreadRunning());
+}
+
+// The opponent's part of the player stream joins the stored classes' check.
+TEST_F(AIHandlerTest, StoredLikeEveryStoredClass) {
+  TPlayer* player = Scenario->PlayerAt(1);
+  TestSupport::ExpectStoredClassRoundTrip(
+      {.Name = "computer opponent",
+       .Make = [player] { return std::make_unique<AIHandler::TAIHandler>(player); },
+       .Fill = [](Data::TDataObject& o) { o.ID = 77; }});
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ TDoodle::~TDoodle() { ReleaseSprite(); }
 void TDoodle::Clear() {
   TMapObject::Clear();
   Prototype = nullptr;
+  PauseChance = 0;
   Active = 1;
   Frame = 0;
   TickCounter = 0;

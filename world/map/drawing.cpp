@@ -52,6 +52,7 @@ void TAnimation::Init(u32 spriteID, i32 x, i32 y, u16 layer, i32 frameDelay, i32
 
 void TAnimation::Clear() {
   TDrawing::Clear();
+  Frame = 0;
   TickCounter = 0;
   FrameDelay = 1;
   StartDelay = 0;
@@ -149,6 +150,11 @@ TNaturalCorpse::TNaturalCorpse(TScenario* scenario) : TCorpse(scenario, otNatura
 void TNaturalCorpse::Init(u32 spriteID, i32 frame, i32 x, i32 y, u16 layer, i32 lifetime) {
   TCorpse::Init(spriteID, frame, x, y, layer);
   Lifetime = lifetime;
+}
+
+void TNaturalCorpse::Clear() {
+  TCorpse::Clear();
+  Lifetime = -1;
 }
 
 void TNaturalCorpse::Load(Data::TStream& s) {

@@ -68,6 +68,7 @@ class TNaturalCorpse : public TCorpse {
   explicit TNaturalCorpse(TScenario* scenario);
   void Load(Data::TStream& s) override;
   void Save(Data::TStream& s) const override;
+  void Clear() override;
   void Init(u32 spriteID, i32 frame, i32 x, i32 y, u16 layer, i32 lifetime);
 
   i32 Lifetime = -1;

@@ -88,6 +88,10 @@ void TUnit::Assign(const Data::TDataObject* source) {
   }
   if (src == this) return;
   Prototype = src->Prototype;
+  // Kind comes with the prototype and the owner with the container: a copy
+  // that dropped them would be another creature of nobody's.
+  Kind = src->Kind;
+  OwnerIndex = src->OwnerIndex;
   Hero = src->Hero;
   Name = src->Name;
   Container = src->Container;
