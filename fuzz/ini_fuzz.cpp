@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Base::TIniFile ini(file);
   volatile std::size_t sink = ini.ReadString("Main", "DataPath", "default").size();
-  for (const char* key : {"MusicVolume", "Difficulty", "MovementSpeed"}) sink = sink + ini.ReadInteger("Settings", key, 7);
+  for (const char* key : {"MusicVolume", "Difficulty", "MovementSpeed"})
+    sink = sink + static_cast<std::size_t>(ini.ReadInteger("Settings", key, 7));
   sink = sink + ini.ReadBool("Settings", "ConfirmEndTurn", true);
   sink = sink + ini.ValueExists("", "");
   (void)sink;

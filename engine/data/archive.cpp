@@ -146,7 +146,8 @@ void TArchive::Load() {
 
 TCryptoStream* TArchive::OpenLoose(const std::string& name) const {
   std::string error;
-  std::shared_ptr<Plat::TFile> file = Plat::TFile::OpenNative(NativeLooseDir + Plat::Cp1252ToUtf8(name), Plat::TFile::TMode::Read, error);
+  std::shared_ptr<Plat::TFile> file =
+      Plat::TFile::OpenNative(NativeLooseDir + Plat::Cp1252ToUtf8(name), Plat::TFile::TMode::Read, error);
   const std::string fileName = LooseDir() + name;
   if (!file) throw Base::EFOpenError(Base::Format("Cannot open file \"%s\". %s", fileName.c_str(), error.c_str()));
   i64 length = std::clamp<i64>(file->Length(), 0, INT32_MAX);

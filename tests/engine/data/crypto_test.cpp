@@ -98,7 +98,8 @@ TEST(CryptoStream, BlockReadsAgreeWithThePlainBytes) {
   }
   window->Seek(block - 3, Data::soBeginning);
   u32 expected = 0;
-  for (int i = 0; i < 4; ++i) expected |= static_cast<u32>(static_cast<u8>(inner[static_cast<std::size_t>(block - 3 + i)])) << (8 * i);
+  for (int i = 0; i < 4; ++i)
+    expected |= static_cast<u32>(static_cast<u8>(inner[static_cast<std::size_t>(block - 3 + i)])) << (8 * i);
   EXPECT_EQ(Data::ReadU32(*window), expected) << "a value split by a block end";
   EXPECT_EQ(window->Remaining(), 2 * block - 1);
 }
