@@ -4,6 +4,7 @@
 
 #include "engine/platform/files.h"
 #include "tools/databuilder/demo_rules.h"
+#include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/demo_sprites.h"
 #include "tools/databuilder/text_builder.h"
 
@@ -62,6 +63,10 @@ TDemoData BuildDemoData() {
   d.Graphics.Add(IndexNames[9], UnitSprites());
   d.Graphics.Add(IndexNames[14], SpellSprites());
   d.Scenario.Add("demo1.bkg", Background(4, 4));
+  d.Globals.Add(IndexNames[13], SoundFile());
+  d.Sounds.Add(IndexNames[10], EffectsArchive());
+  d.Sounds.Add(IndexNames[11], MusicArchive());
+  d.Sounds.Add(IndexNames[12], SpeechArchive());
   return d;
 }
 
