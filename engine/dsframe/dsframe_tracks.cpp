@@ -48,29 +48,28 @@ void TDSFramework::FillFromStream(TTrack& t, u8* dest, i32 bytes, i32 bufferOffs
   const i32 frames = bytes / align;
   i32 got = 0;  // frames
   if (t.Flags & tfLoop) {
-    // Rewinding twice without a frame between would loop forever on a
-    // stream that delivers nothing.
-    bool rewoundEmpty = false;
+    // A stream that gives nothing right after a rewind would loop forever:
+    // it ends like one that does not loop.
+    bool rewound = false;
     while (got < frames) {
       if (s.Position >= s.Length) {
-        if (rewoundEmpty) RaiseAudioStreamError("Reading past end of stream.");
+        if (rewound) break;
         s.Seek(0);
-        rewoundEmpty = true;
+        rewound = true;
       }
-      const i32 want = std::min(frames - got, s.Length - s.Position);
+      const i32 want = std::clamp(s.Length - s.Position, 0, frames - got);
       const i32 n = want > 0 ? s.Read(dest + static_cast<std::size_t>(got) * align, want) : 0;
-      if (n > 0) rewoundEmpty = false;
       got += n;
+      if (n > 0) rewound = false;
       if (n < want) {
-        if (rewoundEmpty) RaiseAudioStreamError("Reading past end of stream.");
+        if (rewound) break;
         s.Seek(0);
-        rewoundEmpty = true;
+        rewound = true;
       }
     }
-    if (got * align < bytes) std::memset(dest + got * align, SilenceOf(t), static_cast<std::size_t>(bytes - got * align));
-    return;
+  } else if (s.Position != s.Length) {
+    got = s.Read(dest, std::clamp(s.Length - s.Position, 0, frames));
   }
-  if (s.Position != s.Length) got = s.Read(dest, std::clamp(s.Length - s.Position, 0, frames));
   const i32 gotBytes = got * align;
   if (gotBytes >= bytes) return;
   std::memset(dest + gotBytes, SilenceOf(t), static_cast<std::size_t>(bytes - gotBytes));
