@@ -138,8 +138,8 @@ i32 AmbientVolume(u32 soundVolume, i32 sfxVolume, i32 distance) {
 }
 
 void TDoodle::UpdateSound() {
-  if (!DSFramework || Main::SFXVolume == 0 || Scenario->BattleRunning || Scenario->CityScreenOpen || !Prototype ||
-      Prototype->SoundID == 0 || !Sprite)
+  if (!DSFramework || !Data2::GlobalData || Main::SFXVolume == 0 || Scenario->BattleRunning ||
+      Scenario->CityScreenOpen || !Prototype || Prototype->SoundID == 0 || !Sprite)
     return;
   // The side panel covers 230 pixels of the view.
   const double viewX = Scenario->ViewX + (Scenario->ViewWidth - 230) / 2;

@@ -12,10 +12,13 @@ constexpr int MusicTrack = 0;
 constexpr int BackgroundTrack = 1;
 constexpr int SpeechTrack = 2;
 
+// The lists come with the global data, which loads after the sound device.
+bool Ready() { return DSFramework && Data2::GlobalData; }
+
 }  // namespace
 
 void PlayMusic(u32 musicID, i32 volume, i32 startSample, bool fadeIn) {
-  if (!DSFramework || volume == 0) return;
+  if (!Ready() || volume == 0) return;
   DSFramework->FadeToFromList(MusicTrack, &Data2::GlobalData->MusicList, musicID, volume, startSample, fadeIn, true);
 }
 
@@ -34,7 +37,7 @@ void PlaySoundByID(TAudioList* list, u32 soundID, i32 volume) {
 }
 
 void PlaySpeech(u32 speechID) {
-  if (!DSFramework || Main::SpeechVolume == 0) return;
+  if (!Ready() || Main::SpeechVolume == 0) return;
   DSFramework->FadeToFromList(SpeechTrack, &Data2::GlobalData->SpeechList, speechID, Main::SpeechVolume, 0, false,
                               false);
 }
@@ -44,7 +47,7 @@ void FadeOutSpeech() {
 }
 
 void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop) {
-  if (!DSFramework || Main::SFXVolume == 0) return;
+  if (!Ready() || Main::SFXVolume == 0) return;
   TAudioList* list = &Data2::GlobalData->SoundList;
   if (queued)
     DSFramework->FadeToFromList(BackgroundTrack, list, soundID, volume, 0, fadeIn, loop);
