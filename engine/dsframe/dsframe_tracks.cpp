@@ -30,7 +30,8 @@ void TDSFramework::CreateTrackBuffer(TTrack& t) {
   wf.AvgBytesPerSec = t.Format.Rate * t.Format.BlockAlign;
   wf.BlockAlign = static_cast<u16>(t.Format.BlockAlign);
   wf.BitsPerSample = static_cast<u16>(t.Format.Bits);
-  const i32 bytes = MillisecondsToSamples(BufferMs, static_cast<i32>(t.Format.Rate)) * static_cast<i32>(t.Format.BlockAlign);
+  const i32 bytes =
+      MillisecondsToSamples(BufferMs, static_cast<i32>(t.Format.Rate)) * static_cast<i32>(t.Format.BlockAlign);
   u32 caps = Plat::sbCtrlVolume | Plat::sbCtrlPan | Plat::sbPositionAccurate;
   if (Flags & dsfStickyFocus)
     caps |= Plat::sbStickyFocus;

@@ -6,12 +6,12 @@
 
 namespace Plat {
 
-namespace {
-
-bool ValidFormat(const TWaveFormat& f) {
+bool IsValidWaveFormat(const TWaveFormat& f) {
   return f.FormatTag == 1 && (f.Channels == 1 || f.Channels == 2) && (f.BitsPerSample == 8 || f.BitsPerSample == 16) &&
          f.SamplesPerSec >= 100 && f.SamplesPerSec <= 200000 && f.BlockAlign == f.Channels * f.BitsPerSample / 8;
 }
+
+namespace {
 
 // Attenuation in hundredths of a decibel as a 16.16 factor; the floor is silence.
 std::int32_t GainOf(std::int32_t hundredthsDb) {
@@ -140,7 +140,8 @@ TSoundResult TSoundBuffer::Unlock(void* part1, std::uint32_t bytes1, void* part2
   const std::size_t at = static_cast<std::size_t>(p1 - base);
   std::memcpy(Ring.data() + at, p1, bytes1);
   if (p2) std::memcpy(Ring.data(), p2, bytes2);
-  Pending = static_cast<std::uint32_t>(std::min<std::size_t>(size, static_cast<std::size_t>(Pending) + bytes1 + (p2 ? bytes2 : 0)));
+  const std::size_t written = static_cast<std::size_t>(bytes1) + (p2 ? bytes2 : 0);
+  Pending = static_cast<std::uint32_t>(std::min(size, Pending + written));
   return SoundOk;
 }
 
@@ -209,7 +210,7 @@ TSoundResult TSoundBuffer::SetPan(std::int32_t pan) {
 
 TSoundResult TSoundBuffer::SetFormat(const TWaveFormat& format) {
   if (!(Flags & sbPrimary)) return SoundErrInvalidCall;
-  if (!ValidFormat(format)) return SoundErrBadFormat;
+  if (!IsValidWaveFormat(format)) return SoundErrBadFormat;
   if (SoundFaults().PrimaryFormat != SoundOk) return SoundFaults().PrimaryFormat;
   std::lock_guard<std::mutex> guard(Mutex);
   Format = format;

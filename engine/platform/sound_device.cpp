@@ -117,9 +117,7 @@ TSoundResult TSoundDevice::CreateSoundBuffer(const TSoundBufferDesc& desc, TSoun
     if (SoundFaults().SecondaryBuffer != SoundOk) return SoundFaults().SecondaryBuffer;
     const TWaveFormat* f = desc.Format;
     if (!f) return SoundErrInvalidParam;
-    if (f->FormatTag != 1 || (f->Channels != 1 && f->Channels != 2) || (f->BitsPerSample != 8 && f->BitsPerSample != 16) ||
-        f->SamplesPerSec < 100 || f->SamplesPerSec > 200000 || f->BlockAlign != f->Channels * f->BitsPerSample / 8)
-      return SoundErrBadFormat;
+    if (!IsValidWaveFormat(*f)) return SoundErrBadFormat;
     // Four bytes up to a quarter of a gigabyte, in whole frames.
     if (desc.Bytes < 4 || desc.Bytes > 0x0FFFFFFF || desc.Bytes % f->BlockAlign != 0) return SoundErrInvalidParam;
   }

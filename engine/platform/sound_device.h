@@ -37,6 +37,9 @@ struct TWaveFormat {
   std::uint16_t BitsPerSample = 16;
 };
 
+// PCM, 8 or 16 bits, one or two channels, 100 to 200000 Hz, frames whole.
+bool IsValidWaveFormat(const TWaveFormat& format);
+
 enum TSoundBufferFlags : std::uint32_t {
   sbPrimary = 0x01,
   sbCtrlVolume = 0x02,
