@@ -5,12 +5,16 @@
 
 #include "ai/ai_handler.h"
 #include "engine/data/archive.h"
+#include "engine/dsframe/dsframe.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
+#include "game/sound_system.h"
 #include "game/standin_display.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"
+#include "world/scenario/settings.h"
+#include "world/scenario/sound.h"
 
 namespace {
 
@@ -49,17 +53,22 @@ int main() {
     DXApplication->Create(nullptr, "Orvandia", "OrvandiaWindow", 0xA0, 100, OnDestroy, OnUpdate, OnRender, nullptr,
                           nullptr, nullptr, nullptr, OnMessage);
     DXApplication->Display = display;
+    Main::CreateSoundSystem();
     Data::InitData();
     Data2::CreateArchives();
     Data2::CreateGlobalData();
     DXApplication->SetFullscreen(-1, 50, 50, 800, 600);
+    // The menu's music, until the menu itself exists.
+    GameData::PlayMusic(Data2::GlobalData->MenuMusicID, Main::MusicVolume, 0, false);
     exitCode = DXApplication->Run();
   } catch (const std::exception& e) {
     DXApplication->ShowException(e);
   }
   GameData::ConnectThreadErrorReport(nullptr);
+  if (DSFramework) DSFramework->StopAll();
   Data2::FreeGlobalData();
   Data2::FreeArchives();
+  Main::DeleteSoundSystem();
   DXApplication->Display = nullptr;
   Plat::Install(nullptr);
   return exitCode;

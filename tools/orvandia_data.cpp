@@ -4,15 +4,18 @@
 #include <exception>
 #include <fstream>
 #include <memory>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "engine/astreams/audio_list.h"
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
 #include "engine/platform/files.h"
 #include "engine/platform/text.h"
 #include "tools/databuilder/archive_builder.h"
 #include "tools/demodata/demo_data.h"
+#include "tools/databuilder/sound_builder.h"
 
 namespace {
 
@@ -23,7 +26,10 @@ int Usage() {
                "  orvandia-data ini PROGRAMDIR DATAPATH    write data.ini naming the data directory\n"
                "  orvandia-data list ARCHIVE               list an archive's files (ARCHIVE: x.dat or a folder)\n"
                "  orvandia-data extract ARCHIVE NAME OUT   write one file of an archive, deciphered\n"
-               "  orvandia-data decipher FILE OUT          decipher a whole file keyed by its own name\n");
+               "  orvandia-data decipher FILE OUT          decipher a whole file keyed by its own name\n"
+               "  orvandia-data sound ARCHIVE LIST ID OUT [--wav]\n"
+               "                                           write one sound of an audio archive as stored,\n"
+               "                                           or decoded into a WAV file\n");
   return 2;
 }
 
@@ -71,6 +77,29 @@ bool ListArchive(const Data::TArchive& archive) {
   return fits;
 }
 
+// One entry of an audio archive: its stored bytes, or its frames as a WAV file.
+std::string SoundEntry(Data::TArchive& archive, const std::string& listName, u32 id, bool wav) {
+  TAudioList list;
+  list.OpenFromArchive(&archive, listName, false);
+  i32 index = -1;
+  for (i32 i = 0; i < list.Entries.Count() && index < 0; ++i)
+    if (list.Entries[i].ID == id) index = i;
+  if (index < 0) throw std::runtime_error(Base::Format("no sound %u in %s", id, listName.c_str()));
+  if (!wav) {
+    const auto& e = list.Entries[index];
+    std::string bytes(e.Size, '\0');
+    list.ArchiveStream->SetPosition(static_cast<i64>(list.DataStart) + e.Offset);
+    list.ArchiveStream->ReadBuffer(bytes.data(), static_cast<i32>(e.Size));
+    return bytes;
+  }
+  std::unique_ptr<TAudioStream> stream(list.GetStream(id));
+  std::vector<u8> frames;
+  std::vector<u8> chunk(4096 * stream->BlockAlign);
+  for (i32 n; (n = stream->Read(chunk.data(), std::min(4096, stream->Length - stream->Position))) > 0;)
+    frames.insert(frames.end(), chunk.begin(), chunk.begin() + n * stream->BlockAlign);
+  return Builder::WriteWav(stream->Format(), frames.data(), static_cast<i32>(frames.size() / stream->BlockAlign));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +123,9 @@ int main(int argc, char** argv) {
       WriteFile(args[3], bytes);
     } else if (cmd == "decipher" && args.size() == 3) {
       WriteFile(args[2], Builder::ReadEnciphered(args[1]));
+    } else if (cmd == "sound" && (args.size() == 5 || (args.size() == 6 && args[5] == "--wav"))) {
+      auto archive = OpenArchive(args[1]);
+      WriteFile(args[4], SoundEntry(*archive, args[2], static_cast<u32>(std::stoul(args[3])), args.size() == 6));
     } else {
       return Usage();
     }

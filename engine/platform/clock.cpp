@@ -16,11 +16,13 @@ void TSystemClock::Sleep(std::uint32_t ms) {
 }
 
 namespace {
-TSystemClock systemClock;
-TClock* current = &systemClock;
+// Never destroyed: threads that outlive main (an exit on a lost display)
+// may still ask for the time.
+TSystemClock* const systemClock = new TSystemClock;
+TClock* current = systemClock;
 }  // namespace
 
 TClock& Clock() { return *current; }
-void SetClock(TClock* clock) { current = clock ? clock : &systemClock; }
+void SetClock(TClock* clock) { current = clock ? clock : systemClock; }
 
 }  // namespace Plat

@@ -28,6 +28,15 @@ case "$target" in
     for f in "$work/loose/globals/"*.txt; do
       "$tool" decipher "$f" "$work/seeds/$(basename "$f")"
     done ;;
+  audio)
+    for l in effects music speech; do
+      "$tool" extract "$work/data/sounds.dat" "$l.aul" "$work/seeds/$l.aul"
+    done
+    "$tool" sound "$work/data/sounds.dat" effects.aul 1 "$work/seeds/click.audx"
+    "$tool" sound "$work/data/sounds.dat" effects.aul 2 "$work/seeds/hit.audx"
+    "$tool" sound "$work/data/sounds.dat" effects.aul 1 "$work/seeds/click.wav" --wav ;;
+  mp3)
+    "$tool" sound "$work/data/sounds.dat" music.aul 1 "$work/seeds/music.mp3" ;;
 esac
 exec "$fuzzer" -runs="$runs" -max_len=65536 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"

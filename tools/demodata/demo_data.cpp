@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "engine/platform/files.h"
+#include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_sprites.h"
@@ -63,6 +64,10 @@ TDemoData BuildDemoData() {
   d.Graphics.Add(IndexNames[9], UnitSprites());
   d.Graphics.Add(IndexNames[14], SpellSprites());
   d.Scenario.Add("demo1.bkg", Background(4, 4));
+  d.Globals.Add(IndexNames[13], SoundFile());
+  d.Sounds.Add(IndexNames[10], EffectsArchive());
+  d.Sounds.Add(IndexNames[11], MusicArchive());
+  d.Sounds.Add(IndexNames[12], SpeechArchive());
   return d;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/demodata/demo_rules.h"
 
+#include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_sprites.h"
 
@@ -85,7 +86,7 @@ std::string UnitPrototypeFile() {
     for (i32 set = 0; set < 10; ++set)
       for (i32 d = 0; d < 8; ++d) t.Int(set == 3 ? 0 : UnitSpriteID(u.ID, set));
     t.Int(u.Kind).Int(u.Hero ? 1 : 0).Token(u.Name);
-    t.Int(0).Int(0).Int(0);  // no sounds yet
+    t.Int(HitSoundID).Int(HitSoundID).Int(0);  // attack and death sounds
     t.Int(u.Hero ? 1 : 2).Int(u.Kind == 4 ? 3 : 2).Token(u.Description);
   }
   return t.Text();

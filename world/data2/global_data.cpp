@@ -92,12 +92,23 @@ void TGlobalData::OpenSpriteArchives() {
   SpellSpriteList.OpenIndexFromArchive(GraphicsArchive, IndexFiles[SpellSpriteArchive]);
 }
 
-// The audio lists of lines 11 to 13 open here once audio archives exist.
-void TGlobalData::OpenAudioArchives() {}
+void TGlobalData::OpenAudioArchives() {
+  SoundList.OpenFromArchive(SoundsArchive, IndexFiles[SoundArchive], true);
+  MusicList.OpenFromArchive(SoundsArchive, IndexFiles[MusicArchive], false);
+  SpeechList.OpenFromArchive(SoundsArchive, IndexFiles[SpeechArchive], false);
+}
 
-// The interface sounds resolve against the sound list, so the sound file is
-// read together with the audio lists.
-void TGlobalData::ReadSoundFile() {}
+void TGlobalData::ReadSoundFile() {
+  auto s = Open(GlobalsArchive, IndexFiles[SoundFile]);
+  for (TAudioStream*& sound : InterfaceSounds) sound = SoundStream(static_cast<u32>(Data::ReadTextInt(*s)));
+  for (TWeatherSound& w : WeatherSounds) {
+    w.SoundID = static_cast<u32>(Data::ReadTextInt(*s));
+    w.Volume = Data::ReadTextInt(*s);
+  }
+  MenuMusicID = static_cast<u32>(Data::ReadTextInt(*s));
+  IntroMusicID = static_cast<u32>(Data::ReadTextInt(*s));
+  CreditsMusicID = static_cast<u32>(Data::ReadTextInt(*s));
+}
 
 void TGlobalData::ReadFontDescriptions() {
   auto s = Open(GlobalsArchive, IndexFiles[FontDescriptionFile]);
@@ -158,19 +169,19 @@ void TGlobalData::ReadRules() {
   for (int i = 0; i < MissionCount; ++i) Data::ReadTextChars(*s, MissionFiles[i], sizeof MissionFiles[i]);
 }
 
-// Streams of the sound-effect list; the list comes with the audio archives,
-// and until then no sound resolves.
-TAudioStream* TGlobalData::SoundStream(u32) { return nullptr; }
+TAudioStream* TGlobalData::SoundStream(u32 soundID) { return SoundList.GetStream(soundID); }
 
 void TGlobalData::ReadPrototypes() {
   {
     auto s = Open(GlobalsArchive, IndexFiles[UnitPrototypeFile]);
-    GameData::ReadUnitPrototypes(*s, UnitPrototypes, SoundStream);
+    GameData::ReadUnitPrototypes(*s, UnitPrototypes, [this](u32 id) { return SoundStream(id); });
   }
   {
     auto s = Open(GlobalsArchive, IndexFiles[SpellPrototypeFile]);
     // Each spell's icon stays loaded; an unknown icon is simply missing.
-    GameData::ReadSpellPrototypes(*s, SpellPrototypes, SoundStream, [this](u32 id) { SpellSpriteList.TryLockSprite(id); });
+    GameData::ReadSpellPrototypes(
+        *s, SpellPrototypes, [this](u32 id) { return SoundStream(id); },
+        [this](u32 id) { SpellSpriteList.TryLockSprite(id); });
   }
   auto s = Open(GlobalsArchive, IndexFiles[SkillPrototypeFile]);
   GameData::ReadSkillPrototypes(*s, SkillPrototypes);

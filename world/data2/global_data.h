@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "engine/astreams/audio_list.h"
 #include "engine/base/types.h"
 #include "engine/data/archive.h"
 #include "engine/data/dynamic_array.h"
@@ -51,6 +52,8 @@ constexpr int SpriteTableSize = 1142;
 constexpr int MaxMissions = 30;
 constexpr int RuleValueCount = 42;
 constexpr int WindowSpriteCount = 57;
+constexpr int InterfaceSoundCount = 19;
+constexpr int WeatherSoundCount = 4;
 
 class TGlobalData {
  public:
@@ -122,6 +125,14 @@ class TGlobalData {
   Data::TDynamicArray<TFontDescription> FontDescriptions;
   Gfx::TFont* Fonts[9] = {};
   Gfx::TFont* SpellListFont = nullptr;
+  TAudioList SoundList;  // preloaded: its streams belong to the list
+  TAudioList MusicList;
+  TAudioList SpeechList;
+  TAudioStream* InterfaceSounds[InterfaceSoundCount] = {};
+  struct TWeatherSound {
+    u32 SoundID;
+    i32 Volume;
+  } WeatherSounds[WeatherSoundCount] = {};
   u32 MenuMusicID = 0, IntroMusicID = 0, CreditsMusicID = 0;
 
   // The file names of "default.txt", in line order.
@@ -142,7 +153,7 @@ class TGlobalData {
   void ReleaseAllFonts();
   // The rule values in file order.
   i32* RuleValue(int index);
-  static TAudioStream* SoundStream(u32 soundID);
+  TAudioStream* SoundStream(u32 soundID);
 };
 
 extern Data::TArchive* GlobalsArchive;

@@ -1,12 +1,16 @@
 #include "world/map/doodle.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/dsframe/dsframe.h"
 #include "engine/gfx/sprite.h"
 #include "engine/gfx/sprite_list.h"
+#include "world/data2/global_data.h"
 #include "world/scenario/scenario.h"
+#include "world/scenario/settings.h"
 
 namespace GameData {
 
@@ -134,10 +138,28 @@ i32 AmbientVolume(u32 soundVolume, i32 sfxVolume, i32 distance) {
   return static_cast<i32>(std::clamp<i64>(v, 0, 100));
 }
 
-// The ambient sound needs the sound device, which the sound module brings;
-// without a device a doodle is silent.
-void TDoodle::UpdateSound() {}
+void TDoodle::UpdateSound() {
+  if (!DSFramework || !Data2::GlobalData || Main::SFXVolume == 0 || Scenario->BattleRunning ||
+      Scenario->CityScreenOpen || !Prototype || Prototype->SoundID == 0 || !Sprite)
+    return;
+  // The side panel covers 230 pixels of the view.
+  const double viewX = Scenario->ViewX + (Scenario->ViewWidth - 230) / 2;
+  const double viewY = Scenario->ViewY + Scenario->ViewHeight / 2;
+  const Base::TRect r = GetSpriteRect();
+  const i32 distance = static_cast<i32>(std::hypot((r.Left + r.Right) / 2.0 - viewX, (r.Top + r.Bottom) / 2.0 - viewY));
+  const i32 volume = AmbientVolume(Prototype->SoundVolume, Main::SFXVolume, distance);
+  if (SoundTrack >= 0) {
+    // A track that has ended is not started again.
+    if (DSFramework->IsPlaying(SoundTrack)) DSFramework->SetVolume(SoundTrack, volume);
+    return;
+  }
+  TAudioStream* sound = Data2::GlobalData->SoundList.FindStream(Prototype->SoundID);
+  if (sound) SoundTrack = DSFramework->PlayStream(sound, DSFrame::tfLoop | DSFrame::tfFadeIn, volume, false, false);
+}
 
-void TDoodle::StopSound() { SoundTrack = -1; }
+void TDoodle::StopSound() {
+  if (SoundTrack >= 0 && DSFramework) DSFramework->FadeOut(SoundTrack);
+  SoundTrack = -1;
+}
 
 }  // namespace GameData

@@ -1,21 +1,69 @@
 #include "world/scenario/sound.h"
 
+#include "engine/dsframe/dsframe.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/settings.h"
 
 namespace GameData {
 
-// The sound device and its tracks come with the sound module; until then
-// there is no device and every shortcut is silent, as it is without one.
-void PlayMusic(u32, i32, i32, bool) {}
-void FadeOutMusic() {}
-void PlaySound(TAudioStream*, i32) {}
-void PlaySoundByID(TAudioList*, u32, i32) {}
-void PlaySpeech(u32) {}
-void FadeOutSpeech() {}
-void PlayBackgroundSound(u32, i32, bool, bool, bool) {}
-void StopBackgroundSound(bool) {}
-bool IsBackgroundSoundPlaying() { return false; }
+namespace {
+
+constexpr int MusicTrack = 0;
+constexpr int BackgroundTrack = 1;
+constexpr int SpeechTrack = 2;
+
+// The lists come with the global data, which loads after the sound device.
+bool Ready() { return DSFramework && Data2::GlobalData; }
+
+}  // namespace
+
+void PlayMusic(u32 musicID, i32 volume, i32 startSample, bool fadeIn) {
+  if (!Ready() || volume == 0) return;
+  DSFramework->FadeToFromList(MusicTrack, &Data2::GlobalData->MusicList, musicID, volume, startSample, fadeIn, true);
+}
+
+void FadeOutMusic() {
+  if (DSFramework && Main::MusicVolume != 0) DSFramework->FadeOutTrack(MusicTrack);
+}
+
+void PlaySound(TAudioStream* sound, i32 volume) {
+  if (!DSFramework || !sound || volume == 0) return;
+  DSFramework->PlayStream(sound, 0, volume, false, false);
+}
+
+void PlaySoundByID(TAudioList* list, u32 soundID, i32 volume) {
+  if (!DSFramework || !list) return;
+  PlaySound(list->FindStream(soundID), volume);
+}
+
+void PlaySpeech(u32 speechID) {
+  if (!Ready() || Main::SpeechVolume == 0) return;
+  DSFramework->FadeToFromList(SpeechTrack, &Data2::GlobalData->SpeechList, speechID, Main::SpeechVolume, 0, false,
+                              false);
+}
+
+void FadeOutSpeech() {
+  if (DSFramework) DSFramework->FadeOutTrack(SpeechTrack);
+}
+
+void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop) {
+  if (!Ready() || Main::SFXVolume == 0) return;
+  TAudioList* list = &Data2::GlobalData->SoundList;
+  if (queued)
+    DSFramework->FadeToFromList(BackgroundTrack, list, soundID, volume, 0, fadeIn, loop);
+  else
+    DSFramework->PlayFromList(BackgroundTrack, list, soundID, volume, 0, fadeIn, loop);
+}
+
+void StopBackgroundSound(bool fade) {
+  if (!DSFramework) return;
+  if (fade)
+    DSFramework->FadeOutTrack(BackgroundTrack);
+  else
+    DSFramework->Stop(BackgroundTrack);
+}
+
+bool IsBackgroundSoundPlaying() { return DSFramework && DSFramework->IsTrackPlaying(BackgroundTrack); }
 
 i32 GetEffectVolume() { return Data2::GlobalData ? Data2::GlobalData->EffectVolume * Main::SFXVolume / 100 : 0; }
 

@@ -8,6 +8,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/world/demo_data_dir.h"
 #include "tools/databuilder/archive_builder.h"
+#include "tools/databuilder/demo_sounds.h"
 
 namespace {
 
@@ -60,6 +61,20 @@ TEST_P(GlobalData, DemoDataLoadsInBothArchiveForms) {
   EXPECT_EQ(g.FindSpellPrototype(200), -1);
   EXPECT_GE(g.FindSkillPrototype(45), 0);
   EXPECT_NE(g.SpellSpriteList.FindLoadedSprite(g.SpellPrototypes[0].IconID), nullptr) << "icons stay loaded";
+
+  // Sounds: effects preloaded, music and speech streamed; the sound file.
+  EXPECT_TRUE(g.SoundList.Preloads());
+  EXPECT_FALSE(g.MusicList.Preloads());
+  EXPECT_FALSE(g.SpeechList.Preloads());
+  EXPECT_EQ(g.InterfaceSounds[0], nullptr);
+  ASSERT_NE(g.InterfaceSounds[2], nullptr) << "the click";
+  EXPECT_EQ(g.InterfaceSounds[2], const_cast<TAudioList&>(g.SoundList).FindStream(Builder::ClickSoundID));
+  EXPECT_EQ(g.WeatherSounds[0].SoundID, Builder::RainSoundID);
+  EXPECT_EQ(g.WeatherSounds[1].Volume, 90);
+  EXPECT_EQ(g.MenuMusicID, Builder::DemoMusicID);
+  EXPECT_EQ(g.CreditsMusicID, Builder::DemoMusicID);
+  EXPECT_EQ(g.UnitPrototypes[0].AttackSound, g.InterfaceSounds[3]);
+  EXPECT_EQ(g.UnitPrototypes[0].DeathSounds[1], nullptr);
 
   // The sprite table: every slot names a loaded sprite of the common list.
   for (Gfx::TSprite* slot : g.SpriteTable) ASSERT_NE(slot, nullptr);
@@ -127,6 +142,7 @@ TEST(GlobalDataErrors, DamagedRulesAndPrototypes) {
       {"rules.txt", std::string(42 * 4, ' ') + "\r\n", "Stream read error."},
       {"skills.txt", "x\r\n-1\r\n", "Invalid data."},
       {"units.txt", "x\r\n100000\r\n1\r\n", "Invalid data."},
+      {"sounds.txt", "0\r\n0\r\n42\r\n", "Audio stream with given ID not found (42)."},
   };
   for (const auto& c : cases) {
     TestSupport::TDemoDataDir data;

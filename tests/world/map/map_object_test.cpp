@@ -3,11 +3,14 @@
 #include <functional>
 #include <cstring>
 
+#include "engine/dsframe/dsframe.h"
 #include "engine/gfx/sprite_list.h"
 #include "tests/world/world_fixture.h"
+#include "tools/databuilder/sound_builder.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "world/map/doodle.h"
 #include "world/map/drawing.h"
+#include "world/scenario/settings.h"
 
 namespace WorldTest {
 namespace {
@@ -256,6 +259,60 @@ TEST_F(MapObjects, AmbientVolumeFallsWithDistance) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(AmbientVolume(c.volume, c.sfx, c.distance), c.expected) << c.volume << " " << c.sfx << " " << c.distance;
+}
+
+TEST_F(MapObjects, AmbientSoundFollowsTheView) {
+  constexpr u32 Brook = 3;
+  const std::vector<i16> water(4000, 100);
+  Builder::TAudioListBuilder sounds;
+  sounds.Add(Brook, AudioEntryAX, Builder::WriteAX({22050, 16, 1, 2}, water.data(), 4000, false));
+  Global->SoundList.Open(new Data::TMemoryStream(sounds.Bytes()), true);
+  TDoodlePrototype quiet = Proto(1, Box);
+  TDoodlePrototype brook = Proto(2, Box);
+  brook.SoundID = Brook;
+  brook.SoundVolume = 80;
+  AddProtos({quiet, brook});
+  // The view centre is (285, 300); the box's centre lies 10 pixels right of
+  // its position and 20 above: 400 pixels right of the view's.
+  auto d = MakeDoodle(P(1), 285 + 400 - 10, 320);
+  auto silent = MakeDoodle(P(0), 285, 300);
+
+  d->UpdateSound();
+  EXPECT_EQ(d->SoundTrack, -1) << "no sound device";
+
+  Plat::SetSoundOutputKind(Plat::TSoundOutputKind::Manual);
+  DSFramework = new DSFrame::TDSFramework(nullptr);
+  DSFramework->Initialize(-1, 0x28, 16, 3, 500, 44100, 16, 2);
+  silent->Tick();
+  EXPECT_EQ(silent->SoundTrack, -1);
+  d->Tick();
+  ASSERT_EQ(d->SoundTrack, 3);
+  const DSFrame::TTrack& t = DSFramework->Tracks[3];
+  EXPECT_EQ(t.Volume, 30);
+  EXPECT_EQ(t.Flags & (DSFrame::tfLoop | DSFrame::tfFadeIn), DSFrame::tfLoop | DSFrame::tfFadeIn);
+
+  Scenario->ViewX = -600;  // 1000 pixels away: silent, but the track stays
+  d->Tick();
+  EXPECT_EQ(t.Volume, 0);
+  EXPECT_TRUE(DSFramework->IsPlaying(3));
+  Scenario->ViewX = 0;
+  Scenario->BattleRunning = 1;
+  d->Tick();
+  EXPECT_EQ(t.Volume, 0) << "not while a battle runs";
+  Scenario->BattleRunning = 0;
+  Scenario->ViewX = 400;  // right on it, with the effects at half volume
+  Main::SFXVolume = 50;
+  d->Tick();
+  EXPECT_EQ(t.Volume, 40);
+  Main::SFXVolume = 100;
+
+  d->StopSound();
+  EXPECT_EQ(d->SoundTrack, -1);
+  EXPECT_TRUE(t.Flags & DSFrame::tfFading);
+  EXPECT_EQ(t.FadeTo, DSFrame::FadeFloor);
+  delete DSFramework;
+  DSFramework = nullptr;
+  Plat::SetSoundOutputKind(Plat::TSoundOutputKind::Sdl);
 }
 
 TEST_F(MapObjects, AnimationTiming) {
