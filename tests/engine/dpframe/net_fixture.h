@@ -141,6 +141,11 @@ class TNetFixture : public ::testing::Test {
     return false;
   }
 
+  int LogCount() {
+    std::lock_guard lock(LogMutex);
+    return static_cast<int>(LogLines.size());
+  }
+
   Plat::TNetSettings Saved;
   std::string Hub;
   std::mutex LogMutex;

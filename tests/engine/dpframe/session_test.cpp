@@ -221,7 +221,7 @@ TEST_P(Session, ASilentPeerIsDroppedWithinTheTimeOut) {
   auto waited = std::chrono::steady_clock::now() - start;
   ASSERT_TRUE(gone);
   EXPECT_EQ(gone->Word(2), pq);
-  EXPECT_LE(waited, std::chrono::milliseconds(500 + 3 * 50 + 300)) << "time-out plus heartbeats";
+  EXPECT_LE(waited, std::chrono::milliseconds(500 + 1000)) << "the time-out, with room for a loaded machine";
   EXPECT_TRUE(Logged("no sign of life"));
   gone = NextSystem(*other, po, Plat::DPSYS_DESTROYPLAYERORGROUP);
   ASSERT_TRUE(gone);
