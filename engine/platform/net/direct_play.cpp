@@ -112,15 +112,16 @@ HRESULT TDirectPlay::InitializeConnection(std::span<const std::uint8_t> address,
     }
   }
   if (!haveProvider) return DPERR_INVALIDPARAMS;
-  const TNetSettings& settings = NetSettings();
   if (provider == DPSPGUID_TCPIP) {
-    Session = std::make_unique<TNetSession>(settings, [&](TNetLoop& loop, TNetEndpoint& endpoint) {
-      return MakeTcpProvider(loop, endpoint, settings, host);
-    });
+    Session = std::make_unique<TNetSession>(
+        NetSettings(), [&](TNetLoop& loop, TNetEndpoint& endpoint, const TNetSettings& settings) {
+          return MakeTcpProvider(loop, endpoint, settings, host);
+        });
   } else if (provider == DPSPGUID_LOOPBACK) {
-    Session = std::make_unique<TNetSession>(settings, [&](TNetLoop& loop, TNetEndpoint& endpoint) {
-      return MakeLoopbackProvider(loop, endpoint, settings, host);
-    });
+    Session = std::make_unique<TNetSession>(
+        NetSettings(), [&](TNetLoop& loop, TNetEndpoint& endpoint, const TNetSettings& settings) {
+          return MakeLoopbackProvider(loop, endpoint, settings, host);
+        });
   } else {
     // IPX/SPX does not exist on this platform.
     return DPERR_UNAVAILABLE;

@@ -52,7 +52,7 @@ bool NameFits(const std::optional<std::string>& name) { return !name || name->si
 
 TNetSession::TNetSession(const TNetSettings& settings, const TProviderFactory& makeProvider)
     : Settings(settings), HeartbeatTimer(Loop.Context()), Random(std::random_device{}()) {
-  Provider = makeProvider(Loop, *this);
+  Provider = makeProvider(Loop, *this, Settings);
   Loop.Run([this] { ArmHeartbeat(); });
 }
 
@@ -186,7 +186,7 @@ HRESULT TNetSession::Join(const TGuid& instance) {
   for (auto& l : Links) l->Link->Close();
   Links.clear();
   State = TState::Idle;
-  return JoinResult;
+  return JoinResult != DP_OK ? JoinResult : DPERR_CONNECTIONLOST;  // closed meanwhile
 }
 
 HRESULT TNetSession::Close() {

@@ -36,7 +36,8 @@ struct TPlayerView {
 
 class TNetSession final : private TNetEndpoint {
  public:
-  using TProviderFactory = std::function<std::unique_ptr<TNetProvider>(TNetLoop&, TNetEndpoint&)>;
+  using TProviderFactory =
+      std::function<std::unique_ptr<TNetProvider>(TNetLoop&, TNetEndpoint&, const TNetSettings&)>;
   TNetSession(const TNetSettings& settings, const TProviderFactory& makeProvider);
   // Abandons an open session: peers see the connection end.
   ~TNetSession();
