@@ -337,9 +337,9 @@ class TTcpProvider final : public TNetProvider {
   }
 
   void ReceiveReplies() {
-    Query.async_receive_from(asio::buffer(Datagram), Sender, [this](const std::error_code& ec, std::size_t n) {
+    Query.async_receive_from(asio::buffer(Reply), Replier, [this](const std::error_code& ec, std::size_t n) {
       if (ec == asio::error::operation_aborted || !Query.is_open()) return;
-      if (!ec) Endpoint.Found(std::span<const std::uint8_t>(Datagram.data(), n), Sender.address().to_string());
+      if (!ec) Endpoint.Found(std::span<const std::uint8_t>(Reply.data(), n), Replier.address().to_string());
       ReceiveReplies();
     });
   }
@@ -354,9 +354,11 @@ class TTcpProvider final : public TNetProvider {
   udp::socket Server;
   udp::socket Query;
   asio::steady_timer RetryTimer;
-  udp::endpoint Sender;
   // One byte more than a datagram may hold, so an oversized one fails to decode.
+  udp::endpoint Sender;
   std::array<std::uint8_t, Wire::MaxDatagramBytes + 1> Datagram;
+  udp::endpoint Replier;
+  std::array<std::uint8_t, Wire::MaxDatagramBytes + 1> Reply;
 };
 
 }  // namespace
