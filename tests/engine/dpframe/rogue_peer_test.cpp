@@ -1,0 +1,187 @@
+// A peer that sends what no transport would: the host drops that connection
+// with a reason in the log and goes on serving everybody else.
+#include <asio/ip/tcp.hpp>
+#include <asio/ip/udp.hpp>
+#include <asio/read.hpp>
+#include <asio/write.hpp>
+
+#include "engine/platform/net/net_wire.h"
+#include "tests/engine/dpframe/net_fixture.h"
+
+namespace {
+
+using namespace NetTest;
+using namespace Plat::Wire;
+using asio::ip::tcp;
+using asio::ip::udp;
+
+// Speaks the wire format by hand over plain sockets at 127.0.0.1.
+class TRogue {
+ public:
+  explicit TRogue(std::uint16_t enumPort) {
+    udp::socket query(Io, udp::v4());
+    auto bytes = EncodeQuery({ProtocolVersion, 1, Plat::TGuid{}});
+    query.send_to(asio::buffer(bytes), udp::endpoint(asio::ip::make_address("127.0.0.1"), enumPort));
+    std::vector<std::uint8_t> reply(MaxDatagramBytes);
+    query.non_blocking(true);
+    for (int i = 0; i < 3000; ++i) {
+      std::error_code ec;
+      std::size_t n = query.receive(asio::buffer(reply), 0, ec);
+      if (!ec) {
+        reply.resize(n);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(DecodeReply(reply, Session));
+  }
+
+  void Connect() { Socket.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), Session.Port)); }
+  void Write(const std::vector<std::uint8_t>& bytes) {
+    std::error_code ec;
+    asio::write(Socket, asio::buffer(bytes), ec);
+  }
+  void Write(const TFrame& frame) { Write(EncodeFrame(frame)); }
+  void Close() { Socket.close(); }
+
+  // Joins and creates a player; its ID from the host's answer.
+  Plat::DPID JoinWithPlayer() {
+    Connect();
+    Write(TJoinRequest{ProtocolVersion, Session.Desc.Application, Session.Desc.Instance});
+    Write(TCreatePlayer{77, "Rogue"});
+    TFrameReader reader;
+    Plat::DPID id = 0;
+    Socket.non_blocking(true);
+    std::vector<std::uint8_t> buffer(4096);
+    for (int i = 0; i < 3000 && !id; ++i) {
+      std::error_code ec;
+      std::size_t n = Socket.read_some(asio::buffer(buffer), ec);
+      if (ec) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        continue;
+      }
+      std::string error;
+      reader.Feed(std::span(buffer).first(n), [&](std::span<const std::uint8_t> p) {
+        TFrame f;
+        if (DecodeFrame(p, f, error))
+          if (auto* added = std::get_if<TPlayerAdded>(&f); added && added->Token == 77) id = added->ID;
+      }, error);
+    }
+    Socket.non_blocking(false);
+    EXPECT_NE(id, 0u);
+    return id;
+  }
+
+  TEnumReply Session;
+
+ private:
+  asio::io_context Io;
+  tcp::socket Socket{Io};
+};
+
+class RoguePeer : public TNetFixture {
+ protected:
+  void SetUp() override {
+    TNetFixture::SetUp();
+    Plat::NetSettings().MaxQueuedMessages = 300;
+    Plat::NetSettings().MaxConnections = 4;
+    Host = Transport(TProvider::Tcp);
+    H = HostWithPlayer(*Host);
+    Good = Transport(TProvider::Tcp, Host.get());
+    G = JoinWithPlayer(*Good, "Good");
+    ASSERT_TRUE(NextSystem(*Host, H, Plat::DPSYS_CREATEPLAYERORGROUP));
+  }
+
+  bool WaitLogged(const std::string& part) {
+    for (int i = 0; i < 3000; ++i) {
+      if (Logged(part)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
+
+  // The good client and the host still talk.
+  void StillServing() {
+    Good->Send(G, H, 1, Payload(5, 5).data(), 68);
+    for (;;) {
+      auto m = Next(*Host, H);
+      ASSERT_TRUE(m) << "the host stopped serving";
+      if (m->From == G) break;
+    }
+    DPFrame::DPSESSIONDESC2 desc;
+    EXPECT_NO_THROW(Good->GetSessionDesc(&desc));
+    EXPECT_FALSE(NextSystem(*Good, G, Plat::DPSYS_SESSIONLOST, 50));
+  }
+
+  std::unique_ptr<DPFrame::TDPFramework> Host, Good;
+  DPFrame::DPID H = 0, G = 0;
+};
+
+TEST_F(RoguePeer, BadBytesEndOnlyTheirConnection) {
+  std::vector<std::uint8_t> cutFrame = {100, 0, 0, 0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  struct {
+    const char* Name;
+    bool Join;
+    std::function<std::vector<std::uint8_t>(Plat::DPID rogue, Plat::DPID host)> Bytes;
+    const char* Reason;
+  } cases[] = {
+      {"text", false, [](auto, auto) { return std::vector<std::uint8_t>{'h', 'e', 'l', 'l', 'o', ' ', 'h', 'o', 's', 't'}; },
+       "frame length 1819043176 out of range"},
+      {"zero length", false, [](auto, auto) { return std::vector<std::uint8_t>{0, 0, 0, 0}; }, "frame length 0 out of range"},
+      {"unknown kind", false, [](auto, auto) { return std::vector<std::uint8_t>{1, 0, 0, 0, 99}; }, "unknown frame kind 99"},
+      {"data before joining", false, [](auto, auto) { return EncodeFrame(TData{1, 0, {1, 2}}); }, "unexpected data"},
+      {"sender that is not its own", true, [](auto, Plat::DPID host) { return EncodeFrame(TData{host, 0, {1}}); },
+       "unexpected data"},
+      {"host-only frame", true, [](auto, auto) { return EncodeFrame(TSessionClosed{}); }, "unexpected session closed"},
+      {"frame cut by the disconnect", true, [&](auto, auto) { return cutFrame; }, "connection closed inside a frame"},
+  };
+  int lines = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRogue rogue(Host->DirectPlay->EnumerationPort());
+    Plat::DPID id = 0;
+    if (c.Join)
+      id = rogue.JoinWithPlayer();
+    else
+      rogue.Connect();
+    rogue.Write(c.Bytes(id, H));
+    rogue.Close();
+    EXPECT_TRUE(WaitLogged(c.Reason));
+    if (c.Join) {
+      auto gone = NextSystem(*Host, H, Plat::DPSYS_DESTROYPLAYERORGROUP);
+      ASSERT_TRUE(gone);
+      EXPECT_EQ(gone->Word(2), id);
+    }
+    StillServing();
+    EXPECT_GT(LogCount(), lines);
+    lines = LogCount();
+  }
+}
+
+TEST_F(RoguePeer, AFloodIsCutOffAtTheQueueLimit) {
+  TRogue rogue(Host->DirectPlay->EnumerationPort());
+  Plat::DPID id = rogue.JoinWithPlayer();
+  auto frame = EncodeFrame(TData{id, H, std::vector<std::uint8_t>(68, 1)});
+  std::vector<std::uint8_t> burst;
+  for (int i = 0; i < 1000; ++i) burst.insert(burst.end(), frame.begin(), frame.end());
+  rogue.Write(burst);
+  EXPECT_TRUE(WaitLogged("receive queue full"));
+  auto gone = NextSystem(*Host, H, Plat::DPSYS_DESTROYPLAYERORGROUP);
+  ASSERT_TRUE(gone) << "the notice gets through a full queue";
+  EXPECT_EQ(gone->Word(2), id);
+  StillServing();
+}
+
+TEST_F(RoguePeer, ConnectionsBeyondTheLimitAreRefused) {
+  std::vector<std::unique_ptr<TRogue>> crowd;
+  for (int i = 0; i < 6; ++i) {
+    crowd.push_back(std::make_unique<TRogue>(Host->DirectPlay->EnumerationPort()));
+    crowd.back()->Connect();
+  }
+  EXPECT_TRUE(WaitLogged("too many connections"));
+  // Connections that never join fall silent and are dropped by the heartbeat.
+  EXPECT_TRUE(WaitLogged("no sign of life"));
+  StillServing();
+}
+
+}  // namespace
