@@ -123,6 +123,11 @@ class TGlobalData {
   Gfx::TFont* Fonts[9] = {};
   Gfx::TFont* SpellListFont = nullptr;
   u32 MenuMusicID = 0, IntroMusicID = 0, CreditsMusicID = 0;
+  // The rain loop, thunder, and the loops of snow and sand storm; ID 0 is silence.
+  struct TWeatherSound {
+    u32 SoundID;
+    i32 Volume;
+  } WeatherSounds[4] = {};
 
   // The file names of "default.txt", in line order.
   std::array<std::string, IndexLineCount> IndexFiles;
