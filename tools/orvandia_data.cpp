@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ai/ai_handler.h"
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
 #include "engine/platform/files.h"
@@ -52,6 +53,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return Usage();
+  // Players' streams hold their computer opponent's.
+  AIHandler::ConnectToWorld();
   try {
     const std::string& cmd = args[0];
     if (cmd == "build" && (args.size() == 2 || (args.size() == 3 && args[2] == "--loose"))) {
