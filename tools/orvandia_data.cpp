@@ -13,6 +13,7 @@
 #include "engine/platform/files.h"
 #include "tools/databuilder/archive_builder.h"
 #include "tools/demodata/demo_data.h"
+#include "tools/demodata/demo_scenario.h"
 
 namespace {
 
@@ -23,7 +24,9 @@ int Usage() {
                "  orvandia-data ini PROGRAMDIR DATAPATH    write data.ini naming the data directory\n"
                "  orvandia-data list ARCHIVE               list an archive's files (ARCHIVE: x.dat or a folder)\n"
                "  orvandia-data extract ARCHIVE NAME OUT   write one file of an archive, deciphered\n"
-               "  orvandia-data decipher FILE OUT          decipher a whole file keyed by its own name\n");
+               "  orvandia-data decipher FILE OUT          decipher a whole file keyed by its own name\n"
+               "  orvandia-data scenario DATADIR NAME [WIDTH HEIGHT GROUPS DOODLES CITIES SEED]\n"
+               "                                           write a generated scenario into DATADIR/scenario\n");
   return 2;
 }
 
@@ -78,6 +81,13 @@ int main(int argc, char** argv) {
       WriteFile(args[3], bytes);
     } else if (cmd == "decipher" && args.size() == 3) {
       WriteFile(args[2], Builder::ReadEnciphered(args[1]));
+    } else if (cmd == "scenario" && args.size() >= 3 && args.size() <= 9) {
+      Builder::TScenarioParams p;
+      i32* values[] = {&p.Width, &p.Height, &p.Groups, &p.Doodles, &p.Cities};
+      for (std::size_t i = 3; i < args.size() && i < 8; ++i) *values[i - 3] = std::stoi(args[i]);
+      if (args.size() == 9) p.Seed = static_cast<u32>(std::stoul(args[8]));
+      Plat::CreateDirectories(args[1] + "/scenario");
+      Builder::WriteEnciphered(args[1] + "/scenario/" + args[2], Builder::GenerateScenario(p));
     } else {
       return Usage();
     }

@@ -6,6 +6,7 @@
 set -e
 target=$1 fuzzer=$2 tool=$3 regressions=$4 runs=$5
 work=$(mktemp -d)
+maxlen=65536
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus" "$work/seeds"
 "$tool" build "$work/data" >/dev/null
@@ -19,6 +20,15 @@ case "$target" in
     for f in "$work/loose/globals/"*.txt; do
       "$tool" decipher "$f" "$work/seeds/$(basename "$f")"
     done ;;
+  scenario)
+    # Whole files: the particle lists alone take 35 KB.
+    maxlen=262144
+    export ORV_FUZZ_DATA="$work/data"
+    "$tool" scenario "$work/data" wide.scn 32 32 40 60 2 7
+    for s in demo1.scn demo2.scn; do
+      "$tool" extract "$work/data/scenario.dat" "$s" "$work/seeds/$s"
+    done
+    "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;
 esac
-exec "$fuzzer" -runs="$runs" -max_len=65536 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"
