@@ -41,10 +41,13 @@ class TPlainOpponent : public TOpponent {
 std::unique_ptr<TOpponent> MakePlainOpponent(TPlayer*) { return std::make_unique<TPlainOpponent>(); }
 
 // While a scenario is made, the world sees the demo's own prototypes and
-// unit sprites, and players get an opponent.
+// unit sprites, players get an opponent, and the game's random stream (new
+// groups draw their camp style from it) starts from the seed, so that equal
+// seeds make equal files.
 class TBuildWorld {
  public:
-  TBuildWorld() : Saved(Data2::GlobalData) {
+  explicit TBuildWorld(u32 seed) : Saved(Data2::GlobalData), SavedRandom(RandomMain) {
+    SeedRandom(RandomMain, seed);
     Data::TMemoryStream units(UnitPrototypeFile());
     ReadUnitPrototypes(units, Global.UnitPrototypes, [](u32) { return nullptr; });
     Global.UnitSpriteList.OpenIndex(new Data::TMemoryStream(UnitSprites()));
@@ -57,6 +60,7 @@ class TBuildWorld {
   ~TBuildWorld() {
     if (ConnectedHere) ConnectOpponent(nullptr);
     Data2::GlobalData = Saved;
+    RandomMain = SavedRandom;
   }
   TBuildWorld(const TBuildWorld&) = delete;
   TBuildWorld& operator=(const TBuildWorld&) = delete;
@@ -64,6 +68,7 @@ class TBuildWorld {
  private:
   Data2::TGlobalData Global{Data2::TGlobalData::TEmpty{}};
   Data2::TGlobalData* Saved;
+  TRandomState SavedRandom;
   bool ConnectedHere = false;
 };
 
@@ -72,7 +77,8 @@ i16 Centre(i32 field) { return static_cast<i16>(field * FieldSize + FieldSize / 
 
 class TScenarioMaker {
  public:
-  TScenarioMaker(i32 width, i32 height, const std::string& title, const std::string& background) {
+  TScenarioMaker(i32 width, i32 height, const std::string& title, const std::string& background, u32 seed)
+      : World(seed) {
     TScenario& s = *Scenario;
     s.SetSize(width, height);
     s.Title = title;
@@ -323,17 +329,17 @@ std::string DoodleFile() {
 
 std::string DemoScenario(i32 mission) {
   if (mission == 2) {
-    TScenarioMaker m(20, 20, "Die Furt", "demo2.bkg");
+    TScenarioMaker m(20, 20, "Die Furt", "demo2.bkg", 2);
     Demo2(m);
     return m.Bytes(1, 1);
   }
-  TScenarioMaker m(16, 16, "Die Grenzmark", "demo1.bkg");
+  TScenarioMaker m(16, 16, "Die Grenzmark", "demo1.bkg", 1);
   Demo1(m);
   return m.Bytes(-1, 0);
 }
 
 std::string GenerateScenario(const TScenarioParams& params) {
-  TScenarioMaker m(params.Width, params.Height, "Weites Land", "demo1.bkg");
+  TScenarioMaker m(params.Width, params.Height, "Weites Land", "demo1.bkg", params.Seed);
   TScenario& s = m.S();
   std::mt19937 rng(params.Seed);
   auto random = [&rng](i32 n) { return static_cast<i32>(rng() % static_cast<u32>(n)); };

@@ -46,7 +46,9 @@ TScenario::TScenario(u8 constructionFlag) : ConstructionFlag(constructionFlag) {
   }
 }
 
-TScenario::~TScenario() {
+TScenario::~TScenario() { ReleaseObjects(); }
+
+void TScenario::ReleaseObjects() {
   if (TPlayer* current = PlayerAt(CurrentPlayerIndex))
     if (current->Kind == pkComputer || current->Kind == pkRemote) current->StopThread();
   // Objects release their sprites into the lists: they go first.
@@ -55,7 +57,10 @@ TScenario::~TScenario() {
   for (TMapObject* o : QueuedObjects) delete o;
   QueuedObjects.Clear();
   delete CurrentSpell;
+  CurrentSpell = nullptr;
+  ViewingPlayer = nullptr;
   Players.Clear();
+  OffMapUnits.Clear();
   Units.Clear();
 }
 

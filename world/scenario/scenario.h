@@ -227,6 +227,8 @@ class TScenario : public Data::TDataObject {
   // Draw order: layer, then y ascending, then x descending.
   static int CompareDrawOrder(const TMapObject* a, const TMapObject* b);
   void Renumber(i32 from);
+  // Stops the player thread, then deletes objects, players and units.
+  void ReleaseObjects();
   void ResetWeather();
   // Load's checks of what the objects' own streams cannot see.
   void CheckLoadedObjects();

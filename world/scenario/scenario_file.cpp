@@ -101,22 +101,10 @@ bool AreaOnMap(const TArea& area, const TScenario& scenario) {
 }  // namespace
 
 void TScenario::Clear() {
-  if (TPlayer* current = PlayerAt(CurrentPlayerIndex))
-    if (current->Kind == pkComputer || current->Kind == pkRemote) current->StopThread();
-  // Objects give their sprites back to the lists: they go first.
-  ObjectIndex.Clear();
-  MapObjects.Clear();
-  for (TMapObject* o : QueuedObjects) delete o;
-  QueuedObjects.Clear();
-  delete CurrentSpell;
-  CurrentSpell = nullptr;
+  ReleaseObjects();
   PendingConversations.Clear();
   Conversations->Clear();
   QuestObjectives->Clear();
-  ViewingPlayer = nullptr;
-  Players.Clear();
-  OffMapUnits.Clear();
-  Units.Clear();
   Areas.Clear();
   Aliases.clear();
   DoodlePrototypes.Clear();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -183,6 +184,29 @@ TEST_F(ScenarioFile, MapSizes) {
       ExpectRefused(bad, "Invalid data.", "side " + std::to_string(side));
     }
   }
+}
+
+// Benchmarks and other tests rely on what the generator was asked for.
+TEST_F(ScenarioFile, GeneratedScenarioHoldsWhatItWasAskedFor) {
+  Builder::TScenarioParams p;
+  p.Players = 4;
+  auto s = TDemoWorld::Load(Builder::GenerateScenario(p));
+  i32 groups = 0, doodles = 0, cities = 0, blocked = 0;
+  for (const TMapObject* o : s->MapObjects) {
+    groups += o->Type == otGroup;
+    doodles += o->Type == otDoodle;
+    cities += o->Type == otCity;
+    if (o->Type == otGroup) EXPECT_LT(s->CostAt(o->FieldX(), o->FieldY()), 255);
+  }
+  for (u8 c : s->Costs) blocked += c == 255;
+  EXPECT_EQ(s->Width, 128);
+  EXPECT_EQ(s->PlayerCount(), 4);
+  EXPECT_EQ(groups, p.Groups);
+  EXPECT_EQ(doodles, p.Doodles);
+  EXPECT_EQ(cities, p.Cities);
+  EXPECT_GT(blocked, 0);
+  EXPECT_GT(*std::max_element(s->Heights.begin(), s->Heights.end()), 100);
+  EXPECT_TRUE(Builder::GenerateScenario(p) == Builder::GenerateScenario(p)) << "the seed decides";
 }
 
 TEST_F(ScenarioFile, ResourceNames) {
