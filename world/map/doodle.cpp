@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/gfx/sprite.h"
 #include "engine/data/text_data.h"
+#include "engine/gfx/sprite.h"
 #include "engine/gfx/sprite_list.h"
 #include "world/scenario/scenario.h"
 

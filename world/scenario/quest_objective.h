@@ -9,7 +9,6 @@
 namespace GameData {
 
 class TScenario;
-class TQuestObjective;
 
 // The condition script embedded in an objective; its ID is always the
 // objective's, and its stream has none.

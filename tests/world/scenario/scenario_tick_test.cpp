@@ -179,7 +179,7 @@ TEST_F(ScenarioTick, SpellTargets) {
   Global->SpellPrototypes.Add(far);
   TSpellPrototype& heal = Global->SpellPrototypes[0];  // spell 1, level 1
   TGroup* casters = NewGroup(1, 5, 5, {Knight});
-  TGroup* own = NewGroup(1, 6, 5, {Soldier});
+  NewGroup(1, 6, 5, {Soldier});  // an own group
   TGroup* enemy = NewGroup(2, 5, 8, {Wolf});
   TGroup* neutral = NewGroup(0, 8, 5, {Wolf});
   Scenario->Players[1]->Relations[2] = rHostile;
@@ -215,7 +215,6 @@ TEST_F(ScenarioTick, SpellTargets) {
   heal.TargetFlags = 4;
   EXPECT_TRUE(Scenario->CanCastSpellAt(0, 1, 8, 5));
   EXPECT_FALSE(Scenario->CanCastSpellAt(0, 1, 5, 8));
-  (void)own;
 }
 
 TEST_F(ScenarioTick, BackgroundSoundsOnlyEveryTwoSecondsAndNotBehindScreens) {
