@@ -196,7 +196,9 @@ TEST_F(ScenarioFile, GeneratedScenarioHoldsWhatItWasAskedFor) {
     groups += o->Type == otGroup;
     doodles += o->Type == otDoodle;
     cities += o->Type == otCity;
-    if (o->Type == otGroup) EXPECT_LT(s->CostAt(o->FieldX(), o->FieldY()), 255);
+    if (o->Type == otGroup) {
+      EXPECT_LT(s->CostAt(o->FieldX(), o->FieldY()), 255);
+    }
   }
   for (u8 c : s->Costs) blocked += c == 255;
   EXPECT_EQ(s->Width, 128);
