@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/astreams/audio_list.h"
+#include "ai/ai_handler.h"
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
 #include "engine/platform/files.h"
@@ -16,6 +17,7 @@
 #include "tools/databuilder/archive_builder.h"
 #include "tools/demodata/demo_data.h"
 #include "tools/databuilder/sound_builder.h"
+#include "tools/demodata/demo_scenario.h"
 
 namespace {
 
@@ -29,7 +31,10 @@ int Usage() {
                "  orvandia-data decipher FILE OUT          decipher a whole file keyed by its own name\n"
                "  orvandia-data sound ARCHIVE LIST ID OUT [--wav]\n"
                "                                           write one sound of an audio archive as stored,\n"
-               "                                           or decoded into a WAV file\n");
+               "                                           or decoded into a WAV file\n"
+
+               "  orvandia-data scenario DATADIR NAME [WIDTH HEIGHT GROUPS DOODLES CITIES SEED]\n"
+               "                                           write a generated scenario into DATADIR/scenario\n");
   return 2;
 }
 
@@ -107,6 +112,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(Plat::Utf8ToCp1252(argv[i]));
   if (args.empty()) return Usage();
+  // Players' streams hold their computer opponent's.
+  AIHandler::ConnectToWorld();
   try {
     const std::string& cmd = args[0];
     if (cmd == "build" && (args.size() == 2 || (args.size() == 3 && args[2] == "--loose"))) {
@@ -126,6 +133,13 @@ int main(int argc, char** argv) {
     } else if (cmd == "sound" && (args.size() == 5 || (args.size() == 6 && args[5] == "--wav"))) {
       auto archive = OpenArchive(args[1]);
       WriteFile(args[4], SoundEntry(*archive, args[2], static_cast<u32>(std::stoul(args[3])), args.size() == 6));
+    } else if (cmd == "scenario" && args.size() >= 3 && args.size() <= 9) {
+      Builder::TScenarioParams p;
+      i32* values[] = {&p.Width, &p.Height, &p.Groups, &p.Doodles, &p.Cities};
+      for (std::size_t i = 3; i < args.size() && i < 8; ++i) *values[i - 3] = std::stoi(args[i]);
+      if (args.size() == 9) p.Seed = static_cast<u32>(std::stoul(args[8]));
+      Plat::CreateDirectories(args[1] + "/scenario");
+      Builder::WriteEnciphered(args[1] + "/scenario/" + args[2], Builder::GenerateScenario(p));
     } else {
       return Usage();
     }

@@ -10,7 +10,7 @@ namespace {
 
 [[noreturn]] void RaiseUnsupported() { throw EGraphicsError("Unsupported pixel format conversion."); }
 
-u16 To555(u16 p) { return static_cast<u16>((p & 0x1F) | (p & 0xFFC0) >> 1); }
+u16 To555(u16 p) { return static_cast<u16>(RGB565ToRGB555(p)); }
 
 void ConvertPixel(u8* p) {
   u16 v = To555(static_cast<u16>(p[0] | p[1] << 8));

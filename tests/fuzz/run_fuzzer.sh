@@ -7,6 +7,7 @@
 set -e
 target=$1 fuzzer=$2 tool=$3 regressions=$4 runs=$5
 work=$(mktemp -d)
+maxlen=65536
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus" "$work/seeds"
 case "$target" in
@@ -41,6 +42,15 @@ case "$target" in
     "$tool" sound "$work/data/sounds.dat" effects.aul 1 "$work/seeds/click.wav" --wav ;;
   mp3)
     "$tool" sound "$work/data/sounds.dat" music.aul 1 "$work/seeds/music.mp3" ;;
+  scenario)
+    # Whole files: the particle lists alone take 35 KB.
+    maxlen=262144
+    export ORV_FUZZ_DATA="$work/data"
+    "$tool" scenario "$work/data" wide.scn 32 32 40 60 2 7
+    for s in demo1.scn demo2.scn; do
+      "$tool" extract "$work/data/scenario.dat" "$s" "$work/seeds/$s"
+    done
+    "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;
 esac
-exec "$fuzzer" -runs="$runs" -max_len=65536 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"

@@ -68,6 +68,8 @@ void TTestOpponent::TakeTurn() {
   Player->PostAction(true, end);
 }
 
+void ConnectTestOpponent() { GameData::ConnectOpponent(MakeTestOpponent); }
+
 TTestOpponent& OpponentOf(const GameData::TPlayer* player) { return static_cast<TTestOpponent&>(*player->AIHandler); }
 
 std::unique_ptr<Data2::TGlobalData> MakeGlobalData() {
@@ -126,7 +128,7 @@ std::unique_ptr<Data2::TGlobalData> MakeGlobalData() {
 }
 
 void TWorldFixture::SetUp() {
-  GameData::ConnectOpponent(MakeTestOpponent);
+  ConnectTestOpponent();
   SavedRandom = GameData::RandomMain;
   Global = MakeGlobalData();
   Data2::GlobalData = Global.get();

@@ -46,6 +46,8 @@ class TTestOpponent : public GameData::TOpponent {
 };
 
 TTestOpponent& OpponentOf(const GameData::TPlayer* player);
+// Every player made from now on gets a TTestOpponent.
+void ConnectTestOpponent();
 
 class TWorldFixture : public ::testing::Test {
  protected:

@@ -7,6 +7,7 @@
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_rules.h"
+#include "tools/demodata/demo_scenario.h"
 #include "tools/demodata/demo_sprites.h"
 
 namespace Builder {
@@ -63,11 +64,17 @@ TDemoData BuildDemoData() {
   d.Graphics.Add(IndexNames[8], WindowSprites());
   d.Graphics.Add(IndexNames[9], UnitSprites());
   d.Graphics.Add(IndexNames[14], SpellSprites());
+  d.Scenario.Add("demo1.scn", DemoScenario(1));
+  d.Scenario.Add("demo2.scn", DemoScenario(2));
+  d.Scenario.Add(ScenarioSpriteFile, ScenarioSprites());
+  d.Scenario.Add(DoodleFileName, DoodleFile());
+  d.Scenario.Add(FaceFileName, FaceSprites());
   d.Scenario.Add("demo1.bkg", Background(4, 4));
   d.Globals.Add(IndexNames[13], SoundFile());
   d.Sounds.Add(IndexNames[10], EffectsArchive());
   d.Sounds.Add(IndexNames[11], MusicArchive());
   d.Sounds.Add(IndexNames[12], SpeechArchive());
+  d.Scenario.Add("demo2.bkg", Background(5, 5));
   return d;
 }
 

@@ -114,6 +114,28 @@ std::string InterfaceSprites() {
   return SpriteListBytes(5, std::move(list));
 }
 
+std::string ScenarioSprites() {
+  TList list;
+  Add(list, Shape(TreeSpriteID, 40, 56, 1, 20, 50), Disc(0x2E7D32, 40, 56));
+  Add(list, Shape(RockSpriteID, 36, 28, 1, 18, 20), Disc(0x8A8A80, 36, 28));
+  Add(list, Shape(SpringSpriteID, 32, 32, 4, 16, 16), Disc(0x4FA3E0, 32, 32));
+  Add(list, Shape(FlowersSpriteID, 80, 40, 1, 40, 20), Panel(0xD8B84A));
+  TSpriteShape picture = Shape(CityPictureID, 800, 600);
+  picture.ColorKey = Gfx::NoColor;
+  list.push_back(MakeSprite16(picture, CheckerPixels(Rgb565(90, 70, 50), Rgb565(120, 100, 70), 50),
+                              TSpriteEncoding::RunLength));
+  for (u32 i = 0; i < 4; ++i) Add(list, Shape(MerchantIconID + i, 48, 48), Panel(0x604020 + i * 0x102030));
+  Add(list, Shape(AnimationSpriteID, 48, 48, 6, 24, 40), Disc(0xF0C040, 48, 48));
+  return SpriteListBytes(6, std::move(list));
+}
+
+std::string FaceSprites() {
+  TList list;
+  for (u32 i = 0; i < FaceCount; ++i)
+    Add(list, Shape(FirstFaceID + i, 64, 64), Disc(PlayerColors[i] ^ 0x101010, 64, 64));
+  return SpriteListBytes(7, std::move(list));
+}
+
 std::string Background(i16 width, i16 height) {
   GameData::TBackground background;
   background.ID = 1;

@@ -22,6 +22,14 @@ std::string WindowSprites();
 std::string UnitSprites();
 std::string SpellSprites();
 std::string InterfaceSprites();
+// The demo scenarios' own sprites: doodles, the city picture, merchant icons
+// and an animation; and the portraits of players and speakers.
+std::string ScenarioSprites();
+std::string FaceSprites();
+// Sprite IDs in ScenarioSprites and FaceSprites.
+constexpr u32 TreeSpriteID = 100, RockSpriteID = 101, SpringSpriteID = 102, FlowersSpriteID = 103;
+constexpr u32 CityPictureID = 200, MerchantIconID = 210, AnimationSpriteID = 220;
+constexpr u32 FirstFaceID = 1, FaceCount = 5;
 // A "BCKG" map background of width x height tiles.
 std::string Background(i16 width, i16 height);
 

@@ -129,6 +129,7 @@ class TGlobalData {
   TAudioList MusicList;
   TAudioList SpeechList;
   TAudioStream* InterfaceSounds[InterfaceSoundCount] = {};
+  // The rain loop, thunder, and the loops of snow and sand storm; ID 0 is silence.
   struct TWeatherSound {
     u32 SoundID;
     i32 Volume;

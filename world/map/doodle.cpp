@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/dsframe/dsframe.h"
+#include "engine/data/text_data.h"
 #include "engine/gfx/sprite.h"
 #include "engine/gfx/sprite_list.h"
 #include "world/data2/global_data.h"
@@ -13,6 +14,30 @@
 #include "world/scenario/settings.h"
 
 namespace GameData {
+
+void ReadDoodlePrototypes(Data::TStream& s, Data::TDynamicArray<TDoodlePrototype>& out) {
+  i32 count = Data::ReadTextInt(s);
+  // Twelve tokens of at least one character and a separator each.
+  Data::CheckData(count >= 0);
+  Data::CheckAvailable(s, count, 24);
+  out.Clear();
+  out.SetCount(count);
+  for (TDoodlePrototype& p : out) {
+    p.ID = static_cast<u32>(Data::ReadTextInt(s));
+    p.SpriteID = static_cast<u32>(Data::ReadTextInt(s));
+    p.PauseChance = static_cast<i16>(Data::ReadTextInt(s));
+    p.AnimationKind = static_cast<u16>(Data::ReadTextInt(s));
+    p.FrameDelay = static_cast<i16>(Data::ReadTextInt(s));
+    p.FieldEffect = static_cast<u16>(Data::ReadTextInt(s));
+    p.HeightChange = static_cast<i16>(Data::ReadTextInt(s));
+    p.MoveCostChange = static_cast<i16>(Data::ReadTextInt(s));
+    p.Layer = static_cast<u16>(Data::ReadTextInt(s));
+    p.SoundID = static_cast<u32>(Data::ReadTextInt(s));
+    p.SoundVolume = static_cast<u32>(Data::ReadTextInt(s));
+    Data::ReadTextChars(s, p.Name, sizeof p.Name);
+    p.Valid = 1;
+  }
+}
 
 TDoodle::TDoodle(TScenario* scenario) : TMapObject(scenario, otDoodle, "Objekte") {}
 

@@ -2,6 +2,7 @@
 // terrain under it and an ambient sound.
 #pragma once
 
+#include "engine/data/dynamic_array.h"
 #include "world/map/map_object.h"
 
 namespace GameData {
@@ -51,6 +52,10 @@ class TDoodle : public TMapObject {
   Gfx::TSprite* Sprite = nullptr;
   i32 SoundTrack = -1;
 };
+
+// The doodle prototype text file: a count, then per record eleven integers
+// and the name (at most 79 characters).
+void ReadDoodlePrototypes(Data::TStream& s, Data::TDynamicArray<TDoodlePrototype>& out);
 
 // The volume of an ambient sound heard from the view centre: the prototype's
 // volume scaled by the setting, falling by 1 per 5 pixels beyond 150.

@@ -1,8 +1,10 @@
-// A conversation as the scenario holds it. Its script and mark-up are run by
-// the scripting module.
+// A conversation as the scenario holds it: who speaks, the event that starts
+// it, the players it is meant for and its texts. Its script and mark-up are
+// run by the scripting module.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/data/data_object.h"
@@ -20,20 +22,39 @@ class TGroup;
 enum TConversationOwnerType : u32 {
   coRound = 0,
   coForeignGroup = 1,
+  coGroupMet = 2,
   coLocationSighted = 3,
   coLocationEntered = 4,
   coArea = 5,
+  coAreaEntered = 6,
   coTurnStart = 7,
+  coMerchant = 8,
 };
+
+constexpr i32 ScriptLocalCount = 32;
 
 class TConversation : public Data::TDataObject {
  public:
+  void Load(Data::TStream& s) override;
+  void Save(Data::TStream& s) const override;
+  void Clear() override;
+
   void SetScenario(TScenario* scenario) { Scenario = scenario; }
-  bool IsTargetPlayer(i32 playerIndex) const { return (TargetPlayers >> (playerIndex & 31) & 1) != 0; }
+  // Bit (index mod 32) of the mask taken as a signed 16-bit value.
+  bool IsTargetPlayer(i32 playerIndex) const {
+    return (static_cast<i32>(static_cast<i16>(TargetPlayers)) >> (playerIndex & 31) & 1) != 0;
+  }
   void SetGroup(TGroup* group) { Group = group; }
 
   TScenario* Scenario = nullptr;
+  std::string Name;
   std::vector<std::string> Texts;
+  i32 Locals[ScriptLocalCount] = {};
+  // Alias names of LOCAL variables with their index (0..31).
+  std::vector<std::pair<std::string, i32>> Aliases;
+  // The speaker's portrait: its ID is stored; the talk window finds the
+  // picture.
+  u32 OwnerFaceID = 0;
   Gfx::TSprite* OwnerFace = nullptr;
   std::string OwnerName;
   u32 OwnerType = 0;

@@ -25,7 +25,9 @@ class TOpponent : public Data::TDataObject {
 
 using TOpponentMaker = std::unique_ptr<TOpponent> (*)(TPlayer* player);
 
+// A null maker disconnects.
 void ConnectOpponent(TOpponentMaker maker);
+bool IsOpponentConnected();
 // Every player gets one; raises std::logic_error while none is connected.
 std::unique_ptr<TOpponent> MakeOpponent(TPlayer* player);
 

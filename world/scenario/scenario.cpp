@@ -6,6 +6,7 @@
 #include "engine/platform/text.h"
 #include "world/locations/city.h"
 #include "world/locations/location.h"
+#include "world/map/background.h"
 #include "world/map/drawing.h"
 #include "world/scenario/conversation.h"
 #include "world/scenario/player.h"
@@ -35,12 +36,19 @@ TScenario::TScenario(u8 constructionFlag) : ConstructionFlag(constructionFlag) {
     FaceSprites = std::make_unique<Gfx::TSpriteList>(17);
     Units.SortOnLoad = true;
     Areas.SortOnLoad = true;
+    Background = std::make_unique<TBackground>(constructionFlag);
+    Thumbnail = std::make_unique<Gfx::TSprite>();
+    Thumbnail->Create(0, 0, 16);
+    WeatherTexture = std::make_unique<TWeatherTexture>();
+    ResetWeather();
   } catch (const std::exception&) {
     throw std::runtime_error("Cannot construct TScenario object!");
   }
 }
 
-TScenario::~TScenario() {
+TScenario::~TScenario() { ReleaseObjects(); }
+
+void TScenario::ReleaseObjects() {
   if (TPlayer* current = PlayerAt(CurrentPlayerIndex))
     if (current->Kind == pkComputer || current->Kind == pkRemote) current->StopThread();
   // Objects release their sprites into the lists: they go first.
@@ -49,7 +57,10 @@ TScenario::~TScenario() {
   for (TMapObject* o : QueuedObjects) delete o;
   QueuedObjects.Clear();
   delete CurrentSpell;
+  CurrentSpell = nullptr;
+  ViewingPlayer = nullptr;
   Players.Clear();
+  OffMapUnits.Clear();
   Units.Clear();
 }
 
@@ -352,9 +363,12 @@ void TScenario::NewRound() {
   LastDrawFlags = 0;
 }
 
-// Fog and path finding come with their modules; the scenario's hooks stay.
+// Fog, path finding and the unit registry's clean-ups come with their
+// modules; the scenario's hooks stay.
 void TScenario::UpdateFogOf(i32) {}
 void TScenario::ComputeMoveCosts(TGroup*) {}
 void TScenario::ComputeMoveCostsFromArea(const TArea&, TMapObject*, TGroup*) {}
+void TScenario::RemoveDeadUnits() {}
+bool TScenario::CheckUnitLists() { return false; }
 
 }  // namespace GameData

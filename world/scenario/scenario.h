@@ -1,6 +1,6 @@
 // The whole state of one scenario: the map and its field arrays, every map
 // object and unit, the players, areas, conversations and quest objectives,
-// the script variables and the view.
+// the script variables, the weather and the view.
 #pragma once
 
 #include <atomic>
@@ -13,11 +13,13 @@
 #include "world/map/area.h"
 #include "world/map/doodle.h"
 #include "world/map/map_object_index.h"
+#include "world/map/weather.h"
 #include "world/units/unit.h"
 
 namespace Gfx {
+class TSprite;
 class TSpriteList;
-}
+}  // namespace Gfx
 
 namespace GameData {
 
@@ -28,9 +30,17 @@ class TPlayer;
 class TSpell;
 class TConversation;
 class TQuestObjective;
+class TBackground;
 
 constexpr i32 GlobalCount = 1024;
 constexpr i32 PathLength = 256;
+
+enum TWeatherState : u32 { wsNone = 0, wsRain = 1, wsSnow = 2, wsSandStorm = 3, wsOverlay = 4 };
+// The particle kinds, indexes of the scenario's particle counts.
+enum TWeatherKind : i32 { wkRain = 0, wkSnow = 1, wkSand = 2 };
+constexpr u32 RainDropCount = 300;
+constexpr u32 SnowFlakeCount = 500;
+constexpr u32 SandSeedCount = 800;
 
 class TScenario : public Data::TDataObject {
  public:
@@ -39,6 +49,46 @@ class TScenario : public Data::TDataObject {
   ~TScenario() override;
   TScenario(const TScenario&) = delete;
   TScenario& operator=(const TScenario&) = delete;
+
+  // The scenario's stream, also inside every save game. A failed Load leaves
+  // the scenario partly filled: the caller deletes it.
+  void Load(Data::TStream& s) override;
+  void Save(Data::TStream& s) const override;
+  // Back to the constructed state; the view rectangle and the particle
+  // objects stay.
+  void Clear() override;
+  // The resources the header names, from the "scenario" archive.
+  void LoadSpriteFiles();
+  void LoadFaceSprites();
+  void LoadBackground();
+  // A save game calls these right after the scenario's stream; nothing is stored.
+  void SaveGameState(Data::TStream&) const {}
+  void LoadGameState(Data::TStream&) {}
+
+  // One update step: objects, the current spell, dead units, queued objects,
+  // weather, background sounds and view scrolling.
+  void Tick();
+  void SetViewPosition(i32 x, i32 y);
+  void ScrollViewTo(i32 x, i32 y, i32 steps);
+  void ScrollViewStep();
+  // May the unit in that slot of the current player's acting group cast the
+  // spell on that field now.
+  bool CanCastSpellAt(i32 slot, i32 spellNumber, i32 fx, i32 fy) const;
+  void SetWeather(u32 state);
+  void PlayAmbience();
+  // The scenario owns the spell from now on.
+  void SetCurrentSpell(TSpell* spell);
+  // The effect of a map spell, through the spell module.
+  void ApplySpellEffect(i32 casterSlot, i32 spellNumber, i32 fx, i32 fy);
+  // The unit registry's clean-ups; they come with the registry.
+  void RemoveDeadUnits();
+  bool CheckUnitLists();
+
+  // Weather particles: one step of each kind, and the texture painted anew.
+  void UpdateRain();
+  void UpdateSnow();
+  void UpdateSand();
+  void PaintWeather();
 
   u32 NewID() { return NextID++; }
   i32 IndexOfPlayer(const TPlayer* player) const;
@@ -113,6 +163,8 @@ class TScenario : public Data::TDataObject {
   i16 Height = 0;
   std::string Title;
   std::string SpriteFile, DoodleFile, FaceFile, BackgroundFile;
+  std::unique_ptr<TBackground> Background;
+  std::unique_ptr<Gfx::TSprite> Thumbnail;
   std::vector<u16> BaseHeights;
   std::vector<u8> BaseCosts;
   std::vector<i16> Heights;
@@ -131,7 +183,14 @@ class TScenario : public Data::TDataObject {
   i16 Round = 0;
   Data::TObjectList<TPlayer> Players{true};
   u32 LastDrawFlags = 0;
-  u32 Weather = 0;
+  std::unique_ptr<TWeatherTexture> WeatherTexture;
+  Data::TDataList<TRainDrop> RainDrops;
+  Data::TDataList<TSnowFlake> SnowFlakes;
+  Data::TDataList<TSandSeed> SandSeeds;
+  // Per kind: the count the weather is heading for, and the live particles.
+  u32 ParticleTargets[3] = {};
+  u32 LiveParticles[3] = {};
+  u32 Weather = wsNone;
   TSpell* CurrentSpell = nullptr;
   i32 Globals[GlobalCount] = {};
   std::vector<std::pair<std::string, i32>> Aliases;
@@ -142,6 +201,9 @@ class TScenario : public Data::TDataObject {
   u8 CityScreenOpen = 0;
   u8 MaxLevel = 0;
   u8 DefeatVideo = 0;
+  // The upper half of the stored level word: no meaning, written back as read.
+  u16 LevelWordRest = 0;
+  Data::TDynamicArray<u32> BackSounds;
   u32 MusicTracks[4] = {};
   Data::TDynamicArray<u32> BattleBackgrounds;
   i32 ViewX = 0, ViewY = 0, ViewWidth = 800, ViewHeight = 600;
@@ -165,6 +227,11 @@ class TScenario : public Data::TDataObject {
   // Draw order: layer, then y ascending, then x descending.
   static int CompareDrawOrder(const TMapObject* a, const TMapObject* b);
   void Renumber(i32 from);
+  // Stops the player thread, then deletes objects, players and units.
+  void ReleaseObjects();
+  void ResetWeather();
+  // Load's checks of what the objects' own streams cannot see.
+  void CheckLoadedObjects();
   i32 HitTestPass(i32 px, i32 py, int pass, bool visibleOnly) const;
 
   TMapObjectIndex ObjectIndex;

@@ -15,7 +15,37 @@ constexpr int SpeechTrack = 2;
 // The lists come with the global data, which loads after the sound device.
 bool Ready() { return DSFramework && Data2::GlobalData; }
 
+// The world's sounds on the sound device; tests connect a recorder instead.
+class TDeviceSoundOutput final : public TSoundOutput {
+ public:
+  void PlayEffect(u32 soundID, i32 volume) override {
+    if (Ready()) PlaySoundByID(&Data2::GlobalData->SoundList, soundID, volume);
+  }
+  void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop) override {
+    if (!Ready() || Main::SFXVolume == 0) return;
+    TAudioList* list = &Data2::GlobalData->SoundList;
+    if (queued)
+      DSFramework->FadeToFromList(BackgroundTrack, list, soundID, volume, 0, fadeIn, loop);
+    else
+      DSFramework->PlayFromList(BackgroundTrack, list, soundID, volume, 0, fadeIn, loop);
+  }
+  void StopBackgroundSound(bool fade) override {
+    if (!DSFramework) return;
+    if (fade)
+      DSFramework->FadeOutTrack(BackgroundTrack);
+    else
+      DSFramework->Stop(BackgroundTrack);
+  }
+  bool IsBackgroundSoundPlaying() override { return DSFramework && DSFramework->IsTrackPlaying(BackgroundTrack); }
+};
+
+TDeviceSoundOutput DeviceOutput;
+TSoundOutput* Output = &DeviceOutput;
+
 }  // namespace
+
+void ConnectSoundOutput(TSoundOutput* output) { Output = output ? output : &DeviceOutput; }
+bool HasSoundDevice() { return Output != &DeviceOutput || DSFramework != nullptr; }
 
 void PlayMusic(u32 musicID, i32 volume, i32 startSample, bool fadeIn) {
   if (!Ready() || volume == 0) return;
@@ -46,24 +76,15 @@ void FadeOutSpeech() {
   if (DSFramework) DSFramework->FadeOutTrack(SpeechTrack);
 }
 
+void PlayEffectByID(u32 soundID, i32 volume) { Output->PlayEffect(soundID, volume); }
+
 void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop) {
-  if (!Ready() || Main::SFXVolume == 0) return;
-  TAudioList* list = &Data2::GlobalData->SoundList;
-  if (queued)
-    DSFramework->FadeToFromList(BackgroundTrack, list, soundID, volume, 0, fadeIn, loop);
-  else
-    DSFramework->PlayFromList(BackgroundTrack, list, soundID, volume, 0, fadeIn, loop);
+  Output->PlayBackgroundSound(soundID, volume, queued, fadeIn, loop);
 }
 
-void StopBackgroundSound(bool fade) {
-  if (!DSFramework) return;
-  if (fade)
-    DSFramework->FadeOutTrack(BackgroundTrack);
-  else
-    DSFramework->Stop(BackgroundTrack);
-}
+void StopBackgroundSound(bool fade) { Output->StopBackgroundSound(fade); }
 
-bool IsBackgroundSoundPlaying() { return DSFramework && DSFramework->IsTrackPlaying(BackgroundTrack); }
+bool IsBackgroundSoundPlaying() { return Output->IsBackgroundSoundPlaying(); }
 
 i32 GetEffectVolume() { return Data2::GlobalData ? Data2::GlobalData->EffectVolume * Main::SFXVolume / 100 : 0; }
 

@@ -9,10 +9,27 @@ class TAudioList;
 
 namespace GameData {
 
+// Where the world's effects and background sounds go: the sound device, or a
+// recorder that a test connects (null connects the device again).
+class TSoundOutput {
+ public:
+  virtual ~TSoundOutput() = default;
+  // Plays an entry of the global sound-effect list once.
+  virtual void PlayEffect(u32 soundID, i32 volume) = 0;
+  virtual void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop) = 0;
+  virtual void StopBackgroundSound(bool fade) = 0;
+  virtual bool IsBackgroundSoundPlaying() = 0;
+};
+
+void ConnectSoundOutput(TSoundOutput* output);
+bool HasSoundDevice();
+
 void PlayMusic(u32 musicID, i32 volume, i32 startSample, bool fadeIn);
 void FadeOutMusic();
 void PlaySound(TAudioStream* sound, i32 volume);
 void PlaySoundByID(TAudioList* list, u32 soundID, i32 volume);
+// An entry of the global sound-effect list, once.
+void PlayEffectByID(u32 soundID, i32 volume);
 void PlaySpeech(u32 speechID);
 void FadeOutSpeech();
 void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop);

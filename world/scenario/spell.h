@@ -13,6 +13,9 @@ class TSpell {
  public:
   TSpell() = default;
   virtual ~TSpell() = default;
+  // One frame: sounds, the effect flag in the effect frame, the finished
+  // flag after the last.
+  virtual void Tick() {}
 
   TScenario* Scenario = nullptr;
   const TSpellPrototype* Spell = nullptr;
@@ -24,5 +27,10 @@ class TSpell {
   i32 TargetX = 0;
   i32 TargetY = 0;
 };
+
+// What a map spell does to the scenario lives with the spells, which connect
+// it at start-up; without it a spell has no effect.
+using TSpellEffect = void (*)(TScenario& scenario, i32 casterSlot, i32 spellNumber, i32 fx, i32 fy);
+void ConnectSpellEffect(TSpellEffect effect);
 
 }  // namespace GameData

@@ -1,0 +1,404 @@
+#include "tools/demodata/demo_scenario.h"
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "engine/data/stream.h"
+#include "engine/gfx/sprite_list.h"
+#include "tools/databuilder/sprite_builder.h"
+#include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_rules.h"
+#include "tools/demodata/demo_sprites.h"
+#include "world/data2/global_data.h"
+#include "world/locations/city.h"
+#include "world/map/doodle.h"
+#include "world/map/drawing.h"
+#include "world/scenario/conversation.h"
+#include "world/scenario/player.h"
+#include "world/scenario/quest_objective.h"
+#include "world/scenario/random.h"
+#include "world/scenario/scenario.h"
+#include "world/units/group.h"
+
+namespace Builder {
+
+namespace {
+
+using namespace GameData;
+
+// Unit prototypes of the demo rules.
+constexpr u32 Knight = 1, Sorceress = 2, Wolf = 3, Skeleton = 4, Spearman = 5;
+
+class TPlainOpponent : public TOpponent {
+ public:
+  bool AddUnit(TUnit*) override { return true; }
+  bool RemoveUnit(TUnit*, bool) override { return false; }
+  void TakeTurn() override {}
+};
+
+std::unique_ptr<TOpponent> MakePlainOpponent(TPlayer*) { return std::make_unique<TPlainOpponent>(); }
+
+// While a scenario is made, the world sees the demo's own prototypes and
+// unit sprites, players get an opponent, and the game's random stream (new
+// groups draw their camp style from it) starts from the seed, so that equal
+// seeds make equal files.
+class TBuildWorld {
+ public:
+  explicit TBuildWorld(u32 seed) : Saved(Data2::GlobalData), SavedRandom(RandomMain) {
+    SeedRandom(RandomMain, seed);
+    Data::TMemoryStream units(UnitPrototypeFile());
+    ReadUnitPrototypes(units, Global.UnitPrototypes, [](u32) { return nullptr; });
+    Global.UnitSpriteList.OpenIndex(new Data::TMemoryStream(UnitSprites()));
+    Data2::GlobalData = &Global;
+    if (!IsOpponentConnected()) {
+      ConnectOpponent(MakePlainOpponent);
+      ConnectedHere = true;
+    }
+  }
+  ~TBuildWorld() {
+    if (ConnectedHere) ConnectOpponent(nullptr);
+    Data2::GlobalData = Saved;
+    RandomMain = SavedRandom;
+  }
+  TBuildWorld(const TBuildWorld&) = delete;
+  TBuildWorld& operator=(const TBuildWorld&) = delete;
+
+ private:
+  Data2::TGlobalData Global{Data2::TGlobalData::TEmpty{}};
+  Data2::TGlobalData* Saved;
+  TRandomState SavedRandom;
+  bool ConnectedHere = false;
+};
+
+TField Field(i32 x, i32 y) { return {static_cast<i16>(x), static_cast<i16>(y)}; }
+i16 Centre(i32 field) { return static_cast<i16>(field * FieldSize + FieldSize / 2); }
+
+class TScenarioMaker {
+ public:
+  TScenarioMaker(i32 width, i32 height, const std::string& title, const std::string& background, u32 seed)
+      : World(seed) {
+    TScenario& s = *Scenario;
+    s.SetSize(width, height);
+    s.Title = title;
+    s.SpriteFile = ScenarioSpriteFile;
+    s.DoodleFile = DoodleFileName;
+    s.FaceFile = FaceFileName;
+    s.BackgroundFile = background;
+    s.Sprites->OpenIndex(new Data::TMemoryStream(ScenarioSprites()));
+    Data::TMemoryStream doodles(DoodleFile());
+    ReadDoodlePrototypes(doodles, s.DoodlePrototypes);
+    TSpriteShape shape;
+    shape.Width = 130;
+    shape.Height = 100;
+    s.Thumbnail = MakeSprite16(shape, CheckerPixels(Rgb565(60, 110, 50), Rgb565(100, 140, 70), 10));
+    std::fill(s.BaseCosts.begin(), s.BaseCosts.end(), 2);
+  }
+
+  TScenario& S() { return *Scenario; }
+
+  // Player 0 is neutral, 1 the human, the others computers; 1 and 2 are
+  // enemies, the neutral player is hostile to the human only.
+  void AddPlayers(i32 count) {
+    const char* names[MaxPlayers] = {"Neutral", "Spieler", "Gegner", "Bergvolk", "Seefahrer"};
+    for (i32 i = 0; i < count; ++i) {
+      auto* p = new TPlayer(Scenario.get());
+      p->ID = S().NewID();
+      p->Kind = i == 1 ? pkHuman : pkComputer;
+      p->Colour = static_cast<u8>(i);
+      p->Name = names[i];
+      p->Gold = i == 0 ? 0 : 300;
+      p->PortraitID = FirstFaceID + static_cast<u32>(i);
+      S().Players.Add(p);
+    }
+    for (i32 i = 0; i < count; ++i)
+      for (i32 j = 0; j < count; ++j)
+        if (i != j) S().Players[i]->Relations[j] = static_cast<i8>(i == 1 || j == 1 ? rHostile : rNeutral);
+  }
+
+  TUnit* NewUnit(u32 prototype, u8 owner) {
+    auto* unit = new TUnit;
+    unit->SetPrototype(FindUnitPrototype(prototype));
+    unit->OwnerIndex = owner;
+    return unit;
+  }
+
+  TGroup* AddGroup(u8 owner, i32 fx, i32 fy, std::initializer_list<u32> prototypes) {
+    auto* group = new TGroup(Scenario.get());
+    group->X = Centre(fx);
+    group->Y = Centre(fy);
+    group->OwnerIndex = owner;
+    group->CurrentField = Field(fx, fy);
+    S().AddMapObject(group);
+    for (u32 p : prototypes) group->AddUnit(NewUnit(p, owner), true, false, true);
+    return group;
+  }
+
+  TDoodle* AddDoodle(u32 prototype, i32 px, i32 py) {
+    auto* doodle = new TDoodle(Scenario.get());
+    doodle->X = static_cast<i16>(px);
+    doodle->Y = static_cast<i16>(py);
+    for (const TDoodlePrototype& p : S().DoodlePrototypes)
+      if (p.ID == prototype) doodle->SetPrototype(&p);
+    // The layer comes with the prototype: insert only now.
+    doodle->Frame = 0;
+    S().AddMapObject(doodle);
+    return doodle;
+  }
+
+  // A city of 2 x 2 fields from (fx, fy), entered from the two fields below.
+  TCity* AddCity(const std::string& name, u8 owner, i32 fx, i32 fy) {
+    auto* city = new TCity(Scenario.get());
+    city->Name = city->Caption = name;
+    city->X = static_cast<i16>((fx + 1) * FieldSize);
+    city->Y = static_cast<i16>((fy + 1) * FieldSize);
+    for (i32 y = fy; y < fy + 2; ++y)
+      for (i32 x = fx; x < fx + 2; ++x) city->OccupiedArea->AddField(x, y);
+    city->EntranceArea->AddField(fx, fy + 2);
+    city->EntranceArea->AddField(fx + 1, fy + 2);
+    city->Owner = owner;
+    city->PictureID = CityPictureID;
+    city->MusicID = 1;
+    city->AnchorFieldX = fx;
+    city->AnchorFieldY = fy + 1;
+    city->SetSlotCount(2);
+    city->Flags.Add({0, city->X - 12, city->Y - 24});
+    S().AddMapObject(city);
+    for (i32 i = 0; i < 4; ++i) {
+      TMerchant& m = *city->Merchants[i];
+      m.ID = S().NewID();
+      m.Present = 1;
+      m.PictureID = FirstWindowSpriteID + 44 + static_cast<u32>(i);
+      m.IconID = MerchantIconID + static_cast<u32>(i);
+    }
+    for (i32 i = 4; i < MerchantCount; ++i) city->Merchants[i]->ID = S().NewID();
+    city->Innkeeper()->Name = "Gasthaus";
+    city->Innkeeper()->DrinkPrice = 5;
+    city->Mage()->Name = "Magierturm";
+    city->Mage()->ManaPrice = 2;
+    city->Mage()->SpellPrices[0] = 60;
+    city->Mage()->SpellPrices[1] = 90;
+    city->Mage()->SpellPrices[2] = 70;
+    city->BattleMaster()->Name = "Waffenmeister";
+    city->BattleMaster()->SkillPrices[0] = 40;
+    city->BattleMaster()->SkillPrices[1] = 75;
+    city->Herbalist()->Name = "Kr\xE4uterfrau";
+    city->Herbalist()->HealPrice = 1;
+    city->Herbalist()->SkillPrices[44] = 120;
+    // Units kept by the city belong to its owner.
+    city->AddToSlot(0, NewUnit(Spearman, NoOwner), true, false, true);
+    city->AddRecruit(NewUnit(Spearman, NoOwner), true, false, true);
+    return city;
+  }
+
+  TArea* AddArea(std::initializer_list<TField> fields) {
+    auto* area = new TArea;
+    area->ID = S().NewID();
+    for (const TField& f : fields) area->AddField(f.x, f.y);
+    S().Areas.AddSorted(area);
+    return area;
+  }
+
+  TConversation* AddConversation(const std::string& name, u32 ownerType, u32 ownerID, u16 players,
+                                 std::initializer_list<const char*> texts) {
+    auto* c = new TConversation;
+    c->ID = S().NewID();
+    c->Name = name;
+    c->OwnerType = ownerType;
+    c->OwnerID = ownerID;
+    c->OwnerName = "Erz\xE4hler";
+    c->ActivationRound = 1;
+    c->TargetPlayers = players;
+    for (const char* t : texts) c->Texts.emplace_back(t);
+    c->SetScenario(Scenario.get());
+    S().Conversations->AddSorted(c);
+    return c;
+  }
+
+  void AddObjective(const std::string& name, const std::string& text, i32 player) {
+    auto* q = new TQuestObjective;
+    q->ID = S().NewID();
+    q->Name = name;
+    q->Type = qtObjective;
+    q->PlayerIndex = player;
+    q->Text = text;
+    q->SetScenario(Scenario.get());
+    S().QuestObjectives->AddSorted(q);
+  }
+
+  // Ready to play: every player of GLOBAL0.. still in the game.
+  std::string Bytes(i16 currentPlayer, i16 round) {
+    TScenario& s = S();
+    for (i32 i = 0; i < s.PlayerCount(); ++i) s.Globals[i] = 1;
+    s.CurrentPlayerIndex = currentPlayer;
+    s.Round = round;
+    s.RebuildFieldMaps();
+    Data::TMemoryStream out;
+    s.Save(out);
+    return out.AsString();
+  }
+
+ private:
+  // Made first, gone last.
+  TBuildWorld World;
+  std::unique_ptr<TScenario> Scenario = std::make_unique<TScenario>();
+};
+
+void Demo1(TScenarioMaker& m) {
+  TScenario& s = m.S();
+  s.IntroText = "Die W\xF6lfe kommen aus den Bergen. Halte die Grenzmark!";
+  s.AddAlias("NEUTRAL", 0);
+  s.AddAlias("SPIELER", 1);
+  s.AddAlias("GEGNER", 2);
+  m.AddPlayers(3);
+  m.AddCity("Grenzfeste", 1, 2, 2);
+  m.AddGroup(1, 4, 6, {Knight, Sorceress});
+  m.AddGroup(2, 12, 11, {Wolf, Wolf, Skeleton});
+  m.AddGroup(0, 13, 3, {Skeleton});
+  m.AddDoodle(TreeDoodle, Centre(7), Centre(4));
+  m.AddDoodle(RockDoodle, Centre(9), Centre(9));
+  m.AddDoodle(SpringDoodle, Centre(5), Centre(12));
+  s.Players[1]->StartArea->AddField(4, 6);
+  s.Players[2]->StartArea->AddField(12, 11);
+  TArea* pass = m.AddArea({Field(10, 7), Field(10, 8), Field(11, 7), Field(11, 8)});
+  m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
+  m.AddConversation("Der Pass", coArea, pass->ID, 1 << 1, {"<TEXT><0>Hier beginnt der Pass.<ENDTEXT>"});
+  m.AddObjective("Die Grenzmark", "Vertreibe die W\xF6lfe aus der Grenzmark.", 1);
+  s.MaxLevel = 10;
+  s.MusicTracks[0] = s.MusicTracks[2] = s.MusicTracks[3] = 1;
+  s.TransferLimit = 3;
+}
+
+void Demo2(TScenarioMaker& m) {
+  TScenario& s = m.S();
+  s.IntroText = "Der Fluss teilt das Tal. Nur eine Furt f\xFChrt hin\xFC" "ber.";
+  for (i32 y = 0; y < s.Height; ++y)
+    for (i32 x = 0; x < s.Width; ++x) {
+      i32 i = s.FieldIndex(x, y);
+      s.BaseHeights[i] = static_cast<u16>(std::max(0, 120 - 12 * std::abs(x - 15) - 8 * std::abs(y - 4)));
+      s.BaseCosts[i] = static_cast<u8>(s.BaseHeights[i] > 40 ? 4 : 2);
+      if (x == 9) s.BaseCosts[i] = y == 13 ? 6 : 255;  // the river and its ford
+    }
+  s.Weather = wsRain;
+  m.AddPlayers(3);
+  m.AddCity("Furtheim", 1, 3, 3);
+  m.AddGroup(1, 5, 14, {Knight, Spearman});
+  m.AddGroup(2, 15, 12, {Wolf, Skeleton});
+  m.AddGroup(2, 16, 16, {Wolf});
+  auto* tower = new TBuilding(&s);
+  tower->Name = tower->Caption = "Wachturm";
+  tower->X = Centre(14);
+  tower->Y = Centre(5);
+  tower->OccupiedArea->AddField(14, 5);
+  tower->EntranceArea->AddField(14, 6);
+  s.AddMapObject(tower);
+  for (i32 i = 0; i < 6; ++i) m.AddDoodle(i % 2 ? TreeDoodle : FlowersDoodle, Centre(2 + 3 * i), Centre(18));
+  auto* corpse = new TNaturalCorpse(&s);
+  corpse->Init(UnitSpriteID(Wolf, MapDie), 3, Centre(11), Centre(9), 9, 3);
+  s.AddMapObject(corpse);
+  // A hero who waits off the map for the next mission.
+  TUnit* waiting = m.NewUnit(Knight, 1);
+  s.AddUnit(waiting, true);
+  s.OffMapUnits.Add(waiting);
+  s.WaitingUnitIDs.Add(waiting->ID);
+  TArea* ford = m.AddArea({Field(9, 13)});
+  m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
+  m.AddConversation("Die Furt", coAreaEntered, ford->ID, 1 << 1, {"<TEXT><0>Das Wasser ist kalt.<ENDTEXT>"});
+  m.AddObjective("Die Furt", "Halte die Furt gegen die W\xF6lfe.", 1);
+  s.MaxLevel = 12;
+  s.DefeatVideo = 1;
+  s.MusicTracks[0] = s.MusicTracks[2] = 1;
+  s.BattleBackgrounds.Add(CityPictureID);
+  s.TransferLimit = 2;
+}
+
+}  // namespace
+
+std::string DoodleFile() {
+  TTextBuilder t;
+  t.Comment("doodles: ID, sprite, pause chance, animation, delay, field effect, height, move cost, layer, sound, "
+            "volume, name");
+  t.Int(4);
+  t.Ints({TreeDoodle, TreeSpriteID, 0, 0, 0, 1, 0, 2, 10, 0, 0}).Token("Baum");
+  t.Ints({RockDoodle, RockSpriteID, 0, 0, 0, 1, 10, 255, 10, 0, 0}).Token("Felsen");
+  t.Ints({SpringDoodle, SpringSpriteID, 4, 2, 12, 0, 0, 0, 8, 0, 60}).Token("Quelle");
+  t.Ints({FlowersDoodle, FlowersSpriteID, 0, 0, 0, 2, 0, 1, 5, 0, 0}).Token("Blumenwiese");
+  return t.Text();
+}
+
+std::string DemoScenario(i32 mission) {
+  if (mission == 2) {
+    TScenarioMaker m(20, 20, "Die Furt", "demo2.bkg", 2);
+    Demo2(m);
+    return m.Bytes(1, 1);
+  }
+  TScenarioMaker m(16, 16, "Die Grenzmark", "demo1.bkg", 1);
+  Demo1(m);
+  return m.Bytes(-1, 0);
+}
+
+std::string GenerateScenario(const TScenarioParams& params) {
+  TScenarioMaker m(params.Width, params.Height, "Weites Land", "demo1.bkg", params.Seed);
+  TScenario& s = m.S();
+  std::mt19937 rng(params.Seed);
+  auto random = [&rng](i32 n) { return static_cast<i32>(rng() % static_cast<u32>(n)); };
+  if (params.VariedTerrain) {
+    const double a = random(100) / 16.0, b = random(100) / 16.0;
+    for (i32 y = 0; y < s.Height; ++y)
+      for (i32 x = 0; x < s.Width; ++x) {
+        double h = 150 + 80 * std::sin(x * 0.11 + a) + 60 * std::cos(y * 0.07 + b) + 20 * std::sin((x + y) * 0.3);
+        i32 i = s.FieldIndex(x, y);
+        s.BaseHeights[i] = static_cast<u16>(std::max(0.0, h));
+        s.BaseCosts[i] = h < 45 ? 255 : static_cast<u8>(1 + static_cast<i32>(h) % 8);
+      }
+  }
+  m.AddPlayers(params.Players);
+  s.RebuildFieldMaps();
+
+  // Each field takes one city, group or standing doodle.
+  std::vector<bool> taken(s.BaseCosts.size(), false);
+  auto free = [&](i32 x, i32 y) { return s.IsFieldOnMap(x, y) && !taken[s.FieldIndex(x, y)] && s.Costs[s.FieldIndex(x, y)] < 255; };
+  auto take = [&](i32 x, i32 y) { taken[s.FieldIndex(x, y)] = true; };
+  for (i32 c = 0, tries = 0; c < params.Cities && tries < 100 * (params.Cities + 1); ++tries) {
+    i32 x = random(std::max(1, s.Width - 2)), y = random(std::max(1, s.Height - 3));
+    bool room = true;
+    for (i32 dy = 0; dy < 3; ++dy)
+      for (i32 dx = 0; dx < 2; ++dx) room = room && free(x + dx, y + dy);
+    if (!room) continue;
+    for (i32 dy = 0; dy < 3; ++dy)
+      for (i32 dx = 0; dx < 2; ++dx) take(x + dx, y + dy);
+    m.AddCity("Stadt " + std::to_string(c + 1), static_cast<u8>(1 + c % (params.Players - 1)), x, y);
+    ++c;
+  }
+  const u32 kinds[] = {TreeDoodle, RockDoodle, SpringDoodle, FlowersDoodle};
+  for (i32 d = 0, tries = 0; d < params.Doodles && tries < 10 * (params.Doodles + 1); ++tries) {
+    i32 x = random(s.Width), y = random(s.Height);
+    if (!free(x, y)) continue;
+    u32 kind = kinds[random(4)];
+    // Rocks block their field: no group may stand there.
+    if (kind == RockDoodle) take(x, y);
+    m.AddDoodle(kind, x * FieldSize + 5 + random(30), y * FieldSize + 5 + random(30));
+    ++d;
+  }
+  s.RebuildFieldMaps();
+  const u32 units[] = {Knight, Sorceress, Wolf, Skeleton, Spearman};
+  for (i32 g = 0, tries = 0; g < params.Groups && tries < 10 * (params.Groups + 1); ++tries) {
+    i32 x = random(s.Width), y = random(s.Height);
+    if (!free(x, y)) continue;
+    take(x, y);
+    u8 owner = static_cast<u8>(1 + g % (params.Players - 1));
+    TGroup* group = m.AddGroup(owner, x, y, {units[random(5)]});
+    for (i32 extra = random(3); extra > 0; --extra)
+      group->AddUnit(m.NewUnit(units[2 + random(3)], owner), true, false, true);
+    ++g;
+  }
+  for (i32 p = 1; p < params.Players; ++p) {
+    m.AddConversation("Willkommen", coRound, 0, static_cast<u16>(1 << p), {"<TEXT><0>Willkommen!<ENDTEXT>"});
+    m.AddObjective("Das weite Land", "Behaupte dich im weiten Land.", p);
+  }
+  m.AddArea({Field(0, 0), Field(1, 0), Field(0, 1)});
+  return m.Bytes(-1, 0);
+}
+
+}  // namespace Builder

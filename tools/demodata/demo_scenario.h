@@ -1,0 +1,48 @@
+// The demo scenarios, the files they name, and a generator of large
+// scenarios for benchmarks, fuzzing and tests. The scenarios are built with
+// the game world's own classes and written by its own stream.
+//
+// A player's stream holds its computer opponent's: the opponent connected
+// to the world when a scenario is made writes it (a plain one when none is).
+#pragma once
+
+#include <string>
+
+#include "engine/base/types.h"
+
+namespace Builder {
+
+// The resources the scenarios name in the "scenario" archive.
+constexpr const char* ScenarioSpriteFile = "demo.gfl";
+constexpr const char* DoodleFileName = "doodles.txt";
+constexpr const char* FaceFileName = "faces.gfl";
+
+// The doodle prototypes of DoodleFileName: their IDs.
+constexpr u32 TreeDoodle = 1, RockDoodle = 2, SpringDoodle = 3, FlowersDoodle = 4;
+std::string DoodleFile();
+
+// Mission 1 ("demo1.scn", 16 x 16 flat fields) or 2 ("demo2.scn", 20 x 20
+// with hills, a river and a ford): three players with GLOBAL0 to GLOBAL2 set,
+// a hero group for player 1, creatures for player 2, a city of player 1 with
+// merchants, a defender and a recruit, doodles, an area, and a conversation
+// for player 1 in round 1.
+std::string DemoScenario(i32 mission);
+
+struct TScenarioParams {
+  i32 Width = 128;
+  i32 Height = 128;
+  i32 Players = 3;
+  // Groups of one to three units, owned in turn by the players from 1 on.
+  i32 Groups = 300;
+  i32 Doodles = 3000;
+  i32 Cities = 8;
+  // Hills and valleys with move costs from 1 to 8 and blocked fields.
+  bool VariedTerrain = true;
+  u32 Seed = 1;
+};
+
+// A scenario filled at random (the seed decides), naming the resources of
+// "demo1.scn": it loads wherever the demo data set is the data path.
+std::string GenerateScenario(const TScenarioParams& params);
+
+}  // namespace Builder
