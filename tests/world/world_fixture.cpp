@@ -78,7 +78,11 @@ std::unique_ptr<Data2::TGlobalData> MakeGlobalData() {
   g->DamageMoraleFactor = 10;
   g->KillMoraleBase = 1;
   g->KillMoralePerLevel = 3;
+  g->SlopeThreshold1 = 4;
+  g->SlopeThreshold2 = 8;
+  g->SlopeLimit = 16;
   g->AttackCost = 4;
+  g->RetreatCost = 4;
   g->CityEntryCost = 6;
   g->BuildingEntryCost = 9;
   g->DamageExperience = 2;

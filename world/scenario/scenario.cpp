@@ -352,9 +352,12 @@ void TScenario::NewRound() {
   LastDrawFlags = 0;
 }
 
-// Fog and path finding come with their modules; the scenario's hooks stay.
+// The fog comes with its module; walking groups, splits and merges call it here.
 void TScenario::UpdateFogOf(i32) {}
-void TScenario::ComputeMoveCosts(TGroup*) {}
-void TScenario::ComputeMoveCostsFromArea(const TArea&, TMapObject*, TGroup*) {}
+
+void TScenario::SetCurrentSpell(TSpell* spell) {
+  if (spell != CurrentSpell) delete CurrentSpell;
+  CurrentSpell = spell;
+}
 
 }  // namespace GameData

@@ -13,7 +13,10 @@ class TPlayer;
 class TLocation;
 class TCity;
 
+// Directions 0..7 and their steps in fields; y grows southward.
 enum TDirection : u8 { dSouth, dSouthEast, dEast, dNorthEast, dNorth, dNorthWest, dWest, dSouthWest };
+inline constexpr i32 DirectionStepX[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+inline constexpr i32 DirectionStepY[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 enum TCampState : i32 { csNone = 0, csMaking = 1, csCamped = 2, csBreaking = 3 };
 
 constexpr i32 MaxGroupUnits = 3;
