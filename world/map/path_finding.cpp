@@ -1,9 +1,7 @@
-// Path finding: step costs, the move-cost and cost-map searches, paths read
-// back from them, and the field queries of the map window and the computer
-// opponent. Every machine of a network game must find the same paths, so
-// the searches keep their order (FIFO, neighbours by direction, ties to the
-// first); speed comes from tight loops over the field arrays and from
-// skipping neighbours that no step could improve.
+// Path finding: step costs, the move costs and the cost map (searched by
+// the path work), paths read back from them, and the field queries of the
+// map window and the computer opponent. Every machine of a network game
+// must find the same paths: ties go to the first direction.
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -18,88 +16,13 @@ namespace GameData {
 
 namespace {
 
-// The move-cost search keeps costs up to this.
-constexpr i32 MaxMoveCost = 200;
-// Costs from here on block a step.
-constexpr i32 Blocked = 255;
+constexpr i32 Blocked = BlockedStep;
 
 // The 16 fields two away from a camp's centre, in the order they are tried.
 constexpr i32 CampRing[16][2] = {{0, 2},  {1, 2},   {2, 2},   {2, 1},   {2, 0},   {2, -1},  {2, -2}, {1, -2},
                                  {0, -2}, {-1, -2}, {-2, -2}, {-2, -1}, {-2, 0},  {-2, 1},  {-2, 2}, {-1, 2}};
 
-struct TSlopeRules {
-  i32 Threshold1 = 0, Threshold2 = 0, Limit = 0;
-  TSlopeRules() {
-    if (!Data2::GlobalData) return;
-    Threshold1 = Data2::GlobalData->SlopeThreshold1;
-    Threshold2 = Data2::GlobalData->SlopeThreshold2;
-    Limit = Data2::GlobalData->SlopeLimit;
-  }
-};
-
-// One step onto a field of move cost c, dh higher than the field left.
-inline i32 TerrainCost(i32 c, i32 dh, bool diagonal, const TSlopeRules& rules) {
-  // A blocked field stays blocked, also downhill.
-  if (c >= Blocked) return Blocked;
-  if (diagonal) c += c >> 1;
-  const i32 slope = dh < 0 ? -dh : dh;
-  if (slope >= rules.Limit) return Blocked;
-  if (slope >= rules.Threshold2)
-    c = dh >= 0 ? c + (c >> 1) : c - (c >> 2);
-  else if (slope >= rules.Threshold1)
-    c = dh >= 0 ? c + (c >> 2) : c - (c >> 2);
-  return c < 1 ? 1 : c;
-}
-
-// Whose groups a player's groups walk through: its own and its allies'.
-class TPassable {
- public:
-  TPassable(const TScenario& scenario, const TPlayer* player) {
-    if (!player) return;
-    for (i32 i = 0; i < scenario.PlayerCount() && i < 256; ++i) {
-      i32 relation = player->GetRelation(scenario.PlayerAt(i));
-      Owners[i] = relation == rSelf || relation == rAllied;
-    }
-  }
-  bool Blocks(const TGroup* group) const { return group && !Owners[group->OwnerIndex]; }
-
- private:
-  u8 Owners[256] = {};
-};
-
 const TPlayer* OwnerOf(const TGroup* group) { return group ? group->GetOwner() : nullptr; }
-
-// The label-correcting search of the move costs from the queued fields. A
-// neighbour whose cost is at most one above this field's cannot improve,
-// since no step costs less than 1.
-void SpreadMoveCosts(TScenario& s, const TPlayer* owner) {
-  const TSlopeRules rules;
-  const TPassable passable(s, owner);
-  const i32 w = s.Width, h = s.Height;
-  u8* const cost = s.MoveCosts.data();
-  const u8* const terrain = s.Costs.data();
-  const i16* const height = s.Heights.data();
-  TGroup* const* const occupant = s.Occupancy.data();
-  const i32 offset[8] = {w, w + 1, 1, 1 - w, -w, -w - 1, -1, w - 1};
-  while (!s.MoveQueue.IsEmpty()) {
-    i32 x, y;
-    s.MoveQueue.Pop(x, y);
-    const i32 i = y * w + x;
-    const i32 here = cost[i];
-    if (here + 1 > MaxMoveCost) continue;
-    const bool inner = x > 0 && y > 0 && x < w - 1 && y < h - 1;
-    for (i32 d = 0; d < 8; ++d) {
-      const i32 nx = x + DirectionStepX[d], ny = y + DirectionStepY[d];
-      if (!inner && (nx < 0 || ny < 0 || nx >= w || ny >= h)) continue;
-      const i32 n = i + offset[d];
-      if (cost[n] <= here + 1) continue;
-      const i32 next = here + TerrainCost(terrain[n], height[n] - height[i], d & 1, rules);
-      if (next > MaxMoveCost || next >= cost[n] || passable.Blocks(occupant[n])) continue;
-      cost[n] = static_cast<u8>(next);
-      s.MoveQueue.Push(nx, ny);
-    }
-  }
-}
 
 // Walks back from (x, y) to the cheapest neighbour, one step at a time,
 // writing Path from entry 255 downwards, until arrived (x, y) holds or the
@@ -186,26 +109,20 @@ bool TScenario::IsHeightStepPassable(i32 fromX, i32 fromY, i32 toX, i32 toY) con
 // Move costs and paths.
 
 void TScenario::ComputeMoveCosts(i32 fx, i32 fy, const TGroup* group) {
-  std::fill(MoveCosts.begin(), MoveCosts.end(), Blocked);
-  MoveQueue.Reset();
-  if (!IsFieldOnMap(fx, fy)) return;
-  MoveCosts[FieldIndex(fx, fy)] = 0;
-  MoveQueue.Push(fx, fy);
-  SpreadMoveCosts(*this, OwnerOf(group));
+  PathWork.BeginMoveCosts(*this);
+  if (IsFieldOnMap(fx, fy)) PathWork.AddMoveStart(fx, fy);
+  PathWork.SpreadMoveCosts(*this, OwnerOf(group));
 }
 
 void TScenario::ComputeMoveCostsFromArea(const TArea& area, const TLocation*, const TGroup* group) {
-  std::fill(MoveCosts.begin(), MoveCosts.end(), Blocked);
-  MoveQueue.Reset();
+  PathWork.BeginMoveCosts(*this);
   const TPlayer* owner = OwnerOf(group);
   const TPassable passable(*this, owner);
   for (i32 k = 0; k < area.Count(); ++k) {
     const i32 x = area[k].x, y = area[k].y;
-    if (!IsFieldOnMap(x, y) || passable.Blocks(Occupancy[FieldIndex(x, y)])) continue;
-    MoveCosts[FieldIndex(x, y)] = 0;
-    MoveQueue.Push(x, y);
+    if (IsFieldOnMap(x, y) && !passable.Blocks(Occupancy[FieldIndex(x, y)])) PathWork.AddMoveStart(x, y);
   }
-  SpreadMoveCosts(*this, owner);
+  PathWork.SpreadMoveCosts(*this, owner);
 }
 
 i32 TScenario::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, const TGroup* group) {
@@ -334,37 +251,7 @@ bool TScenario::FindNearestFreeFieldNoCity(i32& fx, i32& fy) const { return Near
 
 void TScenario::ComputeCostMap(i32 fx, i32 fy, i32 limit, const TPlayer*) {
   CostLimit = limit;
-  std::fill(CostMap.begin(), CostMap.end(), limit);
-  CostQueue.Reset();
-  if (!IsFieldOnMap(fx, fy)) return;
-  CostMap[FieldIndex(fx, fy)] = 0;
-  CostQueue.Push(fx, fy);
-  const TSlopeRules rules;
-  const i32 w = Width, h = Height;
-  i32* const cost = CostMap.data();
-  const u8* const terrain = Costs.data();
-  const i16* const height = Heights.data();
-  const i32 offset[8] = {w, w + 1, 1, 1 - w, -w, -w - 1, -1, w - 1};
-  while (!CostQueue.IsEmpty()) {
-    i32 x, y;
-    CostQueue.Pop(x, y);
-    const i32 i = y * w + x;
-    const i64 here = cost[i];
-    if (here + 1 > limit) continue;
-    const bool inner = x > 0 && y > 0 && x < w - 1 && y < h - 1;
-    for (i32 d = 0; d < 8; ++d) {
-      const i32 nx = x + DirectionStepX[d], ny = y + DirectionStepY[d];
-      if (!inner && (nx < 0 || ny < 0 || nx >= w || ny >= h)) continue;
-      const i32 n = i + offset[d];
-      if (cost[n] <= here + 1) continue;
-      i32 step = TerrainCost(terrain[n], height[n] - height[i], d & 1, rules);
-      if (step >= Blocked) step = limit;
-      const i64 next = here + step;
-      if (next > limit || next >= cost[n]) continue;
-      cost[n] = static_cast<i32>(next);
-      CostQueue.Push(nx, ny);
-    }
-  }
+  PathWork.SpreadCostMap(*this, fx, fy, limit);
 }
 
 i32 TScenario::GetCost(i32 fx, i32 fy) const { return IsFieldOnMap(fx, fy) ? CostMap[FieldIndex(fx, fy)] : CostLimit; }

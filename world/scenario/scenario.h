@@ -13,7 +13,7 @@
 #include "world/map/area.h"
 #include "world/map/doodle.h"
 #include "world/map/map_object_index.h"
-#include "world/map/path_queue.h"
+#include "world/map/path_work.h"
 #include "world/units/unit.h"
 
 namespace Gfx {
@@ -161,9 +161,7 @@ class TScenario : public Data::TDataObject {
   std::vector<u8> MoveCosts;
   std::vector<i32> CostMap;
   TField Path[PathLength] = {};
-  // The work queues of the two searches: 2048 and 10000 fields.
-  TFieldQueue MoveQueue{2048};
-  TFieldQueue CostQueue{10000};
+  // The limit of the last cost map: the cost of a field off the map.
   i32 CostLimit = 0;
   TPlayer* ViewingPlayer = nullptr;
   i16 CurrentPlayerIndex = -1;
@@ -207,6 +205,7 @@ class TScenario : public Data::TDataObject {
   i32 HitTestPass(i32 px, i32 py, int pass, bool visibleOnly) const;
 
   TMapObjectIndex ObjectIndex;
+  TPathWork PathWork;
 };
 
 }  // namespace GameData

@@ -169,13 +169,17 @@ TEST_F(PathFinding, MoveCostsAndPathsOnDrawnMaps) {
 
 // The searches as plainly written, over the scenario's own step costs and
 // a queue of shorts holding x and y: the quick ones must give the same maps.
-std::vector<u8> PlainMoveCosts(const TScenario& s, i32 sx, i32 sy, const TPlayer* owner) {
-  std::vector<u8> cost(s.MoveCosts.size(), 255);
+// A full queue throws and leaves the costs found so far in out.
+void PlainMoveCosts(const TScenario& s, const std::vector<TField>& starts, const TPlayer* owner,
+                    std::vector<u8>& cost) {
+  cost.assign(s.MoveCosts.size(), 255);
   Data::TQueue<short> queue;
   queue.SetCapacity(4097);
-  cost[s.FieldIndex(sx, sy)] = 0;
-  queue.Push(static_cast<short>(sx));
-  queue.Push(static_cast<short>(sy));
+  for (const TField& f : starts) {
+    cost[s.FieldIndex(f.x, f.y)] = 0;
+    queue.Push(f.x);
+    queue.Push(f.y);
+  }
   while (!queue.IsEmpty()) {
     i32 x = queue.Pop(), y = queue.Pop();
     for (i32 d = 0; d < 8; ++d) {
@@ -189,6 +193,11 @@ std::vector<u8> PlainMoveCosts(const TScenario& s, i32 sx, i32 sy, const TPlayer
       }
     }
   }
+}
+
+std::vector<u8> PlainMoveCosts(const TScenario& s, i32 sx, i32 sy, const TPlayer* owner) {
+  std::vector<u8> cost;
+  PlainMoveCosts(s, {{static_cast<i16>(sx), static_cast<i16>(sy)}}, owner, cost);
   return cost;
 }
 
@@ -338,6 +347,23 @@ TEST_F(PathFinding, AFullQueueEndsTheSearch) {
   }
   many.Fields.Delete(2048);
   EXPECT_NO_THROW(Scenario->ComputeMoveCostsFromArea(many, nullptr, mover)) << "2048 fit, and the queue starts empty";
+}
+
+TEST_F(PathFinding, AQueueThatOverflowsWhileSpreadingLeavesTheSameCosts) {
+  TGroup* mover = Draw({"."}, {}, 0, 0);
+  Scenario->SetSize(64, 64);
+  std::fill(Scenario->Costs.begin(), Scenario->Costs.end(), 2);
+  TArea board;
+  std::vector<TField> starts;
+  for (i32 y = 0; y < 64 && starts.size() < 2000; ++y)
+    for (i32 x = y % 2; x < 64 && starts.size() < 2000; x += 2) {
+      board.AddField(x, y);
+      starts.push_back({static_cast<i16>(x), static_cast<i16>(y)});
+    }
+  EXPECT_THROW(Scenario->ComputeMoveCostsFromArea(board, nullptr, mover), std::runtime_error);
+  std::vector<u8> plain;
+  EXPECT_THROW(PlainMoveCosts(*Scenario, starts, mover->GetOwner(), plain), std::runtime_error);
+  EXPECT_EQ(Scenario->MoveCosts, plain) << "the same fields reached when the ring was full";
 }
 
 TEST_F(PathFinding, ReachabilityQueries) {
