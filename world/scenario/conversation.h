@@ -20,9 +20,11 @@ class TGroup;
 enum TConversationOwnerType : u32 {
   coRound = 0,
   coForeignGroup = 1,
+  coGroupMet = 2,
   coLocationSighted = 3,
   coLocationEntered = 4,
   coArea = 5,
+  coAreaEntered = 6,
   coTurnStart = 7,
 };
 

@@ -409,9 +409,13 @@ TEST_F(GroupTest, TurnToFieldFacesTheFieldUnlessItIsTheGroupsOwn) {
   TGroup* g = NewGroup(1, 5, 5, {Soldier});
   g->Direction = dWest;
   g->TurnToField(5, 5);
-  EXPECT_EQ(g->Direction, dWest);
+  EXPECT_EQ(g->PendingAction, gaNone);
   g->TurnToField(6, 4);
-  EXPECT_EQ(g->Direction, dNorthEast);
+  EXPECT_EQ(g->PendingAction, gaTurn);
+  EXPECT_EQ(g->OrderedDirection, dNorthEast);
+  for (i32 i = 0; i < 15; ++i) g->Tick();
+  EXPECT_EQ(g->Direction, dNorthEast) << "the tick turns it, 45 degrees every fifth tick";
+  EXPECT_EQ(g->AnimationState, asIdle);
 }
 
 // Fields.
