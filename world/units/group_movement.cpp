@@ -376,8 +376,8 @@ void TGroup::TakePendingAction() {
       }
       return;
     case gaCast:
-      // The spell is prepared when the cast is ordered.
-      Frame = 0;
+      // The spell is prepared when the cast is ordered. A camp keeps its picture.
+      if (CampState == csNone) Frame = 0;
       PendingAction = gaNone;
       if (FieldX() == DestinationField.x && FieldY() == DestinationField.y) {
         AnimationState = asCasting;
