@@ -18,6 +18,10 @@ class TWalkFixture : public TWorldFixture {
     TWorldFixture::SetUp();
     SavedSpeed = Main::MovementSpeed;
     Main::MovementSpeed = 4;
+    Fresh();
+  }
+  // A new scenario.
+  void Fresh() {
     MakeScenario(16, 16, 3);
     Scenario->CurrentPlayerIndex = 1;
     Owner()->Relations[2] = GameData::rHostile;
