@@ -24,6 +24,26 @@ constexpr i32 CampRing[16][2] = {{0, 2},  {1, 2},   {2, 2},   {2, 1},   {2, 0}, 
 
 const TPlayer* OwnerOf(const TGroup* group) { return group ? group->GetOwner() : nullptr; }
 
+// The cheapest of the fields offered below a bound: the first one offered wins a tie.
+struct TCheapest {
+  explicit TCheapest(i64 bound) : Cost(bound) {}
+  void Offer(i32 x, i32 y, i64 cost) {
+    if (cost >= Cost) return;
+    Cost = cost;
+    X = x;
+    Y = y;
+  }
+  i64 Cost;
+  i32 X = 0, Y = 0;
+};
+
+bool TakeCheapest(const TCheapest& best, i32& fx, i32& fy, i64 bound = Blocked) {
+  if (best.Cost >= bound) return false;
+  fx = best.X;
+  fy = best.Y;
+  return true;
+}
+
 // Walks back from (x, y) to the cheapest neighbour, one step at a time,
 // writing Path from entry 255 downwards, until arrived (x, y) holds or the
 // buffer is full. The entry where the walk ended; -1 when it did not arrive.
@@ -37,21 +57,16 @@ i32 WalkBack(TScenario& s, i32 x, i32 y, const TPlayer* owner, Arrived arrived) 
     // A field held against the owner costs 255 from every side.
     if (passable.Blocks(s.OccupantAt(x, y))) return -1;
     const i32 here = s.FieldIndex(x, y);
-    i32 best = Blocked, bx = 0, by = 0;
+    TCheapest best(Blocked);
     for (i32 d = 0; d < 8; ++d) {
       const i32 nx = x + DirectionStepX[d], ny = y + DirectionStepY[d];
       if (!s.IsFieldOnMap(nx, ny)) continue;
       const i32 n = s.FieldIndex(nx, ny);
-      const i32 sum = s.MoveCosts[n] + TerrainCost(s.Costs[here], s.Heights[here] - s.Heights[n], d & 1, rules);
-      if (sum < best) {
-        best = sum;
-        bx = nx;
-        by = ny;
-      }
+      best.Offer(nx, ny, s.MoveCosts[n] + TerrainCost(s.Costs[here], s.Heights[here] - s.Heights[n], d & 1, rules));
     }
-    if (best >= Blocked) return -1;
-    x = bx;
-    y = by;
+    if (best.Cost >= Blocked) return -1;
+    x = best.X;
+    y = best.Y;
     s.Path[--i] = {static_cast<i16>(x), static_cast<i16>(y)};
   }
   return arrived(x, y) ? i : -1;
@@ -65,22 +80,16 @@ i32 PathToFront(TScenario& s, i32 from) {
 }
 
 bool NearestFreeField(const TScenario& s, i32& fx, i32& fy, bool skipCities) {
-  i64 best = std::numeric_limits<i64>::max();
-  i32 bx = -1, by = -1;
+  TCheapest best(std::numeric_limits<i64>::max());
   for (i32 y = 0; y < s.Height; ++y)
     for (i32 x = 0; x < s.Width; ++x) {
       const i32 i = s.FieldIndex(x, y);
       if (s.MoveCosts[i] > 254 || s.Occupancy[i]) continue;
       const i64 dx = x - fx, dy = y - fy, d = dx * dx + dy * dy;
-      if (d >= best || (skipCities && s.IsFieldInCity(x, y))) continue;
-      best = d;
-      bx = x;
-      by = y;
+      // The city test, a walk over the map objects, only for a nearer field.
+      if (d < best.Cost && !(skipCities && s.IsFieldInCity(x, y))) best.Offer(x, y, d);
     }
-  if (bx < 0) return false;
-  fx = bx;
-  fy = by;
-  return true;
+  return TakeCheapest(best, fx, fy, std::numeric_limits<i64>::max());
 }
 
 }  // namespace
@@ -158,20 +167,14 @@ bool TScenario::FindReachableAlongPath(i32 toX, i32 toY, const TGroup* group, i3
   i32 x = toX, y = toY;
   // Costs fall along the way back; the bound only guards a stale map.
   for (i32 step = 0; step < PathLength; ++step) {
-    i32 best = Blocked, bx = 0, by = 0;
+    TCheapest best(Blocked);
     for (i32 d = 0; d < 8; ++d) {
       const i32 nx = x + DirectionStepX[d], ny = y + DirectionStepY[d];
-      if (!IsFieldOnMap(nx, ny)) continue;
-      const i32 sum = MoveCosts[FieldIndex(nx, ny)] + TerrainStepCost(nx, ny, x, y);
-      if (sum < best) {
-        best = sum;
-        bx = nx;
-        by = ny;
-      }
+      if (IsFieldOnMap(nx, ny)) best.Offer(nx, ny, MoveCosts[FieldIndex(nx, ny)] + TerrainStepCost(nx, ny, x, y));
     }
-    if (best >= Blocked) return false;
-    x = bx;
-    y = by;
+    if (best.Cost >= Blocked) return false;
+    x = best.X;
+    y = best.Y;
     if (x == group->FieldX() && y == group->FieldY()) return false;
     if (MoveCosts[FieldIndex(x, y)] <= points) {
       fx = x;
@@ -189,18 +192,14 @@ bool TScenario::FindFieldNextToGroup(const TGroup* target, const TGroup* moving,
   const i32 tx = target->FieldX(), ty = target->FieldY();
   const bool camp = target->CampState == csMaking || target->CampState == csCamped;
   const i32 count = camp ? 16 : 8;
-  i32 best = Blocked;
+  TCheapest best(Blocked);
   for (i32 k = 0; k < count; ++k) {
     const i32 x = tx + (camp ? CampRing[k][0] : DirectionStepX[k]);
     const i32 y = ty + (camp ? CampRing[k][1] : DirectionStepY[k]);
-    if (!IsHeightStepPassable(x, y, tx, ty) || moving->IsFieldTakenByOther(x, y)) continue;
-    if (MoveCosts[FieldIndex(x, y)] < best) {
-      best = MoveCosts[FieldIndex(x, y)];
-      fx = x;
-      fy = y;
-    }
+    if (IsHeightStepPassable(x, y, tx, ty) && !moving->IsFieldTakenByOther(x, y))
+      best.Offer(x, y, MoveCosts[FieldIndex(x, y)]);
   }
-  return best < Blocked;
+  return TakeCheapest(best, fx, fy);
 }
 
 bool TScenario::HasFieldNextToGroup(const TGroup* target, const TGroup* moving) const {
@@ -218,18 +217,14 @@ bool TScenario::FindFieldInLocation(const TLocation* location, const TGroup* gro
     mayPass = !city->Closed && (!hostile || !city->HasDefenders());
   }
   const TArea& entrance = *location->EntranceArea;
-  i32 best = Blocked;
+  TCheapest best(Blocked);
   for (i32 k = 0; k < entrance.Count(); ++k) {
     const i32 x = entrance[k].x, y = entrance[k].y;
     if (!IsFieldOnMap(x, y)) continue;
-    if (group->IsFieldTakenByOther(x, y) && !(mayPass && group->IsFieldFriendly(x, y))) continue;
-    if (MoveCosts[FieldIndex(x, y)] < best) {
-      best = MoveCosts[FieldIndex(x, y)];
-      fx = x;
-      fy = y;
-    }
+    if (!group->IsFieldTakenByOther(x, y) || (mayPass && group->IsFieldFriendly(x, y)))
+      best.Offer(x, y, MoveCosts[FieldIndex(x, y)]);
   }
-  return best < Blocked;
+  return TakeCheapest(best, fx, fy);
 }
 
 bool TScenario::HasFieldInLocation(const TLocation* location, const TGroup* group) const {
@@ -282,23 +277,17 @@ bool TScenario::FindReachableFieldTowards(i32& fx, i32& fy) {
       fy = y;
       return true;
     }
-    i64 best = std::numeric_limits<i64>::max();
-    i32 bx = 0, by = 0;
+    TCheapest best(std::numeric_limits<i64>::max());
     for (i32 d = 0; d < 8; ++d) {
       const i32 nx = x + DirectionStepX[d], ny = y + DirectionStepY[d];
       if (!IsFieldOnMap(nx, ny)) continue;
       i32 stepCost = TerrainStepCost(nx, ny, x, y);
       if (stepCost >= Blocked) stepCost = limit;
-      const i64 sum = i64{CostMap[FieldIndex(nx, ny)]} + stepCost;
-      if (sum < best) {
-        best = sum;
-        bx = nx;
-        by = ny;
-      }
+      best.Offer(nx, ny, i64{CostMap[FieldIndex(nx, ny)]} + stepCost);
     }
-    if (best >= limit) return false;
-    x = bx;
-    y = by;
+    if (best.Cost >= limit) return false;
+    x = best.X;
+    y = best.Y;
   }
   return false;
 }
