@@ -189,10 +189,10 @@ bool TGroup::LeaveCity(i32 fx, i32 fy, TGroup* joinTarget) {
   Direction = StepDirection(city->AnchorFieldX, city->AnchorFieldY, fx, fy);
   OwnerIndex = static_cast<u8>(Scenario->CurrentPlayerIndex);
   // The map takes the group over; the city gets a new, empty departure group.
-  city->DepartureGroup.release();
+  TGroup* self = city->DepartureGroup.release();
   city->DepartureGroup = std::make_unique<TGroup>(Scenario);
   city->DepartureGroup->OwnerIndex = OwnerIndex;
-  Scenario->AddMapObject(this);
+  Scenario->AddMapObject(self);
   if (TPlayer* current = Scenario->PlayerAt(Scenario->CurrentPlayerIndex)) current->Select(this);
   UpdateOwnerFog();
   NotifyMovementSeen();
