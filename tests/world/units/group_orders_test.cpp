@@ -139,6 +139,22 @@ TEST_F(GroupOrders, LocationsAreEnteredOrAttacked) {
   }
 }
 
+TEST_F(GroupOrders, APlainLocationEndsTheWalkWithDone) {
+  // A location that is neither a building nor a city has nothing to enter:
+  // the walk still reports, or the scenario would stay busy.
+  struct TPlainLocation : TLocation {
+    explicit TPlainLocation(TScenario* s) : TLocation(s, otLocation, "") {}
+    Gfx::TSprite* GetSprite() const override { return nullptr; }
+  };
+  auto* place = new TPlainLocation(Scenario.get());
+  place->EntranceArea->AddField(6, 5);
+  Scenario->AddMapObject(place);
+  TGroup* g = Walker(2, 5, 12);
+  g->ApproachLocation(place, 0, true);
+  EXPECT_TRUE(IsResult(Run({g}), arDone));
+  EXPECT_EQ(At(g), (TField{6, 5}));
+}
+
 TEST_F(GroupOrders, AGroupThatCannotPayForEnteringStopsAtTheEntrance) {
   TCity* city = City(1, 6, 5);
   TGroup* g = Walker(2, 5, 12);  // 8 to walk, 6 to enter
