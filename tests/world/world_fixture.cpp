@@ -80,7 +80,11 @@ std::unique_ptr<Data2::TGlobalData> MakeGlobalData() {
   g->DamageMoraleFactor = 10;
   g->KillMoraleBase = 1;
   g->KillMoralePerLevel = 3;
+  g->SlopeThreshold1 = 4;
+  g->SlopeThreshold2 = 8;
+  g->SlopeLimit = 16;
   g->AttackCost = 4;
+  g->RetreatCost = 4;
   g->CityEntryCost = 6;
   g->BuildingEntryCost = 9;
   g->DamageExperience = 2;
@@ -163,12 +167,17 @@ GameData::TUnit* TWorldFixture::NewUnit(u32 prototype) {
 
 GameData::TGroup* TWorldFixture::NewGroup(u8 owner, i32 fx, i32 fy, std::initializer_list<u32> prototypes) {
   auto* group = new GameData::TGroup(Scenario.get());
+  PlaceGroup(group, owner, fx, fy, prototypes);
+  return group;
+}
+
+void TWorldFixture::PlaceGroup(GameData::TGroup* group, u8 owner, i32 fx, i32 fy,
+                               std::initializer_list<u32> prototypes) {
   group->X = static_cast<i16>(fx * 40 + 20);
   group->Y = static_cast<i16>(fy * 40 + 20);
   group->OwnerIndex = owner;
   Scenario->AddMapObject(group);
   for (u32 p : prototypes) group->AddUnit(NewUnit(p), false, true, false);
-  return group;
 }
 
 }  // namespace WorldTest

@@ -25,8 +25,8 @@ constexpr u32 Soldier = 4;    // human, not a hero
 
 GameData::TUnitProperty Prop(i16 base, i16 delta = 0, i16 every = 0);
 
-// Rules: normal morale 50, min defend morale 30, attack cost 4, entry costs
-// 6 (city) and 9 (building); spells 1 (level 1), 3 (level 3, class 2), 65
+// Rules: normal morale 50, min defend morale 30, slopes 4 and 8 with limit
+// 16, attack and retreat cost 4, entry costs 6 (city) and 9 (building); spells 1 (level 1), 3 (level 3, class 2), 65
 // (battle, level 2); skills 1 (bonus attack +2, 3 turns of defence +1), 45.
 std::unique_ptr<Data2::TGlobalData> MakeGlobalData();
 
@@ -61,6 +61,14 @@ class TWorldFixture : public ::testing::Test {
   GameData::TUnit* NewUnit(u32 prototype);
   // A group of the owner at a field holding new units of the prototypes.
   GameData::TGroup* NewGroup(u8 owner, i32 fx, i32 fy, std::initializer_list<u32> prototypes);
+  // As NewGroup, with a group of a class derived from TGroup.
+  template <class G>
+  G* NewGroupOf(u8 owner, i32 fx, i32 fy, std::initializer_list<u32> prototypes) {
+    auto* group = new G(Scenario.get());
+    PlaceGroup(group, owner, fx, fy, prototypes);
+    return group;
+  }
+  void PlaceGroup(GameData::TGroup* group, u8 owner, i32 fx, i32 fy, std::initializer_list<u32> prototypes);
 
   std::unique_ptr<Data2::TGlobalData> Global;
   std::unique_ptr<GameData::TScenario> Scenario;

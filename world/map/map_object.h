@@ -85,6 +85,8 @@ class TMapObject : public Data::TDataObject {
   u16 Layer = DefaultLayer;
   // Position in the scenario's list while the object is in it; kept by the scenario.
   i32 ListPosition = -1;
+  // The scenario's frame in which this object last ticked (not stored).
+  u32 TickedFrame = 0;
 };
 
 }  // namespace GameData

@@ -185,7 +185,7 @@ void TPlayer::Select(TMapObject* object) {
     Selection = object;
     if (Selection) Selection->Select();
   }
-  if (TGroup* group = GetSelectedGroup()) Scenario->ComputeMoveCosts(group);
+  if (TGroup* group = GetSelectedGroup()) Scenario->ComputeMoveCosts(group->FieldX(), group->FieldY(), group);
 }
 
 void TPlayer::ClearFrameFlags() {

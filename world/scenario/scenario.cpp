@@ -363,11 +363,9 @@ void TScenario::NewRound() {
   LastDrawFlags = 0;
 }
 
-// Fog, path finding and the unit registry's clean-ups come with their
-// modules; the scenario's hooks stay.
+// The fog and the unit registry's clean-ups come with their modules; walking
+// groups, splits, merges and the tick call them here.
 void TScenario::UpdateFogOf(i32) {}
-void TScenario::ComputeMoveCosts(TGroup*) {}
-void TScenario::ComputeMoveCostsFromArea(const TArea&, TMapObject*, TGroup*) {}
 void TScenario::RemoveDeadUnits() {}
 bool TScenario::CheckUnitLists() { return false; }
 

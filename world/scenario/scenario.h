@@ -14,6 +14,7 @@
 #include "world/map/doodle.h"
 #include "world/map/map_object_index.h"
 #include "world/map/weather.h"
+#include "world/map/path_work.h"
 #include "world/units/unit.h"
 
 namespace Gfx {
@@ -26,6 +27,7 @@ namespace GameData {
 class TGroup;
 class TCity;
 class TBuilding;
+class TLocation;
 class TPlayer;
 class TSpell;
 class TConversation;
@@ -153,9 +155,40 @@ class TScenario : public Data::TDataObject {
 
   // The fog of a player and its allies; the fog module fills it in.
   void UpdateFogOf(i32 playerIndex);
-  // Move costs of the path finder; filled in with the path finder.
-  void ComputeMoveCosts(TGroup* group);
-  void ComputeMoveCostsFromArea(const TArea& area, TMapObject* target, TGroup* group);
+  // After a battle between the two groups (either may be null).
+  void ClearBattleFlags(TGroup* attacker, TGroup* defender);
+
+  // Path finding. Every search overwrites MoveCosts, CostMap or Path; peers
+  // of a network game must find the same paths, so the search order is fixed.
+  // The cost of one step for the player's groups: 255 and more is blocked.
+  i32 StepCost(i32 fromX, i32 fromY, i32 toX, i32 toY, const TPlayer* player) const;
+  i32 TerrainStepCost(i32 fromX, i32 fromY, i32 toX, i32 toY) const;
+  bool IsHeightStepPassable(i32 fromX, i32 fromY, i32 toX, i32 toY) const;
+  // MoveCosts from one field, or from the fields of an area, for the group's owner.
+  void ComputeMoveCosts(i32 fx, i32 fy, const TGroup* group);
+  void ComputeMoveCostsFromArea(const TArea& area, const TLocation* location, const TGroup* group);
+  // Steps into Path[0..n-1] (the target last, the start left out); 0 when the
+  // target is the start, -1 when unreachable or more than 255 steps.
+  i32 FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, const TGroup* group);
+  // As FindPath from the cheapest start field, which stays in Path[0].
+  i32 FindPathFromSources(i32 toX, i32 toY, const TGroup* group);
+  bool IsFieldReachable(i32 fx, i32 fy) const;
+  bool IsObjectReachable(const TMapObject* object) const;
+  bool FindFieldNextToGroup(const TGroup* target, const TGroup* moving, i32& fx, i32& fy) const;
+  bool HasFieldNextToGroup(const TGroup* target, const TGroup* moving) const;
+  bool FindFieldInLocation(const TLocation* location, const TGroup* group, i32& fx, i32& fy) const;
+  bool HasFieldInLocation(const TLocation* location, const TGroup* group) const;
+  // The first field back from the target that the group's action points reach.
+  bool FindReachableAlongPath(i32 toX, i32 toY, const TGroup* group, i32& fx, i32& fy) const;
+  bool IsFieldInCity(i32 fx, i32 fy) const;
+  bool FindNearestFreeField(i32& fx, i32& fy) const;
+  bool FindNearestFreeFieldNoCity(i32& fx, i32& fy) const;
+  // CostMap from one field up to the limit; groups never block.
+  void ComputeCostMap(i32 fx, i32 fy, i32 limit, const TPlayer* player);
+  i32 GetCost(i32 fx, i32 fy) const;
+  i32 GetCostTo(i32 fromX, i32 fromY, i32 limit, const TPlayer* player, i32 toX, i32 toY);
+  // For the current player's selected group: a free field on the way to (fx, fy).
+  bool FindReachableFieldTowards(i32& fx, i32& fy);
 
   u8 ConstructionFlag;
   u32 NextID = 1000;
@@ -178,6 +211,8 @@ class TScenario : public Data::TDataObject {
   std::vector<u8> MoveCosts;
   std::vector<i32> CostMap;
   TField Path[PathLength] = {};
+  // The limit of the last cost map: the cost of a field off the map.
+  i32 CostLimit = 0;
   TPlayer* ViewingPlayer = nullptr;
   i16 CurrentPlayerIndex = -1;
   i16 Round = 0;
@@ -235,6 +270,7 @@ class TScenario : public Data::TDataObject {
   i32 HitTestPass(i32 px, i32 py, int pass, bool visibleOnly) const;
 
   TMapObjectIndex ObjectIndex;
+  TPathWork PathWork;
 };
 
 }  // namespace GameData

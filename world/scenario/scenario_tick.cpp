@@ -54,7 +54,17 @@ void TScenario::SetCurrentSpell(TSpell* spell) {
 
 void TScenario::Tick() {
   ++FrameCounter;
-  for (i32 i = 0; i < MapObjects.Count(); ++i) MapObjects[i]->Tick();
+  // Walking objects re-sort the list and merges take groups off it while it
+  // ticks: each object still ticks exactly once, in list order.
+  for (i32 i = 0; i < MapObjects.Count();) {
+    TMapObject* object = MapObjects[i];
+    if (object->TickedFrame == FrameCounter) {
+      ++i;
+      continue;
+    }
+    object->TickedFrame = FrameCounter;
+    object->Tick();
+  }
 
   NoAnimationRunning = 1;
   for (i32 i = MapObjects.Count() - 1; i >= 0; --i) {

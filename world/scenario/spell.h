@@ -17,6 +17,20 @@ class TSpell {
   // flag after the last.
   virtual void Tick() {}
 
+  // On the spell worker: takes the spell and the volume, then the cast from
+  // a source to a target pixel. The phases, sprites and sounds that follow
+  // from them come with the combat module.
+  void Init(const TSpellPrototype* spell, i32 volume) {
+    Spell = spell;
+    Volume = volume;
+  }
+  void Start(i32 sourceX, i32 sourceY, i32 targetX, i32 targetY) {
+    SourceX = sourceX;
+    SourceY = sourceY;
+    TargetPixelX = targetX;
+    TargetPixelY = targetY;
+  }
+
   TScenario* Scenario = nullptr;
   const TSpellPrototype* Spell = nullptr;
   // Set in exactly the frame whose effect is to be applied.
@@ -24,8 +38,11 @@ class TSpell {
   // Set once the last frame has played.
   u8 Finished = 0;
   u32 CasterID = 0;
+  // The target field.
   i32 TargetX = 0;
   i32 TargetY = 0;
+  i32 Volume = 0;
+  i32 SourceX = 0, SourceY = 0, TargetPixelX = 0, TargetPixelY = 0;
 };
 
 // What a map spell does to the scenario lives with the spells, which connect

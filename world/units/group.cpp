@@ -12,6 +12,7 @@
 #include "world/scenario/player.h"
 #include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
+#include "world/scenario/spell.h"
 #include "world/units/unit.h"
 
 namespace GameData {
@@ -23,6 +24,8 @@ bool IsMoving(const TGroup& g, i32 slot) { return g.Units[slot] && !g.SplitMarks
 }  // namespace
 
 TGroup::TGroup(TScenario* scenario) : TMapObject(scenario, otGroup, "Gruppe") {}
+
+TGroup::~TGroup() = default;
 
 void TGroup::Clear() {
   TMapObject::Clear();
@@ -40,8 +43,7 @@ void TGroup::Clear() {
   TargetLocation = nullptr;
   JoinFlag = ApproachMode = EncounterMode = ApproachedMark = InBattle = 0;
   ActionPointReserve = 0;
-  Reserved = DeferredStop = ShortStop = 0;
-  DeferredReasons = 0;
+  Reserved = DeferredStop = ShortStop = ReasonSighted = ReasonConversation = 0;
   StepPaid = 0;
 }
 
@@ -79,6 +81,8 @@ void TGroup::Load(Data::TStream& s) {
   StopField.Read(s);
   CampState = Data::ReadI32(s);
   CampStyle = Data::ReadI32(s);
+  // The camp pictures are five slots of the sprite table.
+  if (CampStyle < 0 || CampStyle > 4) throw Data::EInvalidData();
 }
 
 void TGroup::Save(Data::TStream& s) const {
@@ -423,12 +427,6 @@ u8 TGroup::FacingDirection(i32 x0, i32 y0, i32 x1, i32 y1) {
 void TGroup::TurnToField(i32 fx, i32 fy) {
   if (fx == FieldX() && fy == FieldY()) return;
   TurnTo(StepDirection(FieldX(), FieldY(), fx, fy));
-}
-
-// The animated turn comes with the walking code; the direction is taken at once.
-void TGroup::TurnTo(u8 direction) {
-  Direction = direction;
-  Changed = 1;
 }
 
 // Fields.

@@ -3,6 +3,8 @@
 // field tests and its picture.
 #pragma once
 
+#include <memory>
+
 #include "world/map/area.h"
 #include "world/map/map_object.h"
 
@@ -12,9 +14,38 @@ class TUnit;
 class TPlayer;
 class TLocation;
 class TCity;
+class TSpell;
+struct TSpellPrototype;
 
+// Directions 0..7 and their steps in fields; y grows southward.
 enum TDirection : u8 { dSouth, dSouthEast, dEast, dNorthEast, dNorth, dNorthWest, dWest, dSouthWest };
+inline constexpr i32 DirectionStepX[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+inline constexpr i32 DirectionStepY[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 enum TCampState : i32 { csNone = 0, csMaking = 1, csCamped = 2, csBreaking = 3 };
+// What a group was ordered to do next; its tick takes it up.
+enum TGroupAction : u8 { gaNone, gaStop, gaTurn, gaWalk, gaCast, gaDie, gaLookAround };
+enum TGroupAnimState : u8 {
+  asIdle,
+  asTurning,         // to an ordered direction
+  asTurningToWalk,   // toward the first field of a walk
+  asTurningOnWalk,   // toward the next field during a walk
+  asStepping,        // to the next field
+  asTurningToCast,   // toward a spell's target
+  asCasting,
+  asDying,
+  asLookingAround,
+};
+enum TGroupApproachMode : u8 { amNone, amAttack, amMeet };
+
+// What a cast needs after its preparation: the spell, the volume, where
+// from (the group's pixel) and where to (the target field's centre).
+struct TCastData {
+  const TSpellPrototype* Spell = nullptr;
+  i32 Volume = 0;
+  i32 FromX = 0, FromY = 0;
+  i32 ToX = 0, ToY = 0;
+  u32 CasterID = 0;
+};
 
 constexpr i32 MaxGroupUnits = 3;
 constexpr u8 NoOwner = 255;
@@ -22,7 +53,7 @@ constexpr u8 NoOwner = 255;
 class TGroup : public TMapObject {
  public:
   explicit TGroup(TScenario* scenario);
-  ~TGroup() override = default;
+  ~TGroup() override;
 
   void Assign(const Data::TDataObject*) override {}
   void Load(Data::TStream& s) override;
@@ -94,8 +125,49 @@ class TGroup : public TMapObject {
   static u8 StepDirection(i32 x0, i32 y0, i32 x1, i32 y1);
   static u8 FacingDirection(i32 x0, i32 y0, i32 x1, i32 y1);
   void TurnToField(i32 fx, i32 fy);
-  // Turning on the spot; the walking code animates it.
+
+  // Movement: the tick walks, turns, camps, casts and dies; the orders
+  // below plan and report through the owner's mailbox.
+  void Tick() override;
   void TurnTo(u8 direction);
+  void LookAround();
+  void Stop();
+  // Plans the walk to (fx, fy) along the scenario's path, keeping reserve
+  // action points; posts NoPath or NoActionPoints when it cannot start.
+  void MoveAlongPath(i32 fx, i32 fy, i32 reserve);
+  void UpdateSpeed();
+  // Puts the departure group of the owner's selected city on the map at
+  // (fx, fy); false when the walk ends right there.
+  bool LeaveCity(i32 fx, i32 fy, TGroup* joinTarget);
+  void NotifyMovementSeen();
+  void EndWalk();
+  void EndCast();
+
+  // Orders.
+  void MoveTo(i32 fx, i32 fy, i32 reserve, bool refreshCosts);
+  void JoinGroup(TGroup* target, i32 reserve, bool refreshCosts);
+  void ApproachGroup(TGroup* target, u8 mode, i32 reserve, bool refreshCosts);
+  void ApproachLocation(TLocation* location, i32 reserve, bool refreshCosts);
+  void CastSpell(u32 casterUnitID, i32 spellID, i32 fx, i32 fy);
+  // The spell worker's job: the spell's animation from the cast data.
+  void PrepareSpell();
+  void MakeCamp();
+  void BreakCamp();
+  bool CanMakeCamp() const;
+  bool CanMakeCampAt(i32 fx, i32 fy) const;
+  void StartAttack(TGroup* target);
+  void StartMeeting(TGroup* target);
+  void AttackCity(TLocation* location);
+  void EnterLocation(TLocation* location);
+  // The marked units stay behind as a new group.
+  void Split();
+  void Merge(TGroup* other);
+  // 0 allowed, 1 too many units, 2 two heroes.
+  i32 CheckMerge(const TGroup* other) const;
+  bool IsDepartingCityGroup() const;
+  bool CanStepOut() const;
+  bool CanRetreat() const;
+  void PayRetreatCost();
 
   bool IsFieldOccupied(i32 fx, i32 fy) const;
   bool IsFieldTakenByOther(i32 fx, i32 fy) const;
@@ -110,6 +182,7 @@ class TGroup : public TMapObject {
   void NotifyEnteredCity(const TCity* city);
   // Every unit pays the action points of entering the location.
   void PayEntryCost(const TLocation* location);
+  void PostResult(u32 code);
 
   Gfx::TSprite* GetMarkerSprite() const;
   void RandomizeIdleFrame();
@@ -124,8 +197,8 @@ class TGroup : public TMapObject {
   u16 TicksPerStep = 1;
   i32 PixelsPerStep = 4;
   u8 Frame = 0;
-  u8 PendingAction = 0;
-  u8 AnimationState = 0;
+  u8 PendingAction = gaNone;
+  u8 AnimationState = asIdle;
   u8 TurnTarget = 0;
   u8 OrderedDirection = 0;
   TField WalkStartField{};
@@ -143,10 +216,14 @@ class TGroup : public TMapObject {
   i32 ActionPointReserve = 0;
   i32 CampState = csNone;
   i32 CampStyle = 0;
+  // The prepared spell until the cast hands it to the scenario.
+  std::unique_ptr<TSpell> PreparedSpell;
+  TCastData CastData;
   u8 Reserved = 0;
   u8 DeferredStop = 0;
   u8 ShortStop = 0;
-  u32 DeferredReasons = 0;
+  u8 ReasonSighted = 0;
+  u8 ReasonConversation = 0;
   TField StopField{};
   u8 StepPaid = 0;
   // Seen by the current player this turn (sightings of the player).
@@ -156,6 +233,39 @@ class TGroup : public TMapObject {
   template <class F>
   i32 Sum(bool movingOnly, F value) const;
   void UnitsChanged();
+  // Parts of the tick.
+  void UpdateCaption();
+  void AnimateCamp();
+  void AnimateIdle();
+  void TakePendingAction();
+  void Animate();
+  void CheckEncounter();
+  void TurnStep();
+  void StepToNextField();
+  void Arrive();
+  void AnimateCast();
+  void AnimateDying();
+  // The step from CurrentField to the next path field; false when the path has none.
+  bool StartFieldStep();
+  bool StepAffordable() const;
+  // Idle after a turn or a look round.
+  void BecomeIdle();
+  // Ends a walk that cannot go on: no points left, or a stop.
+  void StopWalk(u32 result, bool outOfPoints);
+  void RefreshMoveCosts();
+  void PayStep();
+  bool IsOtherGroupOn(i32 fx, i32 fy) const;
+  // The common start of the walk orders; false when the order is refused.
+  bool BeginWalkOrder(bool refreshCosts);
+  bool IsPathStart(i32 fx, i32 fy) const;
+  // Walks to (fx, fy), or steps out of the city there; true when the group
+  // stands there now and acts at once.
+  bool WalkOrStandAt(i32 fx, i32 fy, i32 reserve);
+  void PayCampCost();
+  i32 CampBuildFrames() const;
+  // A field beside a camp at (cx, cy): passable, easy ground, nobody on it.
+  bool IsCampGround(i32 cx, i32 cy, i32 fx, i32 fy) const;
+  void PostToOwner(u32 type, u32 word1);
 };
 
 }  // namespace GameData

@@ -51,6 +51,13 @@ class TTestSpell : public TSpell {
   i32 Frame = 0;
 };
 
+// A group whose own tick does nothing, so its animation state stays as set.
+class THeldGroup : public TGroup {
+ public:
+  using TGroup::TGroup;
+  void Tick() override {}
+};
+
 struct TEffectCall {
   i32 Slot, Spell, X, Y;
 };
@@ -110,9 +117,44 @@ TEST_F(ScenarioTick, FinishedAnimationsLeaveInTheFrameTheyFinish) {
   EXPECT_EQ(Scenario->NoAnimationRunning, 1);
 }
 
+// A drawing that counts its ticks and, when told, walks down the map past
+// the objects drawn after it, or takes another object off the map.
+class TWalker : public TDrawing {
+ public:
+  using TDrawing::TDrawing;
+  void Tick() override {
+    ++Ticks;
+    if (StepY) Scenario->MoveMapObject(Scenario->IndexOfMapObject(this), X, Y + StepY);
+    if (Removes) Scenario->RemoveMapObject(std::exchange(Removes, nullptr), false);
+  }
+  i32 Ticks = 0;
+  i32 StepY = 0;
+  TMapObject* Removes = nullptr;
+};
+
+TEST_F(ScenarioTick, EveryObjectTicksOnceWhileTheListChangesUnderIt) {
+  MakeScenario(16, 16);
+  std::vector<TWalker*> w;
+  for (i32 i = 0; i < 5; ++i) {
+    w.push_back(new TWalker(Scenario.get()));
+    w.back()->X = 100;
+    w.back()->Y = static_cast<i16>(100 + 40 * i);
+    Scenario->AddMapObject(w.back());
+  }
+  ASSERT_EQ(Scenario->MapObjects[0], w[0]);
+  w[0]->StepY = 170;   // passes three objects drawn after it
+  w[4]->StepY = -170;  // passes three drawn before it
+  w[2]->Removes = w[1];
+  Scenario->Tick();
+  for (i32 i : {0, 2, 3, 4}) EXPECT_EQ(w[i]->Ticks, 1) << "object " << i;
+  EXPECT_EQ(Scenario->MapObjects.Count(), 4) << "the removed one is gone";
+}
+
 TEST_F(ScenarioTick, TheSpellAppliesItsEffectButWaitsForTheDeadBeforeItEnds) {
   TGroup* casters = NewGroup(1, 3, 3, {Soldier, Knight});
-  TGroup* dying = NewGroup(2, 6, 6, {Wolf});
+  // Its own tick would end the die animation at once: this group holds it.
+  auto* dying = NewGroupOf<THeldGroup>(2, 6, 6, {Wolf});
+  dying->AnimationState = 7;
   Scenario->CurrentPlayerIndex = 1;
   Scenario->Players[1]->Select(casters);
   auto* spell = new TTestSpell;
@@ -121,7 +163,6 @@ TEST_F(ScenarioTick, TheSpellAppliesItsEffectButWaitsForTheDeadBeforeItEnds) {
   spell->TargetX = 5;
   spell->TargetY = 4;
   Scenario->SetCurrentSpell(spell);
-  dying->AnimationState = 7;
   Scenario->WaitingForDeaths = 1;
 
   Scenario->Tick();

@@ -409,9 +409,13 @@ TEST_F(GroupTest, TurnToFieldFacesTheFieldUnlessItIsTheGroupsOwn) {
   TGroup* g = NewGroup(1, 5, 5, {Soldier});
   g->Direction = dWest;
   g->TurnToField(5, 5);
-  EXPECT_EQ(g->Direction, dWest);
+  EXPECT_EQ(g->PendingAction, gaNone);
   g->TurnToField(6, 4);
-  EXPECT_EQ(g->Direction, dNorthEast);
+  EXPECT_EQ(g->PendingAction, gaTurn);
+  EXPECT_EQ(g->OrderedDirection, dNorthEast);
+  for (i32 i = 0; i < 15; ++i) g->Tick();
+  EXPECT_EQ(g->Direction, dNorthEast) << "the tick turns it, 45 degrees every fifth tick";
+  EXPECT_EQ(g->AnimationState, asIdle);
 }
 
 // Fields.
@@ -717,6 +721,14 @@ TEST_F(GroupStream, TooManyUnitsAndTruncationFail) {
     Data::TMemoryStream in(four);
     EXPECT_THROW(copy.Load(in), std::runtime_error);
     EXPECT_EQ(copy.GetUnitCount(), 0);
+  }
+  // The camp style picks one of five camp pictures.
+  for (i32 style : {-1, 5}) {
+    std::vector<u8> bad = bytes;
+    std::memcpy(&bad[bad.size() - 4], &style, 4);
+    TGroup copy(Scenario.get());
+    Data::TMemoryStream in(bad);
+    EXPECT_THROW(copy.Load(in), Data::EInvalidData) << "camp style " << style;
   }
   for (std::size_t n = 0; n < bytes.size(); ++n) {
     TGroup copy(Scenario.get());
