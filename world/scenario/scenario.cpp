@@ -252,6 +252,13 @@ void TScenario::RemoveMapObjectAt(i32 index, bool notifyAI) {
   }
   for (TPlayer* p : Players)
     if (p->Selection == object) p->Selection = nullptr;
+  // A group walking up to the object must not reach it after it is gone.
+  for (TMapObject* o : MapObjects)
+    if (o->Type == otGroup) {
+      auto* g = static_cast<TGroup*>(o);
+      if (g->TargetGroup == object) g->TargetGroup = nullptr;
+      if (g->TargetLocation == object) g->TargetLocation = nullptr;
+    }
   ObjectIndex.Erase(object);
   // Taking the units out runs other code; look the object up again.
   index = IndexOfMapObject(object);

@@ -139,6 +139,20 @@ TEST_F(GroupOrders, LocationsAreEnteredOrAttacked) {
   }
 }
 
+TEST_F(GroupOrders, ATargetTakenOffTheMapIsForgotten) {
+  TGroup* g = Walker(2, 5, 20);
+  TGroup* target = NewGroup(2, 8, 5, {Soldier});
+  TCity* city = City(2, 6, 8);
+  g->ApproachGroup(target, amAttack, 0, true);
+  ASSERT_EQ(g->TargetGroup, target);
+  Scenario->RemoveMapObject(target, false);
+  EXPECT_EQ(g->TargetGroup, nullptr);
+  g->ApproachLocation(city, 0, true);
+  ASSERT_EQ(g->TargetLocation, city);
+  Scenario->RemoveMapObject(city, false);
+  EXPECT_EQ(g->TargetLocation, nullptr);
+}
+
 TEST_F(GroupOrders, APlainLocationEndsTheWalkWithDone) {
   // A location that is neither a building nor a city has nothing to enter:
   // the walk still reports, or the scenario would stay busy.
