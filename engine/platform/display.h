@@ -109,6 +109,9 @@ class TDisplay final : public TRefCounted {
 
   // Every surface made by this object reports itself lost until restored.
   void SimulateSurfaceLoss();
+  // The surface made after this many more fails once, as DisplayMachine's
+  // SurfacesBeforeFailure does for new display objects.
+  void FailSurfaceCreation(int after) { SurfacesBeforeFailure = after; }
   const TMachineAdapter& Adapter() const { return AdapterInfo; }
   const std::shared_ptr<TSurfaceSet>& Surfaces() const { return Set; }
 
