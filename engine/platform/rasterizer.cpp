@@ -11,131 +11,104 @@ namespace {
 
 using u32 = std::uint32_t;
 using u16 = std::uint16_t;
+using u8 = std::uint8_t;
 using i64 = std::int64_t;
 
-// x / 255 rounded, for x up to 255 * 255 * 2.
-inline u32 Div255(u32 x) {
-  x += 128;
-  return (x + (x >> 8)) >> 8;
+// The per-pixel steps must melt into the span loops; with this many loop
+// instances the compiler would otherwise stop inlining them.
+#define ORV_PIXEL [[gnu::always_inline]] inline
+
+// Channel arithmetic is done in 16 bits, which every product of two 8-bit
+// values and the sums below fit, so that the compiler can work on eight
+// channels at once.
+using ch = u16;
+
+// x / 255 rounded, for x up to 255 * 255.
+ORV_PIXEL ch Div255(ch x) {
+  x = static_cast<ch>(x + 128);
+  return static_cast<ch>((x + (x >> 8)) >> 8);
 }
 
-inline u32 Min255(u32 v) { return v > 255 ? 255 : v; }
+ORV_PIXEL ch Min255(ch v) { return v > 255 ? ch{255} : v; }
 
 // Render-target layouts: unpack to 8-bit channels (bit replication), pack
 // by truncation.
 struct T565 {
   using Pixel = u16;
-  static void Unpack(Pixel p, u32& r, u32& g, u32& b) {
-    r = p >> 11;
-    g = p >> 5 & 0x3F;
-    b = p & 0x1F;
-    r = r << 3 | r >> 2;
-    g = g << 2 | g >> 4;
-    b = b << 3 | b >> 2;
+  ORV_PIXEL static void Unpack(Pixel p, ch& r, ch& g, ch& b) {
+    r = static_cast<ch>(p >> 11);
+    g = static_cast<ch>(p >> 5 & 0x3F);
+    b = static_cast<ch>(p & 0x1F);
+    r = static_cast<ch>(r << 3 | r >> 2);
+    g = static_cast<ch>(g << 2 | g >> 4);
+    b = static_cast<ch>(b << 3 | b >> 2);
   }
-  static Pixel Pack(u32 r, u32 g, u32 b) { return static_cast<Pixel>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3); }
-  static Pixel PackARGB(u32 c) { return static_cast<Pixel>((c >> 8 & 0xF800) | (c >> 5 & 0x07E0) | (c >> 3 & 0x1F)); }
+  ORV_PIXEL static Pixel Pack(ch r, ch g, ch b) { return static_cast<Pixel>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3); }
 };
 
 struct T555 {
   using Pixel = u16;
-  static void Unpack(Pixel p, u32& r, u32& g, u32& b) {
-    r = p >> 10 & 0x1F;
-    g = p >> 5 & 0x1F;
-    b = p & 0x1F;
-    r = r << 3 | r >> 2;
-    g = g << 3 | g >> 2;
-    b = b << 3 | b >> 2;
+  ORV_PIXEL static void Unpack(Pixel p, ch& r, ch& g, ch& b) {
+    r = static_cast<ch>(p >> 10 & 0x1F);
+    g = static_cast<ch>(p >> 5 & 0x1F);
+    b = static_cast<ch>(p & 0x1F);
+    r = static_cast<ch>(r << 3 | r >> 2);
+    g = static_cast<ch>(g << 3 | g >> 2);
+    b = static_cast<ch>(b << 3 | b >> 2);
   }
-  static Pixel Pack(u32 r, u32 g, u32 b) { return static_cast<Pixel>((r & 0xF8) << 7 | (g & 0xF8) << 2 | b >> 3); }
-  static Pixel PackARGB(u32 c) { return static_cast<Pixel>((c >> 9 & 0x7C00) | (c >> 6 & 0x03E0) | (c >> 3 & 0x1F)); }
+  ORV_PIXEL static Pixel Pack(ch r, ch g, ch b) { return static_cast<Pixel>((r & 0xF8) << 7 | (g & 0xF8) << 2 | b >> 3); }
 };
 
 struct T8888 {
   using Pixel = u32;
-  static void Unpack(Pixel p, u32& r, u32& g, u32& b) {
-    r = p >> 16 & 0xFF;
-    g = p >> 8 & 0xFF;
-    b = p & 0xFF;
+  ORV_PIXEL static void Unpack(Pixel p, ch& r, ch& g, ch& b) {
+    r = static_cast<ch>(p >> 16 & 0xFF);
+    g = static_cast<ch>(p >> 8 & 0xFF);
+    b = static_cast<ch>(p & 0xFF);
   }
-  static Pixel Pack(u32 r, u32 g, u32 b) { return r << 16 | g << 8 | b; }
-  static Pixel PackARGB(u32 c) { return c & 0x00FFFFFF; }
+  ORV_PIXEL static Pixel Pack(ch r, ch g, ch b) { return u32{r} << 16 | u32{g} << 8 | b; }
 };
 
 struct TFactors {
   u32 Src = blendOne, Dest = blendZero;
 };
 
-// Blend operations for the factor pairs the system uses, and a general one.
+// Blend operations for the factor pairs the system uses, and a general one,
+// channel by channel: source channel sc and source alpha a over destination
+// channel dc. They have no branches, so whole rows become vector code; the
+// results equal those with early outs for alpha 0 and 255.
 struct OpReplace {
-  template <class T>
-  static void Apply(u32 s, typename T::Pixel& d, const TFactors&) {
-    d = T::PackARGB(s);
-  }
+  ORV_PIXEL static ch Channel(ch sc, ch, ch, const TFactors&) { return sc; }
 };
 
 // ONE, INVSRCALPHA: premultiplied colour.
 struct OpPremultiplied {
-  template <class T>
-  static void Apply(u32 s, typename T::Pixel& d, const TFactors&) {
-    const u32 a = s >> 24;
-    if (a == 255) {
-      d = T::PackARGB(s);
-      return;
-    }
-    if (s == 0) return;
-    u32 r, g, b;
-    T::Unpack(d, r, g, b);
-    const u32 ia = 255 - a;
-    d = T::Pack(Min255((s >> 16 & 0xFF) + Div255(r * ia)), Min255((s >> 8 & 0xFF) + Div255(g * ia)),
-                Min255((s & 0xFF) + Div255(b * ia)));
+  ORV_PIXEL static ch Channel(ch sc, ch dc, ch a, const TFactors&) {
+    return Min255(static_cast<ch>(sc + Div255(static_cast<ch>(dc * (255 - a)))));
   }
 };
 
 // SRCALPHA, ONE: additive light.
 struct OpAdditive {
-  template <class T>
-  static void Apply(u32 s, typename T::Pixel& d, const TFactors&) {
-    const u32 a = s >> 24;
-    if (a == 0) return;
-    u32 r, g, b;
-    T::Unpack(d, r, g, b);
-    d = T::Pack(Min255(Div255((s >> 16 & 0xFF) * a) + r), Min255(Div255((s >> 8 & 0xFF) * a) + g),
-                Min255(Div255((s & 0xFF) * a) + b));
+  ORV_PIXEL static ch Channel(ch sc, ch dc, ch a, const TFactors&) {
+    return Min255(static_cast<ch>(Div255(static_cast<ch>(sc * a)) + dc));
   }
 };
 
 // ONE, ONE.
 struct OpAdd {
-  template <class T>
-  static void Apply(u32 s, typename T::Pixel& d, const TFactors&) {
-    if ((s & 0x00FFFFFF) == 0) return;
-    u32 r, g, b;
-    T::Unpack(d, r, g, b);
-    d = T::Pack(Min255((s >> 16 & 0xFF) + r), Min255((s >> 8 & 0xFF) + g), Min255((s & 0xFF) + b));
-  }
+  ORV_PIXEL static ch Channel(ch sc, ch dc, ch, const TFactors&) { return Min255(static_cast<ch>(sc + dc)); }
 };
 
 // SRCALPHA, INVSRCALPHA.
 struct OpAlpha {
-  template <class T>
-  static void Apply(u32 s, typename T::Pixel& d, const TFactors&) {
-    const u32 a = s >> 24;
-    if (a == 255) {
-      d = T::PackARGB(s);
-      return;
-    }
-    if (a == 0) return;
-    u32 r, g, b;
-    T::Unpack(d, r, g, b);
-    const u32 ia = 255 - a;
-    d = T::Pack(Div255((s >> 16 & 0xFF) * a + r * ia), Div255((s >> 8 & 0xFF) * a + g * ia),
-                Div255((s & 0xFF) * a + b * ia));
+  ORV_PIXEL static ch Channel(ch sc, ch dc, ch a, const TFactors&) {
+    return Div255(static_cast<ch>(sc * a + dc * (255 - a)));
   }
 };
 
 // Factor of one channel; the render targets have no alpha (255).
-inline u32 Factor(u32 kind, u32 sc, u32 dc, u32 sa) {
+ORV_PIXEL u32 Factor(u32 kind, u32 sc, u32 dc, u32 sa) {
   switch (kind) {
     case blendZero: return 0;
     case blendSrcColor: return sc;
@@ -148,25 +121,31 @@ inline u32 Factor(u32 kind, u32 sc, u32 dc, u32 sa) {
   }
 }
 
+// Two products can pass 16 bits here.
 struct OpGeneral {
-  template <class T>
-  static void Apply(u32 s, typename T::Pixel& d, const TFactors& f) {
-    u32 dc[3];
-    T::Unpack(d, dc[0], dc[1], dc[2]);
-    const u32 sa = s >> 24;
-    u32 out[3];
-    for (int i = 0; i < 3; ++i) {
-      const u32 sc = s >> (16 - 8 * i) & 0xFF;
-      out[i] = Min255(Div255(sc * Factor(f.Src, sc, dc[i], sa) + dc[i] * Factor(f.Dest, sc, dc[i], sa)));
-    }
-    d = T::Pack(out[0], out[1], out[2]);
+  ORV_PIXEL static ch Channel(ch sc, ch dc, ch a, const TFactors& f) {
+    const u32 sum = sc * Factor(f.Src, sc, dc, a) + dc * Factor(f.Dest, sc, dc, a);
+    return static_cast<ch>(std::min<u32>(255, (sum + 128 + ((sum + 128) >> 8)) >> 8));
   }
 };
+
+// count ARGB source pixels blended into the destination.
+template <class T, class Op>
+void BlendRow(typename T::Pixel* __restrict d, const u32* __restrict s, int count, const TFactors& f) {
+  for (int i = 0; i < count; ++i) {
+    ch r, g, b;
+    T::Unpack(d[i], r, g, b);
+    const u32 c = s[i];
+    const ch a = static_cast<ch>(c >> 24);
+    d[i] = T::Pack(Op::Channel(static_cast<ch>(c >> 16 & 0xFF), r, a, f),
+                   Op::Channel(static_cast<ch>(c >> 8 & 0xFF), g, a, f), Op::Channel(static_cast<ch>(c & 0xFF), b, a, f));
+  }
+}
 
 // Texel coordinates are 16.16 fixed point in texel units; a texel's centre
 // lies at +0.5.
 template <bool Clamp>
-inline int Address(i64 i, int size) {
+ORV_PIXEL int Address(i64 i, int size) {
   if (Clamp) return static_cast<int>(std::clamp<i64>(i, 0, size - 1));
   i64 m = i % size;
   return static_cast<int>(m < 0 ? m + size : m);
@@ -174,7 +153,7 @@ inline int Address(i64 i, int size) {
 
 // Bilinear mix of two ARGB values, weight f of b in 0..256, two channels at
 // a time.
-inline u32 Lerp(u32 a, u32 b, u32 f) {
+ORV_PIXEL u32 Lerp(u32 a, u32 b, u32 f) {
   const u32 g = 256 - f;
   const u32 rb = ((a & 0x00FF00FF) * g + (b & 0x00FF00FF) * f) >> 8 & 0x00FF00FF;
   const u32 ag = ((a >> 8 & 0x00FF00FF) * g + (b >> 8 & 0x00FF00FF) * f) & 0xFF00FF00;
@@ -182,7 +161,7 @@ inline u32 Lerp(u32 a, u32 b, u32 f) {
 }
 
 template <bool Linear, bool Clamp>
-inline u32 Sample(const TRasterTexture& t, i64 s, i64 v) {
+ORV_PIXEL u32 Sample(const TRasterTexture& t, i64 s, i64 v) {
   if (!Linear) {
     const int x = Address<Clamp>(s >> 16, t.Width), y = Address<Clamp>(v >> 16, t.Height);
     return t.Texels[static_cast<std::ptrdiff_t>(y) * t.PitchTexels + x];
@@ -194,23 +173,126 @@ inline u32 Sample(const TRasterTexture& t, i64 s, i64 v) {
   const int y0 = Address<Clamp>(v >> 16, t.Height), y1 = Address<Clamp>((v >> 16) + 1, t.Height);
   const u32* r0 = t.Texels + static_cast<std::ptrdiff_t>(y0) * t.PitchTexels;
   const u32* r1 = t.Texels + static_cast<std::ptrdiff_t>(y1) * t.PitchTexels;
-  return Lerp(Lerp(r0[x0], r0[x1], fx), Lerp(r1[x0], r1[x1], fx), fy);
+  return Lerp(Lerp(r0[x0], r1[x0], fy), Lerp(r0[x1], r1[x1], fy), fx);
 }
 
 using TSpanFn = void (*)(void* dst, int n, const TRasterTexture& t, i64 s, i64 v, i64 ds, i64 dv, const TFactors& f);
 using TDirectFn = void (*)(void* dst, int n, const u32* texels, const TFactors& f);
 
+inline i64 FloorDiv(i64 a, i64 b) {
+  i64 q = a / b;
+  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+// Narrows [first, last) to the steps k at which lo <= s + k * ds < hi.
+inline void Restrict(i64 s, i64 ds, i64 lo, i64 hi, int n, int& first, int& last) {
+  i64 a = 0, b = n;
+  if (ds == 0) {
+    if (s < lo || s >= hi) a = b = 0;
+  } else if (ds > 0) {
+    a = -FloorDiv(s - lo, ds);  // ceil((lo - s) / ds)
+    b = -FloorDiv(s - hi, ds);
+  } else {
+    a = FloorDiv(hi - s, ds) + 1;
+    b = FloorDiv(lo - s, ds) + 1;
+  }
+  first = static_cast<int>(std::clamp<i64>(std::max<i64>(a, first), 0, n));
+  last = static_cast<int>(std::clamp<i64>(std::min<i64>(b, last), 0, n));
+}
+
+// Inside the texture, with no address to clamp or wrap.
+template <bool Linear>
+ORV_PIXEL u32 SampleInside(const TRasterTexture& t, i64 s, i64 v) {
+  if (!Linear) return t.Texels[(v >> 16) * t.PitchTexels + (s >> 16)];
+  s -= 0x8000;
+  v -= 0x8000;
+  const u32 fx = static_cast<u32>(s >> 8 & 0xFF), fy = static_cast<u32>(v >> 8 & 0xFF);
+  const u32* r0 = t.Texels + (v >> 16) * t.PitchTexels + (s >> 16);
+  const u32* r1 = r0 + t.PitchTexels;
+  const u32 a = r0[0], b = r0[1], c = r1[0], d = r1[1];
+  // Sprites are mostly empty around their figures: nothing to mix there.
+  if ((a | b | c | d) == 0) return 0;
+  return Lerp(Lerp(a, c, fy), Lerp(b, d, fy), fx);
+}
+
+// a and b mixed byte by byte, weight f of b in 0..256: the same as Lerp.
+void LerpBytes(const u8* a, const u8* b, u32 f, u8* out, int count) {
+  const u32 g = 256 - f;
+  for (int j = 0; j < count; ++j) out[j] = static_cast<u8>((a[j] * g + b[j] * f) >> 8);
+}
+
+// Linear samples inside the texture along one texel row pair (a span of an
+// axis-aligned quad): the two rows are mixed once, then each pixel mixes its
+// two columns. Unscaled, every pixel has the same weights and both steps run
+// over whole rows.
+void SampleAlongRow(u32* out, int n, const TRasterTexture& t, i64 s, i64 v, i64 ds) {
+  constexpr int Columns = 258;
+  s -= 0x8000;
+  v -= 0x8000;
+  const u32* r0 = t.Texels + (v >> 16) * t.PitchTexels;
+  const u32* r1 = r0 + t.PitchTexels;
+  const u32 fy = static_cast<u32>(v >> 8 & 0xFF);
+  const i64 c0 = s >> 16, c1 = (s + (n - 1) * ds) >> 16;
+  const i64 from = std::min(c0, c1), count = std::max(c0, c1) - from + 2;
+  if (count > Columns) {
+    for (int i = 0; i < n; ++i, s += ds) out[i] = SampleInside<true>(t, s + 0x8000, v + 0x8000);
+    return;
+  }
+  u32 mixed[Columns];
+  LerpBytes(reinterpret_cast<const u8*>(r0 + from), reinterpret_cast<const u8*>(r1 + from), fy,
+            reinterpret_cast<u8*>(mixed), static_cast<int>(4 * count));
+  if (ds == 0x10000) {
+    const u8* m = reinterpret_cast<const u8*>(mixed + (c0 - from));
+    LerpBytes(m, m + 4, static_cast<u32>(s >> 8 & 0xFF), reinterpret_cast<u8*>(out), 4 * n);
+    return;
+  }
+  for (int i = 0; i < n; ++i, s += ds) {
+    const u32* m = mixed + ((s >> 16) - from);
+    out[i] = Lerp(m[0], m[1], static_cast<u32>(s >> 8 & 0xFF));
+  }
+}
+
+// Samples along a span: the steps whose samples lie wholly inside the
+// texture need no addressing; only the few at the edges do.
+template <bool Linear, bool Clamp>
+void SampleRow(u32* out, int n, const TRasterTexture& t, i64 s, i64 v, i64 ds, i64 dv) {
+  int first = 0, last = n;
+  // Linear samples reach half a texel to each side.
+  const i64 lo = Linear ? 0x8000 : 0;
+  const auto hi = [](int size) { return Linear ? (i64{size - 1} << 16) + 0x8000 : i64{size} << 16; };
+  Restrict(s, ds, lo, hi(t.Width), n, first, last);
+  Restrict(v, dv, lo, hi(t.Height), n, first, last);
+  if (first >= last) first = last = n;
+  int i = 0;
+  for (; i < first; ++i, s += ds, v += dv) out[i] = Sample<Linear, Clamp>(t, s, v);
+  if (Linear && dv == 0 && last > first) {
+    SampleAlongRow(out + first, last - first, t, s, v, ds);
+    s += (last - first) * ds;
+    i = last;
+  }
+  for (; i < last; ++i, s += ds, v += dv) out[i] = SampleInside<Linear>(t, s, v);
+  for (; i < n; ++i, s += ds, v += dv) out[i] = Sample<Linear, Clamp>(t, s, v);
+}
+
+// Sampled in pieces into a buffer, then blended row-wise.
 template <class T, class Op, bool Linear, bool Clamp>
 void Span(void* dst, int n, const TRasterTexture& t, i64 s, i64 v, i64 ds, i64 dv, const TFactors& f) {
+  constexpr int Piece = 256;
+  u32 texels[Piece];
   auto* d = static_cast<typename T::Pixel*>(dst);
-  for (int i = 0; i < n; ++i, s += ds, v += dv) Op::template Apply<T>(Sample<Linear, Clamp>(t, s, v), d[i], f);
+  for (int done = 0; done < n; done += Piece) {
+    const int m = std::min(Piece, n - done);
+    SampleRow<Linear, Clamp>(texels, m, t, s, v, ds, dv);
+    BlendRow<T, Op>(d + done, texels, m, f);
+    s += m * ds;
+    v += m * dv;
+  }
 }
 
 // One texel per pixel, in order.
 template <class T, class Op>
 void SpanDirect(void* dst, int n, const u32* texels, const TFactors& f) {
-  auto* d = static_cast<typename T::Pixel*>(dst);
-  for (int i = 0; i < n; ++i) Op::template Apply<T>(texels[i], d[i], f);
+  BlendRow<T, Op>(static_cast<typename T::Pixel*>(dst), texels, n, f);
 }
 
 template <class T, class Op>
