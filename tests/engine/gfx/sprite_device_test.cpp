@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/gfx/sprite_list.h"
@@ -269,6 +270,38 @@ TEST(SpriteDevice, ArchivesRebuildSpritesWithoutCpuCopy) {
   EXPECT_EQ(draw(), picture);
   list.ReleaseSprite(a);
   list.ReleaseSprite(b);
+}
+
+// The loading worker uploads sprites while the main thread draws and the
+// display keeps its surface registry.
+TEST(SpriteDevice, UploadsOnAWorkerWhileTheMainThreadDraws) {
+  TestSupport::TGfxDisplay display(64, 64);
+  std::vector<std::unique_ptr<Gfx::TSprite>> loaded;
+  for (int i = 0; i < 40; ++i) {
+    if (i % 2)
+      loaded.push_back(Loaded(*Builder::MakeSprite16(Shape(8, 8, 2, Key), Builder::SolidPixels(0x07E0))));
+    else
+      loaded.push_back(Loaded(*Builder::MakeAlphaSprite(Shape(8, 8), Builder::SolidPixels(0x80402010), 0xFF)));
+  }
+  auto shown = Loaded(*Builder::MakeAlphaSprite(Shape(16, 16), Builder::SolidPixels(0xFF204060), 0xFF));
+  shown->Upload(false);
+  std::thread worker([&] {
+    for (std::size_t i = 0; i < loaded.size(); ++i) loaded[i]->Upload(i % 4 == 0);
+  });
+  Plat::TDevice3D* device = display.Framework().Device3D;
+  for (int frame = 0; frame < 40; ++frame) {
+    device->BeginScene();
+    display.Framework().ClearBackBuffer();
+    shown->Draw(display.Back(), 0, frame % 48, 8, nullptr);
+    device->EndScene();
+    display.Framework().PresentFrame();
+  }
+  worker.join();
+  for (const auto& sprite : loaded) EXPECT_TRUE(sprite->Flags & Gfx::sfDeviceObjects);
+  EXPECT_EQ(Gfx::SpriteRegistry.Count(), 1 + 30);
+  Gfx::RestoreDeviceObjects();
+  loaded.clear();
+  EXPECT_EQ(Gfx::SpriteRegistry.Count(), 1);
 }
 
 }  // namespace
