@@ -39,18 +39,19 @@ void PaintRing(Gfx::TSprite& ring) {
 }  // namespace
 
 TDemoScene::TDemoScene(Gfx::TSpriteList* units) : Units(units) {
-  if (Units)
-    for (i32 i = 0; i < Units->IndexCount() && Walkers.size() < 5; ++i) {
+  // Five walkers taken from across the list, so that they differ.
+  const i32 count = Units ? Units->IndexCount() : 0;
+  for (i32 part = 0; part < 5 && count > 0; ++part)
+    for (i32 i = part * count / 5; i < (part + 1) * count / 5; ++i) {
       Gfx::TSprite* s = Units->GetSprite(Units->Index[i].ID);
-      if (!s) continue;
-      if (s->Height >= 40 && s->FrameCount() > 1) {
+      if (s && s->Height >= 40 && s->FrameCount() > 1) {
         // Uploaded without the CPU copy: the list rebuilds them after a
         // display change.
         s->Upload(true);
         Walkers.push_back(s);
-      } else {
-        Units->ReleaseSprite(s);
+        break;
       }
+      Units->ReleaseSprite(s);
     }
   PaintRing(Ring);
   Ring.Upload(false);

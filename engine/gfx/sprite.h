@@ -154,6 +154,7 @@ class TSprite : public Data::TDataObject {
   void DrawOnDevice(Plat::TSurface* target, i32 frame, i32 x, i32 y, const Base::TRect& visible, bool mirrored) const;
   void SetBlendState() const;
   void DrawQuad(Plat::TSurface* texture, const float (&xy)[4][2], const float (&uv)[4][2]) const;
+  void DrawLinearQuad(Plat::TSurface* texture, const float (&xy)[4][2], int turn) const;
   void LoadDeviceFrames(Data::TStream& stream, u16 frameCount);
   void SaveDeviceFrames(Data::TStream& stream) const;
   // The frame's ARGB pixels, decompressing a frame compressed whole into buffer.

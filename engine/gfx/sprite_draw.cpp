@@ -73,6 +73,23 @@ bool VisiblePart(const TSprite& s, TSurface* target, i32 frame, i32 x, i32 y, co
 
 }  // namespace
 
+// The whole frame on the quad, its corners' texture coordinates turned by
+// quarter turns, filtered linearly; point filtering again afterwards.
+void TSprite::DrawLinearQuad(TSurface* object, const float (&xy)[4][2], int turn) const {
+  const float uMax = Width * ScaleX / static_cast<float>(object->Width());
+  const float vMax = Height * ScaleY / static_cast<float>(object->Height());
+  const float corners[4][2] = {{0, 0}, {uMax, 0}, {uMax, vMax}, {0, vMax}};
+  float uv[4][2];
+  for (int i = 0; i < 4; ++i) {
+    uv[i][0] = corners[(i + turn) & 3][0];
+    uv[i][1] = corners[(i + turn) & 3][1];
+  }
+  SetBlendState();
+  SetFilters(Plat::filterLinear);
+  DrawQuad(object, xy, uv);
+  SetFilters(Plat::filterPoint);
+}
+
 void TSprite::Draw(TSurface* target, i32 frame, i32 x, i32 y, const TRect* clip) {
   TRect frameRect, visible;
   if (!VisiblePart(*this, target, frame, x, y, clip, frameRect, visible)) return;
@@ -143,18 +160,7 @@ void TSprite::DrawAlongLine(i32 frame, i32 x1, i32 y1, i32 x2, i32 y2, i32 orien
     xy[i][0] = p1x + c * along[i][0] - s * along[i][1] + t;
     xy[i][1] = p1y + s * along[i][0] + c * along[i][1] + t;
   }
-  const float uMax = Width * ScaleX / static_cast<float>(object->Width());
-  const float vMax = Height * ScaleY / static_cast<float>(object->Height());
-  const float corners[4][2] = {{0, 0}, {uMax, 0}, {uMax, vMax}, {0, vMax}};
-  float uv[4][2];
-  for (int i = 0; i < 4; ++i) {
-    uv[i][0] = corners[(i + turn) & 3][0];
-    uv[i][1] = corners[(i + turn) & 3][1];
-  }
-  SetBlendState();
-  SetFilters(Plat::filterLinear);
-  DrawQuad(object, xy, uv);
-  SetFilters(Plat::filterPoint);
+  DrawLinearQuad(object, xy, turn);
 }
 
 void TSprite::DrawRotated(TSurface* target, i32 frame, i32 x, i32 y, f32 angle, f32 scaleX, f32 scaleY) {
@@ -180,12 +186,7 @@ void TSprite::DrawRotated(TSurface* target, i32 frame, i32 x, i32 y, f32 angle, 
     xy[i][0] = x + c * corner[i][0] - s * corner[i][1] + t;
     xy[i][1] = y + s * corner[i][0] + c * corner[i][1] + t;
   }
-  const float uMax = Width * ScaleX / static_cast<float>(object->Width());
-  const float vMax = Height * ScaleY / static_cast<float>(object->Height());
-  SetBlendState();
-  SetFilters(Plat::filterLinear);
-  DrawQuad(object, xy, {{0, 0}, {uMax, 0}, {uMax, vMax}, {0, vMax}});
-  SetFilters(Plat::filterPoint);
+  DrawLinearQuad(object, xy, 0);
 }
 
 void TSprite::DrawStretched(TSurface* target, i32 frame, const TRect& dest, const TRect* clip, bool useColorKey) {
@@ -202,12 +203,7 @@ void TSprite::DrawStretched(TSurface* target, i32 frame, const TRect& dest, cons
   }
   const float t = TexelOffset;
   const float l = dest.Left + t, r = dest.Right + t, top = dest.Top + t, bottom = dest.Bottom + t;
-  const float uMax = Width * ScaleX / static_cast<float>(object->Width());
-  const float vMax = Height * ScaleY / static_cast<float>(object->Height());
-  SetBlendState();
-  SetFilters(Plat::filterLinear);
-  DrawQuad(object, {{l, top}, {r, top}, {r, bottom}, {l, bottom}}, {{0, 0}, {uMax, 0}, {uMax, vMax}, {0, vMax}});
-  SetFilters(Plat::filterPoint);
+  DrawLinearQuad(object, {{l, top}, {r, top}, {r, bottom}, {l, bottom}}, 0);
 }
 
 }  // namespace Gfx
