@@ -41,8 +41,9 @@ void DrawGlyphRow32(const u32* src, u32* dst, int count, u32 key, u32 colour);
 // cover exactly width pixels or runs past end.
 const u8* DecodeRLERow16(const u8* row, const u8* end, u16* dst, int width);
 const u8* DecodeRLERowKeyed16(const u8* row, const u8* end, u16* dst, int width, u16 key);
-// Only pixels skip .. skip + count - 1 of the row, written to dst[0 .. count - 1].
-const u8* DecodeRLERowClipped16(const u8* row, const u8* end, u16* dst, int skip, int count, u16 key);
+// Only pixels skip .. skip + count - 1 of the row, written to dst[0 .. count - 1];
+// runs of the key are left out (0xFFFFFFFF: no key).
+const u8* DecodeRLERowClipped16(const u8* row, const u8* end, u16* dst, int skip, int count, u32 key);
 // Walks the row without drawing.
 const u8* SkipRLERow(const u8* row, const u8* end);
 // Converts the literal and run pixels in place; returns the next row.

@@ -170,7 +170,7 @@ const u8* TSprite::DrawRowClipped(const u8* row, const u8* end, u8* dst, int byt
     case feRunLength:
       if (BitsPerPixel() != 16) return row;
       if (!Aligned(dst, 2)) return nullptr;
-      return DecodeRLERowClipped16(row, end, reinterpret_cast<u16*>(dst), skip, count, static_cast<u16>(ColorKey));
+      return DecodeRLERowClipped16(row, end, reinterpret_cast<u16*>(dst), skip, count, ColorKey);
     case feRunLength2:
       if (BitsPerPixel() != 16) return row;
       if (!Aligned(dst, 2)) return nullptr;

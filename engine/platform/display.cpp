@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <tuple>
 
 #include "engine/platform/device3d.h"
 #include "engine/platform/platform.h"

@@ -86,12 +86,11 @@ HRESULT TSurface::GetSurfaceDesc(TSurfaceDesc& desc) const {
 HRESULT TSurface::Lock(const TRect* rect, TSurfaceDesc& desc) {
   if (SurfaceCaps & scPrimarySurface) return Result::CantLockSurface;
   if (HRESULT r = CheckUsable(); Failed(r)) return r;
-  TRect whole{0, 0, W, H};
-  TRect r = rect ? *rect : whole;
-  if (!Inside(r, W, H) && !(rect == nullptr && Memory.empty())) return Result::InvalidRect;
+  const TRect r = rect ? *rect : TRect{0, 0, W, H};
+  if (!Inside(r, W, H)) return Result::InvalidRect;
   GetSurfaceDesc(desc);
   desc.Flags |= sdSurface;
-  desc.Surface = Memory.empty() ? nullptr : View(Memory.data(), RowBytes, BytesPerPixel(), r).Bits;
+  desc.Surface = View(Memory.data(), RowBytes, BytesPerPixel(), r).Bits;
   ++LockCount;
   return Result::Ok;
 }

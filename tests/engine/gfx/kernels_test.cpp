@@ -42,6 +42,9 @@ TEST(Kernels, RunLengthRowsOfEncodingOne) {
   dst.assign(3, 7);
   EXPECT_EQ(Gfx::DecodeRLERowClipped16(Bytes(row), End(row), dst.data(), 1, 3, key), End(row));
   EXPECT_EQ(dst, (std::vector<u16>{b, 7, 7}));
+  // A sprite without a key draws every run, clipped or not.
+  EXPECT_EQ(Gfx::DecodeRLERowClipped16(Bytes(row), End(row), dst.data(), 1, 3, 0xFFFFFFFF), End(row));
+  EXPECT_EQ(dst, (std::vector<u16>{b, key, key}));
   EXPECT_EQ(Gfx::SkipRLERow(Bytes(row), End(row)), End(row));
 
   std::string converted = std::string("\x01") + Pixel(0xF81F) + "\xFE" + Pixel(0x07E0) + std::string(1, '\0');
