@@ -1,6 +1,7 @@
 // Drawing sprites onto surfaces: in software without device objects, as
 // blits of their frame surfaces (opaque sprites) or as textured quads with
 // the blend of their alpha mode (alpha sprites).
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <numbers>
@@ -17,6 +18,11 @@ namespace Gfx {
 namespace {
 
 TRect SurfaceRect(TSurface* s) { return {0, 0, s->Width(), s->Height()}; }
+
+// Cut toward zero; values past the integers' range end at its ends.
+i32 Truncated(double v) {
+  return static_cast<i32>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
+}
 
 Plat::TDevice3D* Device() { return D3DFramework ? D3DFramework->Device3D : nullptr; }
 
@@ -169,11 +175,10 @@ void TSprite::DrawRotated(TSurface* target, i32 frame, i32 x, i32 y, f32 angle, 
   if (!object) return;
   if (AlphaMode() == 0) {
     Plat::TBltFx fx;
-    fx.RotationAngle = static_cast<i32>(std::trunc(angle * 18000.0 / std::numbers::pi));
+    fx.RotationAngle = Truncated(angle * 18000.0 / std::numbers::pi);
     const int halfW = Width / 2, halfH = Height / 2;
-    const TRect dest{static_cast<i32>(std::trunc(x - halfW * scaleX)), static_cast<i32>(std::trunc(y - halfH * scaleY)),
-                     static_cast<i32>(std::trunc(x + (Width - halfW) * scaleX)),
-                     static_cast<i32>(std::trunc(y + (Height - halfH) * scaleY))};
+    const TRect dest{Truncated(x - halfW * scaleX), Truncated(y - halfH * scaleY),
+                     Truncated(x + (Width - halfW) * scaleX), Truncated(y + (Height - halfH) * scaleY)};
     const u32 flags = Plat::bltRotationAngle | Plat::bltWait | (ColorKey != NoColor ? Plat::bltKeySrc : 0);
     target->Blt(&dest, object, nullptr, flags, &fx);
     return;

@@ -81,10 +81,9 @@ void RotateRows(const TPixelView& dst, const TPixelView& src, double cx, double 
   const double c = std::cos(angle), s = std::sin(angle);
   // The turned rectangle's bounding box, clipped to the destination.
   const double ex = (std::fabs(c) * w + std::fabs(s) * h) / 2, ey = (std::fabs(s) * w + std::fabs(c) * h) / 2;
-  const int x0 = std::max(0, static_cast<int>(std::floor(cx - ex)));
-  const int x1 = std::min(dst.Width, static_cast<int>(std::ceil(cx + ex)));
-  const int y0 = std::max(0, static_cast<int>(std::floor(cy - ey)));
-  const int y1 = std::min(dst.Height, static_cast<int>(std::ceil(cy + ey)));
+  const auto within = [](double v, int size) { return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(size))); };
+  const int x0 = within(std::floor(cx - ex), dst.Width), x1 = within(std::ceil(cx + ex), dst.Width);
+  const int y0 = within(std::floor(cy - ey), dst.Height), y1 = within(std::ceil(cy + ey), dst.Height);
   // Source coordinates step linearly along a row: 16.16 fixed point.
   const double sx = src.Width / w, sy = src.Height / h;
   const auto fixed = [](double v) { return static_cast<std::int64_t>(std::floor(v * 65536.0)); };

@@ -358,8 +358,10 @@ struct TContext {
   }
 };
 
+// Coordinates beyond a billion texels mean nothing and would let the steps
+// along a span overflow.
 inline i64 Fixed(double v) {
-  constexpr double limit = 1e12;
+  constexpr double limit = 1e9;
   return static_cast<i64>(std::floor(std::clamp(v, -limit, limit) * 65536.0));
 }
 

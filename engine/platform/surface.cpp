@@ -163,8 +163,9 @@ HRESULT TSurface::Blt(const TRect* dst, TSurface* src, const TRect* srcRect, std
       source = tmp;
     }
     const double angle = fx->RotationAngle * std::numbers::pi / 18000.0;
-    RotatePixels({Memory.data(), RowBytes, W, H, BytesPerPixel()}, source, (d.Left + d.Right) / 2.0,
-                 (d.Top + d.Bottom) / 2.0, std::abs(d.Width()), std::abs(d.Height()), angle, key);
+    const double left = d.Left, right = d.Right, top = d.Top, bottom = d.Bottom;
+    RotatePixels({Memory.data(), RowBytes, W, H, BytesPerPixel()}, source, (left + right) / 2, (top + bottom) / 2,
+                 std::fabs(right - left), std::fabs(bottom - top), angle, key);
     return Result::Ok;
   }
 

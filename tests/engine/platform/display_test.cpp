@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,8 @@ TEST_F(SoftwareDisplay, RotatesAboutTheDestinationCentre) {
   TSurface* small = Make(2, 2);
   const TRect off{-1, 0, 2, 1};
   EXPECT_EQ(small->Blt(&off, src, nullptr, bltRotationAngle, &fx), Result::Ok);
+  const TRect huge{-2000000000, -5, 2000000000, 5};
+  EXPECT_EQ(small->Blt(&huge, src, nullptr, bltRotationAngle, &fx), Result::Ok);
 }
 
 TEST_F(SoftwareDisplay, LocksAndTheLostFlag) {
@@ -317,6 +320,20 @@ TEST_F(Rasterizer, FastPathsGiveWhatTheTrianglePathGives) {
     EXPECT_EQ(Pixels(Target), fast) << q.What;
     EXPECT_NE(fast, Sequence(64)) << q.What;
   }
+}
+
+TEST_F(Rasterizer, WildCoordinatesAreHarmless) {
+  for (u32 address : {addressClamp, addressWrap})
+    for (u32 filter : {filterPoint, filterLinear}) {
+      Device->SetTextureStageState(0, TStageState::Address, address);
+      Device->SetTextureStageState(0, TStageState::MagFilter, filter);
+      Device->SetTextureStageState(0, TStageState::MinFilter, filter);
+      Quad(-1e30f, -3, 1e30f, 9, -1e25f, 3e20f, 1e25f, -7e30f);
+      Quad(0.5f, 0.5f, 7.5f, 1.5f, 0, 0, 1e9f, 1);
+      Quad(1, 1, 6, 6, 1e35f, 0, -1e35f, 1, TPrimitive::TriangleList);
+      const float nan = std::numeric_limits<float>::quiet_NaN();
+      Quad(nan, 0, 4, 4, 0, 0, 1, 1);
+    }
 }
 
 TEST_F(Rasterizer, SharedEdgesAreDrawnOnce) {
