@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/gfx/colors.h"

@@ -3,7 +3,6 @@
 // the frames, with the repair of lost surfaces.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "engine/base/errors.h"

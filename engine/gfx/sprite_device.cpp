@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 
 #include "engine/d3dframe/d3dframe.h"

@@ -3,8 +3,8 @@
 // the blend of their alpha mode (alpha sprites).
 #include <algorithm>
 #include <cmath>
-#include <utility>
 #include <numbers>
+#include <utility>
 
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/gfx/screen.h"
