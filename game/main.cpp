@@ -1,16 +1,21 @@
-// Program entry: loads the global data, opens the window and runs the frame loop.
+// Program entry: the window, the display framework in full screen, the data,
+// and the frame loop until the program is asked to end.
 #include <cstdio>
 #include <exception>
 #include <memory>
 
 #include "ai/ai_handler.h"
+#include "engine/d3dframe/d3dframe.h"
+#include "engine/d3dframe/display_link.h"
 #include "engine/data/archive.h"
 #include "engine/dsframe/dsframe.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/gfx/screen.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
+#include "game/demo_scene.h"
+#include "game/shell.h"
 #include "game/sound_system.h"
-#include "game/standin_display.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"
 #include "world/scenario/settings.h"
@@ -18,21 +23,55 @@
 
 namespace {
 
-Main::TStandInDisplay* display = nullptr;
+D3DFrame::TFrameworkDisplayLink displayLink;
 
-void OnDestroy() { DXApplication->DetachWindow(); }
-void OnUpdate() {}
-
-void OnRender() {
-  Main::DrawStandInPicture(display->Pixels(), Main::TStandInDisplay::Width, Main::TStandInDisplay::Height,
-                           DXApplication->GameTime);
-  display->Present();
+// Only 16-bit modes of 640 x 480, 800 x 600 and 1024 x 768.
+bool DisplayModeFilter(const Plat::TSurfaceDesc* mode) {
+  if (mode->PixelFormat.BitCount != 16) return false;
+  return (mode->Width == 640 && mode->Height == 480) || (mode->Width == 800 && mode->Height == 600) ||
+         (mode->Width == 1024 && mode->Height == 768);
 }
 
 void ShowThreadError(const std::exception& e) { DXApplication->ShowException(e); }
 
-void OnMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM) {
-  if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
+// Everything after the window, in reverse order; safe after a start-up that
+// failed halfway.
+void Shutdown() {
+  if (DSFramework) DSFramework->StopAll();
+  delete Main::DemoScene;
+  Main::DemoScene = nullptr;
+  Data2::FreeGlobalData();
+  Data2::FreeArchives();
+  Main::DeleteSoundSystem();
+  Gfx::Shutdown();
+  DXApplication->Display = nullptr;
+  delete D3DFramework;
+  D3DFramework = nullptr;
+}
+
+void OnDestroy() {
+  Shutdown();
+  DXApplication->DetachWindow();
+}
+
+void InitApplication() {
+  // Alt+Enter switches between full screen and a window.
+  DXApplication->Create(nullptr, "Orvandia", "OrvandiaWindow", 0xA0 | DXApp::AppAltEnterSwitch, 100, OnDestroy,
+                        Main::UpdateFrame, Main::RenderFrame, Main::RestoreSurfaces, Main::BeforeModeChange,
+                        Main::AfterModeChange, Main::SetupScene, Main::HandleAppMessage);
+  D3DFramework =
+      new D3DFrame::TD3DFramework(DXApplication->hWnd, "Orvandia", D3DFrame::fwDirect3D | D3DFrame::fwRequireSize,
+                                  800, 600, 16, DisplayModeFilter);
+  DXApplication->Display = &displayLink;
+  DXApplication->SetFullscreen(-1, 50, 50, 800, 600);
+  Main::CreateSoundSystem();
+  Data::InitData();
+  Gfx::Startup();
+  Data2::CreateArchives();
+  Data2::CreateGlobalData();
+  Main::DemoScene = new Main::TDemoScene(&Data2::GlobalData->UnitSpriteList);
+  // The menu's music, until the menu itself exists.
+  GameData::PlayMusic(Data2::GlobalData->MenuMusicID, Main::MusicVolume, 0, false);
 }
 
 }  // namespace
@@ -46,30 +85,19 @@ int main() {
   }
   AIHandler::ConnectToWorld();
   GameData::ConnectThreadErrorReport(ShowThreadError);
-  auto standIn = std::make_unique<Main::TStandInDisplay>();
-  display = standIn.get();
-  int exitCode = 1;
+  int exitCode = 0;
   try {
-    DXApplication->Create(nullptr, "Orvandia", "OrvandiaWindow", 0xA0, 100, OnDestroy, OnUpdate, OnRender, nullptr,
-                          nullptr, nullptr, nullptr, OnMessage);
-    DXApplication->Display = display;
-    Main::CreateSoundSystem();
-    Data::InitData();
-    Data2::CreateArchives();
-    Data2::CreateGlobalData();
-    DXApplication->SetFullscreen(-1, 50, 50, 800, 600);
-    // The menu's music, until the menu itself exists.
-    GameData::PlayMusic(Data2::GlobalData->MenuMusicID, Main::MusicVolume, 0, false);
+    InitApplication();
     exitCode = DXApplication->Run();
   } catch (const std::exception& e) {
     DXApplication->ShowException(e);
+    if (DXApplication->hWnd) DXApplication->DestroyWindow();
+    // The shell and scripts learn that the program ended on an error.
+    exitCode = 1;
   }
+  // The window's destroy ran the shutdown already unless the window never came.
+  Shutdown();
   GameData::ConnectThreadErrorReport(nullptr);
-  if (DSFramework) DSFramework->StopAll();
-  Data2::FreeGlobalData();
-  Data2::FreeArchives();
-  Main::DeleteSoundSystem();
-  DXApplication->Display = nullptr;
   Plat::Install(nullptr);
   return exitCode;
 }

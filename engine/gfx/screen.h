@@ -1,30 +1,68 @@
-// What the sprite code needs to know about the display.
+// The graphics module's global state: the display's colour layout, the
+// texel offset of textured draws, the choice of texture format, the start-up
+// probe, rectangle fills and the registry through which sprites make their
+// device objects again after a display change or lost surfaces.
 #pragma once
 
-#include "engine/base/types.h"
+#include <mutex>
+
+#include "engine/base/rect.h"
+#include "engine/data/object_list.h"
+#include "engine/gfx/colors.h"
+#include "engine/platform/display_types.h"
+
+namespace Plat {
+class TSurface;
+}
 
 namespace Gfx {
 
-// The 16-bit display layout is 5-6-5 (false: 5-5-5).
-extern bool ScreenIs565;
+class TSprite;
+class TBitmap;
 
-// Bits per pixel of the display device; 0 while there is none, and then no
-// sprite is converted to a display format.
+// Added to texture coordinates or quad positions by every textured draw;
+// Startup measures it (-0.01 or -0.51).
+extern float TexelOffset;
+
+using TTextureFormatChooser = Plat::TPixelFormat (*)();
+// Picks the pixel format of sprite textures; callers may switch it between
+// the two choosers below.
+extern TTextureFormatChooser ChooseTextureFormat;
+// "DXT5", "DXT3", 32-bit with alpha, 16-bit with a 4-bit alpha, in that order.
+Plat::TPixelFormat ChooseCompressedTextureFormat();
+// 32-bit with alpha, 16-bit with a 4-bit alpha.
+Plat::TPixelFormat ChooseUncompressedTextureFormat();
+
+// Sprites that have device objects and kept their CPU copy; not owning.
+// Membership and the device-loss calls hold SpriteRegistryLock (the loading
+// worker uploads while the main thread runs).
+extern Data::TObjectList<TSprite> SpriteRegistry;
+extern std::recursive_mutex SpriteRegistryLock;
+
+// Bits per pixel of the display: the framework's mode, or what a test set
+// with SetDisplayBitsPerPixel while there is no framework; 0 for none, and
+// then no sprite is converted to a display format.
 int DisplayBitsPerPixel();
-// Called by the display set-up when a device is made (0 when it goes).
 void SetDisplayBitsPerPixel(int bits);
 
-// Colours: an RGB colour is 0x00RRGGBB; 16-bit pixels are 5-6-5 or 5-5-5.
-constexpr u32 PackRGB565(u32 rgb) {
-  return ((rgb >> 16) & 0xF8) << 8 | ((rgb >> 8) & 0xFF) >> 2 << 5 | (rgb & 0xFF) >> 3;
-}
-constexpr u32 PackRGB555(u32 rgb) {
-  return ((rgb >> 16) & 0xFF) >> 3 << 10 | ((rgb >> 8) & 0xFF) >> 3 << 5 | (rgb & 0xFF) >> 3;
-}
-// The low 16 bits from 5-6-5 to 5-5-5 (green loses its lowest bit); the
-// upper 16 bits pass through.
-constexpr u32 RGB565ToRGB555(u32 p) { return (p & 0xFFFF0000u) | (p & 0x1F) | (p & 0xFFC0) >> 1; }
-// The display's own layout, for code that writes pixels itself.
-inline u32 RGBToScreenColor(u32 rgb) { return ScreenIs565 ? PackRGB565(rgb) : PackRGB555(rgb); }
+// Learns the display's 16-bit layout and measures the texel offset; once,
+// after the framework's display is built.
+void Startup();
+void Shutdown();
+
+// Before a display-mode change, after it, and after lost surfaces were
+// restored: every registered sprite releases, makes again or restores its
+// device objects.
+void ReleaseDeviceObjects();
+void RecreateDeviceObjects();
+void RestoreDeviceObjects();
+
+// Fills in a 5-6-5 colour (converted on a 5-5-5 display), clipped to the
+// surface and the clip; nothing below 1 x 1.
+void FillRect(Plat::TSurface* surface, int x, int y, int width, int height, u32 color, const Base::TRect* clip);
+// A one-pixel outline of four fills.
+void FrameRect(Plat::TSurface* surface, int x, int y, int width, int height, u32 color, const Base::TRect* clip);
+// Sets every pixel of the rectangle of a 16-bit bitmap, clipped.
+void FillBitmapRect(TBitmap* bitmap, const Base::TRect& rect, u16 color, const Base::TRect* clip);
 
 }  // namespace Gfx

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/base/base.h"
+#include "engine/d3dframe/d3dframe.h"
 #include "engine/gfx/lzrw1kh.h"
 
 namespace Gfx {
@@ -15,10 +16,6 @@ constexpr i32 MaxFrames = 1024;
 constexpr i32 FrameHeaderBytes = 12;
 
 bool IsDeviceEncoding(u8 encoding) { return encoding > feLZRW1KH; }
-
-[[noreturn]] void RaiseNoDevice() {
-  throw EGraphicsError("Sprites of surface images need a display device.");
-}
 
 std::unique_ptr<u8[]> CopyBuffer(const u8* source, u32 bytes) {
   if (!source || bytes == 0) return nullptr;
@@ -84,6 +81,7 @@ void TSprite::Clear() {
   Format = 0;
   Width = Height = HotX = HotY = 0;
   ColorKey = ShadowColor = NoColor;
+  Unload();
   for (i32 i = 0; i < Frames.Count(); ++i) ClearFrame(i);
   Frames.Clear();
 }
@@ -107,7 +105,8 @@ void TSprite::Load(Data::TStream& stream) {
   Data::CheckData(signature == Signature && static_cast<u8>(encoding) <= feLastDevice && (encoding >> 8) <= 3 &&
                   reserved == 0 && (bits == 16 || bits == 24 || bits == 32) && frameCount >= 1 &&
                   frameCount <= MaxFrames && width >= 0 && height >= 0);
-  if (IsDeviceEncoding(static_cast<u8>(encoding))) RaiseNoDevice();
+  if (IsDeviceEncoding(static_cast<u8>(encoding)) && !D3DFramework)
+    throw EGraphicsError("Sprites of surface images need a display device.");
   Data::CheckAvailable(stream, frameCount, FrameHeaderBytes);
 
   Encoding = encoding;
@@ -119,6 +118,10 @@ void TSprite::Load(Data::TStream& stream) {
   ColorKey = colorKey;
   ShadowColor = shadowColor;
   Frames.SetCount(frameCount);
+  if (IsDeviceEncoding(FrameEncoding())) {
+    LoadDeviceFrames(stream, frameCount);
+    return;
+  }
   // Raw rows are copied whole when drawn, so a short frame is refused here;
   // a frame compressed whole is decoded into a buffer of the full image, so
   // it must be able to fill it.
@@ -135,7 +138,9 @@ void TSprite::Load(Data::TStream& stream) {
 }
 
 void TSprite::Save(Data::TStream& stream) const {
-  if (IsDeviceEncoding(FrameEncoding())) RaiseNoDevice();
+  // Surface images are written from the device objects they live in.
+  if (IsDeviceEncoding(FrameEncoding()) && (DeviceObjectCount < Frames.Count() || !(Flags & sfDeviceObjects)))
+    throw EGraphicsError("Sprite frame has no pixel data to save.");
   TDataObject::Save(stream);
   Data::WriteU32(stream, Signature);
   Data::WriteU16(stream, Encoding);
@@ -150,6 +155,10 @@ void TSprite::Save(Data::TStream& stream) const {
   Data::WriteU32(stream, ShadowColor);
   Data::WriteU32(stream, 0);
   Data::WriteU32(stream, 0);
+  if (IsDeviceEncoding(FrameEncoding())) {
+    SaveDeviceFrames(stream);
+    return;
+  }
   for (i32 i = 0; i < Frames.Count(); ++i) SaveFrame(stream, i);
 }
 

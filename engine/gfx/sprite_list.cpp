@@ -228,4 +228,26 @@ TSprite* TSpriteList::GetLoadedSprite(u32 id) const {
   return Index[i].Sprite;
 }
 
+void TSpriteList::ReloadEntry(i32 index) {
+  TSpriteEntry& entry = Index[index];
+  Stream->SetPosition(entry.Offset);
+  entry.Sprite->Load(*Stream);
+}
+
+void TSpriteList::ReleaseDeviceObjects() {
+  for (TSpriteEntry& entry : Index)
+    if (entry.Sprite && (entry.Sprite->Flags & sfNoCpuCopy)) entry.Sprite->ReleaseDeviceObjects();
+}
+
+void TSpriteList::RecreateDeviceObjects() {
+  for (i32 i = 0; i < Index.Count(); ++i) {
+    TSprite* sprite = Index[i].Sprite;
+    if (!sprite || !(sprite->Flags & sfNoCpuCopy)) continue;
+    ReloadEntry(i);
+    sprite->Upload(true);
+  }
+}
+
+void TSpriteList::RestoreDeviceObjects() { RecreateDeviceObjects(); }
+
 }  // namespace Gfx

@@ -72,12 +72,13 @@ class TSpriteList : public Data::TDataObject {
   // Deletes every loaded sprite, whatever its references, and the entries.
   void ClearIndex();
 
-  // Filled in with the display device.
-  void ReleaseDeviceObjects() {}
-  // Filled in with the display device.
-  void RecreateDeviceObjects() {}
-  // Filled in with the display device.
-  void RestoreDeviceObjects() {}
+  // Device loss: the loaded sprites that dropped their CPU copy release
+  // their device objects, or are read again from the stream (same object)
+  // and uploaded again. Sprites that kept their copy are in SpriteRegistry.
+  void ReleaseDeviceObjects();
+  void RecreateDeviceObjects();
+  void RestoreDeviceObjects();
+  void ReloadEntry(i32 index);
 
   u32 Flags;
   Data::TDataList<TSprite> Sprites{true};

@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 
+#include "engine/platform/builtin_modules.h"
 #include "engine/platform/text.h"
 
 namespace Plat {
@@ -15,15 +16,25 @@ struct TModuleEntry {
 
 std::mutex registryLock;
 
-std::map<std::string, TModuleEntry>& Registry() {
-  static std::map<std::string, TModuleEntry> registry;
-  return registry;
-}
-
 std::string Key(const std::string& s) {
   std::string k = s;
   for (char& c : k) c = static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
   return k;
+}
+
+void AddBuiltIn(std::map<std::string, TModuleEntry>& registry, const std::string& module) {
+  for (const TBuiltInProc& p : BuiltInProcs())
+    if (module.empty() || Key(p.Module) == module) registry[Key(p.Module)].Procs[p.Proc] = p.Address;
+}
+
+// Called with registryLock held; starts with the built-in libraries.
+std::map<std::string, TModuleEntry>& Registry() {
+  static std::map<std::string, TModuleEntry> registry = [] {
+    std::map<std::string, TModuleEntry> r;
+    AddBuiltIn(r, "");
+    return r;
+  }();
+  return registry;
 }
 
 thread_local std::string lastError;
@@ -44,6 +55,11 @@ void UnregisterModuleProc(const std::string& module, const std::string& proc) {
   std::lock_guard<std::mutex> guard(registryLock);
   auto it = Registry().find(Key(module));
   if (it != Registry().end()) it->second.Procs.erase(proc);
+}
+
+void RestoreBuiltInModule(const std::string& module) {
+  std::lock_guard<std::mutex> guard(registryLock);
+  AddBuiltIn(Registry(), Key(module));
 }
 
 TModule LoadModule(const std::string& name) {

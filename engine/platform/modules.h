@@ -13,6 +13,8 @@ using TProc = void (*)();
 void RegisterModuleProc(const std::string& module, const std::string& proc, TProc address);
 void UnregisterModule(const std::string& module);
 void UnregisterModuleProc(const std::string& module, const std::string& proc);
+// Puts a built-in library's entry points back (after a test removed them).
+void RestoreBuiltInModule(const std::string& module);
 
 // Null on failure, with LastErrorText describing why.
 TModule LoadModule(const std::string& name);

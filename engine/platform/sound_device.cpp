@@ -19,14 +19,14 @@ constexpr std::uint8_t GuidMark[4] = {'O', 'S', 'N', 'D'};
 
 TGuid GuidOfIndex(int index) {
   TGuid g;
-  std::memcpy(g.Bytes, GuidMark, sizeof GuidMark);
+  std::memcpy(g.Bytes.data(), GuidMark, sizeof GuidMark);
   const auto i = static_cast<std::uint32_t>(index);
   for (int k = 0; k < 4; ++k) g.Bytes[4 + k] = static_cast<std::uint8_t>(i >> (8 * k));
   return g;
 }
 
 bool IndexOfGuid(const TGuid& g, int& index) {
-  if (std::memcmp(g.Bytes, GuidMark, sizeof GuidMark) != 0) return false;
+  if (std::memcmp(g.Bytes.data(), GuidMark, sizeof GuidMark) != 0) return false;
   std::uint32_t i = 0;
   for (int k = 0; k < 4; ++k) i |= static_cast<std::uint32_t>(g.Bytes[4 + k]) << (8 * k);
   index = static_cast<int>(i);

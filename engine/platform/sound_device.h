@@ -3,6 +3,8 @@
 // The output is SDL audio, or nothing at all when a test mixes by hand.
 #pragma once
 
+#include "engine/platform/guid.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -22,11 +24,6 @@ constexpr TSoundResult SoundErrOutOfMemory = static_cast<TSoundResult>(0x8007000
 constexpr TSoundResult SoundErrBadFormat = static_cast<TSoundResult>(0x88780064u);
 constexpr TSoundResult SoundErrInvalidCall = static_cast<TSoundResult>(0x88780032u);
 constexpr TSoundResult SoundErrNoDriver = static_cast<TSoundResult>(0x88780078u);
-
-struct TGuid {
-  std::uint8_t Bytes[16] = {};
-  bool operator==(const TGuid&) const = default;
-};
 
 struct TWaveFormat {
   std::uint16_t FormatTag = 1;  // 1: PCM, the only kind there is

@@ -3,6 +3,8 @@
 // keep their classic numbers because the game compares against them.
 #pragma once
 
+#include "engine/platform/guid.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -12,12 +14,6 @@ namespace Plat {
 
 using HRESULT = std::int32_t;
 using DPID = std::uint32_t;
-
-struct TGuid {
-  std::array<std::uint8_t, 16> Bytes{};
-  bool operator==(const TGuid&) const = default;
-  bool IsNull() const { return *this == TGuid{}; }
-};
 
 struct DPNAME {
   std::uint32_t dwSize = 16;

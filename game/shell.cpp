@@ -1,0 +1,71 @@
+#include "game/shell.h"
+
+#include "engine/d3dframe/d3dframe.h"
+#include "engine/dxapp/dxapp.h"
+#include "engine/gfx/screen.h"
+#include "game/demo_scene.h"
+#include "world/data2/global_data.h"
+
+namespace Main {
+
+namespace {
+
+// The global sprite lists; their sprites dropped the CPU copy on upload.
+template <class Op>
+void ForEachGlobalList(Op op) {
+  if (!Data2::GlobalData) return;
+  Data2::TGlobalData& g = *Data2::GlobalData;
+  for (Gfx::TSpriteList* list : {&g.CommonSpriteList, &g.WindowSpriteList, &g.UnitSpriteList, &g.SpellSpriteList})
+    op(*list);
+}
+
+}  // namespace
+
+void UpdateFrame() {}
+
+void RenderFrame() {
+  if (!D3DFramework || !D3DFramework->Device3D) return;
+  D3DFramework->Device3D->BeginScene();
+  D3DFramework->ClearBackBuffer();
+  if (DemoScene) DemoScene->Draw(DXApplication->GameTime);
+  D3DFramework->Device3D->EndScene();
+  D3DFramework->PresentFrame();
+}
+
+void RestoreSurfaces() {
+  Gfx::RestoreDeviceObjects();
+  ForEachGlobalList([](Gfx::TSpriteList& list) { list.RestoreDeviceObjects(); });
+}
+
+void BeforeModeChange() {
+  Gfx::ReleaseDeviceObjects();
+  ForEachGlobalList([](Gfx::TSpriteList& list) { list.ReleaseDeviceObjects(); });
+}
+
+void AfterModeChange() {
+  Gfx::RecreateDeviceObjects();
+  ForEachGlobalList([](Gfx::TSpriteList& list) { list.RecreateDeviceObjects(); });
+}
+
+void SetupScene() {
+  if (!D3DFramework || !D3DFramework->Device3D) return;
+  Plat::TDevice3D& d = *D3DFramework->Device3D;
+  D3DFramework->SetViewport(0, 0, 800, 600);
+  Plat::TMatrix identity;
+  for (int i = 0; i < 4; ++i) identity.M[i][i] = 1.0f;
+  for (Plat::TTransform t : {Plat::TTransform::View, Plat::TTransform::Projection, Plat::TTransform::World})
+    d.SetTransform(t, identity);
+  D3DFramework->SetAmbientLight(1.0f, 1.0f, 1.0f);
+  d.SetTextureStageState(0, Plat::TStageState::ColorArg1, Plat::argTexture);
+  d.SetTextureStageState(0, Plat::TStageState::MinFilter, Plat::filterPoint);
+  d.SetTextureStageState(0, Plat::TStageState::MagFilter, Plat::filterPoint);
+  d.SetTextureStageState(0, Plat::TStageState::Address, Plat::addressClamp);
+  d.SetRenderState(Plat::TRenderState::ShadeMode, Plat::shadeFlat);
+  d.SetRenderState(Plat::TRenderState::DitherEnable, 1);
+}
+
+void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM) {
+  if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
+}
+
+}  // namespace Main

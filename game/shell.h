@@ -1,0 +1,20 @@
+// The application's callbacks as far as the game's parts exist: each frame
+// is drawn and presented through the display framework, display changes and
+// lost surfaces are passed to every owner of device objects, and Escape ends
+// the program until the menus come.
+#pragma once
+
+#include "engine/platform/wintypes.h"
+
+namespace Main {
+
+void UpdateFrame();
+void RenderFrame();
+void RestoreSurfaces();
+void BeforeModeChange();
+void AfterModeChange();
+// The fixed 3D device state, after every display set-up.
+void SetupScene();
+void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM lParam);
+
+}  // namespace Main
