@@ -14,6 +14,7 @@
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
 #include "game/demo_scene.h"
+#include "game/interface.h"
 #include "game/shell.h"
 #include "game/sound_system.h"
 #include "world/data2/global_data.h"
@@ -40,6 +41,7 @@ void Shutdown() {
   if (DSFramework) DSFramework->StopAll();
   delete Main::DemoScene;
   Main::DemoScene = nullptr;
+  Main::DeleteInterface();
   Data2::FreeGlobalData();
   Data2::FreeArchives();
   Main::DeleteSoundSystem();
@@ -68,6 +70,7 @@ void InitApplication() {
   Data::InitData();
   Gfx::Startup();
   Data2::CreateArchives();
+  Main::CreateInterface();
   Data2::CreateGlobalData();
   Main::DemoScene = new Main::TDemoScene(&Data2::GlobalData->UnitSpriteList);
   // The menu's music, until the menu itself exists.

@@ -2,7 +2,9 @@
 
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/dxwin/window_system.h"
 #include "engine/gfx/screen.h"
+#include "engine/platform/platform.h"
 #include "game/demo_scene.h"
 #include "world/data2/global_data.h"
 
@@ -21,13 +23,19 @@ void ForEachGlobalList(Op op) {
 
 }  // namespace
 
-void UpdateFrame() {}
+bool ScreenshotSeries = false;
+
+void UpdateFrame() {
+  if (WindowSystem) WindowSystem->Update();
+  if (ScreenshotSeries && DXApplication->UpdateCount % 4 == 0) DXApplication->ScreenshotRequested = 1;
+}
 
 void RenderFrame() {
   if (!D3DFramework || !D3DFramework->Device3D) return;
   D3DFramework->Device3D->BeginScene();
   D3DFramework->ClearBackBuffer();
   if (DemoScene) DemoScene->Draw(DXApplication->GameTime);
+  if (WindowSystem) WindowSystem->Draw(D3DFramework->BackBuffer);
   D3DFramework->Device3D->EndScene();
   D3DFramework->PresentFrame();
 }
@@ -64,8 +72,11 @@ void SetupScene() {
   d.SetRenderState(Plat::TRenderState::DitherEnable, 1);
 }
 
-void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM) {
+void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM lParam) {
+  const bool keyDown = msg == Plat::WM_KEYDOWN || msg == Plat::WM_SYSKEYDOWN;
+  if (keyDown && wParam == 'G' && Plat::Current().IsKeyDown(Plat::VK_CONTROL)) ScreenshotSeries = !ScreenshotSeries;
   if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
+  if (WindowSystem) WindowSystem->HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace Main

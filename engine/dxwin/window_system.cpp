@@ -8,6 +8,8 @@
 
 using namespace Plat;
 
+DXWin::TDXWindowSystem* WindowSystem = nullptr;
+
 namespace DXWin {
 
 TDXWindowSystem::TDXWindowSystem() {

@@ -57,3 +57,6 @@ class TDXWindowSystem {
 };
 
 }  // namespace DXWin
+
+// The process-wide window system, made by the program's start-up.
+extern DXWin::TDXWindowSystem* WindowSystem;

@@ -6,6 +6,7 @@
 
 #include "engine/data/stream.h"
 #include "tools/databuilder/sprite_builder.h"
+#include "tools/demodata/demo_skin.h"
 #include "world/map/background.h"
 
 namespace Builder {
@@ -83,8 +84,7 @@ std::string CommonSprites() {
 
 std::string WindowSprites() {
   TList list;
-  for (i32 i = 0; i < WindowSpriteCount; ++i)
-    Add(list, Shape(FirstWindowSpriteID + static_cast<u32>(i), 32, 32), Panel(0x5A4632 + static_cast<u32>(i) * 0x030201));
+  for (i32 i = 0; i < WindowSpriteCount; ++i) list.push_back(WindowSprite(i));
   return SpriteListBytes(2, std::move(list));
 }
 
