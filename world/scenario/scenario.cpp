@@ -353,7 +353,6 @@ void TScenario::NewRound() {
 }
 
 // Fog and path finding come with their modules; the scenario's hooks stay.
-void TScenario::UpdateFogOf(i32) {}
 void TScenario::ComputeMoveCosts(TGroup*) {}
 void TScenario::ComputeMoveCostsFromArea(const TArea&, TMapObject*, TGroup*) {}
 
