@@ -95,14 +95,15 @@ u32 TPlayer::WaitForResult() {
   return code;
 }
 
+bool TPlayer::MailboxEmpty() {
+  std::lock_guard<std::recursive_mutex> guard(Mutex);
+  return Mailbox.Type() == atNone;
+}
+
 void TPlayer::WaitForEmptyMailbox() {
   for (;;) {
     if (StopRequested) throw EThreadTermination();
-    bool empty;
-    {
-      std::lock_guard<std::recursive_mutex> guard(Mutex);
-      empty = Mailbox.Type() == atNone;
-    }
+    const bool empty = MailboxEmpty();
     ThreadSleep();
     if (empty) return;
   }
@@ -146,11 +147,14 @@ void TPlayer::ReplayRemoteActions() {
     const u32 type = message.Record.Type();
     if (type != atBattleOrders && type != atConversationAnswer) WaitForResult();
     // The follow-ups this machine makes itself bring the counter up to the
-    // message's number; a game out of step would pass it.
-    for (u32 counter; (counter = Scenario->ActionCounter) != message.Sequence;) {
+    // message's number (a game out of step would pass it); the last of them
+    // must have been taken, or the post would overwrite it.
+    for (;;) {
+      if (StopRequested) throw EThreadTermination();
+      const u32 counter = Scenario->ActionCounter;
+      if (counter == message.Sequence && MailboxEmpty()) break;
       if (!CheckSequence(message.Sequence, counter, reason)) LoseSession("Network game ended: " + reason + ".");
       ThreadSleep();
-      WaitForEmptyMailbox();
     }
     PostAction(false, message.Record);
     WaitForEmptyMailbox();
