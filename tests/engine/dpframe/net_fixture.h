@@ -15,6 +15,7 @@
 
 #include "engine/dpframe/dpframe.h"
 #include "engine/platform/net/net_settings.h"
+#include "tests/engine/dpframe/loopback_address.h"
 
 namespace NetTest {
 
@@ -47,18 +48,6 @@ inline std::vector<u8> Payload(u32 tag, u32 seq) {
     std::memcpy(m.data() + 4 * i, &w, 4);
   }
   return m;
-}
-
-// The address of the in-process loopback provider on a named hub.
-inline std::vector<u8> LoopbackAddress(const std::string& hub) {
-  Plat::DPCOMPOUNDADDRESSELEMENT elements[2] = {{Plat::DPAID_ServiceProvider, 16, Plat::DPSPGUID_LOOPBACK.Bytes.data()},
-                                                {Plat::DPAID_INet, static_cast<u32>(hub.size() + 1), hub.c_str()}};
-  Plat::TDirectPlayLobby lobby;
-  u32 size = 0;
-  lobby.CreateCompoundAddress(elements, 2, nullptr, &size);
-  std::vector<u8> out(size);
-  lobby.CreateCompoundAddress(elements, 2, out.data(), &size);
-  return out;
 }
 
 class TNetFixture : public ::testing::Test {

@@ -1,13 +1,14 @@
 // Two machines in one process, each with its own scenario and transport on
 // the in-process loopback: the actions of one machine's human replayed on
 // the other in sequence order, and what a bad peer makes of that.
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tests/engine/dpframe/net_fixture.h"
+#include "tests/world/scenario/two_machines.h"
 #include "tests/world/world_fixture.h"
 
 namespace WorldTest {
@@ -23,22 +24,13 @@ TActionRecord Record(std::initializer_list<u32> words) {
   return r;
 }
 
-struct TMachine {
-  std::unique_ptr<TScenario> Scenario;
-  std::unique_ptr<DPFrame::TDPFramework> Net;
-  DPID Me = 0;
-  // Every record this machine executed, in order.
-  std::vector<TActionRecord> Log;
-  TPlayer* Current() const { return Scenario->PlayerAt(Scenario->CurrentPlayerIndex); }
-};
-
-class Replay : public TWorldFixture {
+class Replay : public TWorldFixture, public TTwoMachines {
  protected:
   void SetUp() override {
     TWorldFixture::SetUp();
     Saved = Plat::NetSettings();
     Plat::NetSettings().Log = [](const std::string&) {};
-    Connect();
+    Reconnect();
   }
   void TearDown() override {
     Disconnect();
@@ -46,81 +38,12 @@ class Replay : public TWorldFixture {
     TWorldFixture::TearDown();
   }
 
-  // Machine A hosts and plays player 0, machine B joins and plays player 1.
-  void Connect() {
-    const std::string hub = "replay-" + std::to_string(++HubCounter);
-    for (TMachine* m : {&A, &B}) {
-      MakeScenario(16, 16, 3);
-      m->Scenario = std::move(Scenario);
-      m->Net = std::make_unique<DPFrame::TDPFramework>();
-      m->Net->InitializeConnection(NetTest::LoopbackAddress(hub));
-    }
-    A.Net->HostSession("Replay", 0x2044, 8, 100, 0, 0, 0);
-    A.Net->CreatePlayer("A", &A.Me);
-    for (int i = 0; i < 20 && B.Net->Sessions.Count() == 0; ++i) B.Net->EnumSessions(50);
-    ASSERT_EQ(B.Net->Sessions.Count(), 1);
-    B.Net->JoinSession(0);
-    B.Net->CreatePlayer("B", &B.Me);
-    for (TMachine* m : {&A, &B}) {
-      m->Scenario->Network = m->Net.get();
-      m->Scenario->NetworkPlayerID = m->Me;
-      m->Scenario->PlayerAt(0)->Kind = m == &A ? pkHuman : pkRemote;
-      m->Scenario->PlayerAt(1)->Kind = m == &B ? pkHuman : pkRemote;
-    }
-  }
-
-  // The scenarios first: their destruction stops the replay threads.
-  void Disconnect() {
-    A.Scenario.reset();
-    B.Scenario.reset();
-    B.Net.reset();
-    A.Net.reset();
-    A.Log.clear();
-    B.Log.clear();
-  }
-
-  void StartTurn(TMachine& m, i16 index) {
-    m.Scenario->CurrentPlayerIndex = index;
-    m.Current()->BeginTurn();
-  }
-
-  // The dispatcher in outline: a move's walk ends at once with a result
-  // record that every machine makes for itself; an end of turn hands over.
-  void Dispatch(TMachine& m) {
-    TPlayer* p = m.Scenario ? m.Current() : nullptr;
-    if (!p || m.Scenario->SessionLost) return;
-    TActionRecord r;
-    p->TakeAction(r);
-    if (r.Type() == atNone) return;
-    m.Log.push_back(r);
-    switch (r.Type()) {
-      case atMove: p->PostResult(arDone); break;
-      case atResult: p->SetResult(r.Words[1]); break;
-      case atEndTurn:
-        p->SetResult(arDone);
-        p->EndTurn();
-        StartTurn(m, static_cast<i16>((m.Scenario->CurrentPlayerIndex + 1) % 2));
-        break;
-      default: p->SetResult(arDone);
-    }
-  }
-
-  // Runs both machines' update steps until done holds; false on time-out.
-  bool Pump(const std::function<bool()>& done, int timeoutMs = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      Dispatch(A);
-      Dispatch(B);
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-  }
-
-  // The local human's click: posted once the last action has finished.
-  void Click(TMachine& m, const TActionRecord& r) {
-    ASSERT_TRUE(Pump([&] { return !m.Scenario->IsBusy(); }));
-    m.Current()->PostAction(true, r);
+  void Reconnect() {
+    Disconnect();
+    MakeScenario(16, 16, 3);
+    std::unique_ptr<TScenario> a = std::move(Scenario);
+    MakeScenario(16, 16, 3);
+    ASSERT_TRUE(Connect(std::move(a), std::move(Scenario), "replay-" + std::to_string(++HubCounter)));
   }
 
   static std::vector<u8> Raw(u32 sequence, const TActionRecord& record) {
@@ -137,7 +60,6 @@ class Replay : public TWorldFixture {
     return true;
   }
 
-  TMachine A, B;
   Plat::TNetSettings Saved;
   static inline int HubCounter = 0;
 };
@@ -145,19 +67,19 @@ class Replay : public TWorldFixture {
 TEST_F(Replay, BothMachinesExecuteTheSameActionsInTheSameOrder) {
   StartTurn(A, 0);
   StartTurn(B, 0);
-  Click(A, Record({atResult, arDone}));  // the turn start, so its scripts run everywhere
-  Click(A, Record({atSelect, 1234}));
-  Click(A, Record({atMove, 3, 4}));
+  ASSERT_TRUE(Click(A, Record({atResult, arDone})));  // the turn start, so its scripts run everywhere
+  ASSERT_TRUE(Click(A, Record({atSelect, 1234})));
+  ASSERT_TRUE(Click(A, Record({atMove, 3, 4})));
   // Numbered two past the first move: B replays it only once its own walk
   // has ended with its own result record.
-  Click(A, Record({atMove, 5, 6, 0, 1, 0, 77}));
-  Click(A, Record({atEndTurn}));
+  ASSERT_TRUE(Click(A, Record({atMove, 5, 6, 0, 1, 0, 77})));
+  ASSERT_TRUE(Click(A, Record({atEndTurn})));
   ASSERT_TRUE(Pump([&] { return A.Scenario->CurrentPlayerIndex == 1 && B.Scenario->CurrentPlayerIndex == 1; }));
 
-  Click(B, Record({atResult, arDone}));
-  Click(B, Record({atMove, 7, 8}));
-  Click(B, Record({atConversationAnswer, 2001}));
-  Click(B, Record({atEndTurn}));
+  ASSERT_TRUE(Click(B, Record({atResult, arDone})));
+  ASSERT_TRUE(Click(B, Record({atMove, 7, 8})));
+  ASSERT_TRUE(Click(B, Record({atConversationAnswer, 2001})));
+  ASSERT_TRUE(Click(B, Record({atEndTurn})));
   ASSERT_TRUE(Pump([&] { return A.Scenario->CurrentPlayerIndex == 0 && B.Scenario->CurrentPlayerIndex == 0; }));
 
   EXPECT_EQ(A.Log.size(), 12u);
@@ -275,8 +197,7 @@ TEST_F(Replay, ABadPeerEndsTheSessionWithAReason) {
     const auto start = std::chrono::steady_clock::now();
     B.Current()->WaitForThread();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "the thread ended by itself";
-    Disconnect();
-    Connect();
+    Reconnect();
   }
 }
 
