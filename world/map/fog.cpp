@@ -298,7 +298,7 @@ void TFog::GetEdgeSprites(i32 x, i32 y, Gfx::TSprite*& first, Gfx::TSprite*& sec
 
 void TFog::UpdateOverlay() {
   // Only the memory picture exists until the display device takes sprites.
-  if (!Overlay || Overlay->Frames.Count() == 0) return;
+  if (!Scenario || !Overlay || Overlay->Frames.Count() == 0) return;
   Gfx::TFrame& frame = Overlay->Frames[0];
   const std::size_t n = States.size();
   if (!frame.Pixels || frame.PixelBytes < 4 * n) return;

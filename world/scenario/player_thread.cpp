@@ -202,7 +202,7 @@ bool TScenario::IsBusy() const {
 DPFrame::TDPFramework* TScenario::Transport() const { return Network ? Network : DPFramework; }
 
 void TScenario::LoseSession(const std::string& reason) {
-  if (SessionLost) return;
+  if (SessionLost || SessionLossClaimed.exchange(1)) return;
   SessionLostReason = reason;
   SessionLost = 1;
 }

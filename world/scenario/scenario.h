@@ -146,6 +146,7 @@ class TScenario : public Data::TDataObject {
   DPFrame::TDPFramework* Transport() const;
   // Ends the network game at the next dispatch; the first reason is kept.
   void LoseSession(const std::string& reason);
+
   // Move costs of the path finder; filled in with the path finder.
   void ComputeMoveCosts(TGroup* group);
   void ComputeMoveCostsFromArea(const TArea& area, TMapObject* target, TGroup* group);
@@ -213,6 +214,8 @@ class TScenario : public Data::TDataObject {
   i32 HitTestPass(i32 px, i32 py, int pass, bool visibleOnly) const;
 
   TMapObjectIndex ObjectIndex;
+  // Taken by the first LoseSession, so one thread alone writes the reason.
+  std::atomic<u8> SessionLossClaimed{0};
 };
 
 }  // namespace GameData

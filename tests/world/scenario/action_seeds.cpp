@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "ai/ai_handler.h"
 #include "engine/dpframe/dpframe.h"
 #include "tests/engine/dpframe/loopback_address.h"
 #include "world/data2/global_data.h"
@@ -23,6 +23,14 @@
 namespace {
 
 using DPFrame::DPID;
+
+// The players of this session never plan.
+class TIdleOpponent : public GameData::TOpponent {
+ public:
+  bool AddUnit(GameData::TUnit*) override { return true; }
+  bool RemoveUnit(GameData::TUnit*, bool) override { return false; }
+  void TakeTurn() override {}
+};
 
 GameData::TActionRecord Record(std::initializer_list<u32> words) {
   GameData::TActionRecord r;
@@ -36,7 +44,9 @@ int Seeds(const std::string& dir) {
   Plat::NetSettings().EnumTimeoutMs = 100;
   Data2::TGlobalData global{Data2::TGlobalData::TEmpty{}};
   Data2::GlobalData = &global;
-  AIHandler::ConnectToWorld();
+  GameData::ConnectOpponent([](GameData::TPlayer*) -> std::unique_ptr<GameData::TOpponent> {
+    return std::make_unique<TIdleOpponent>();
+  });
 
   DPFrame::TDPFramework host, client;
   host.InitializeConnection(NetTest::LoopbackAddress("action-seeds"));
