@@ -352,7 +352,7 @@ void TScenario::NewRound() {
   LastDrawFlags = 0;
 }
 
-// Fog and path finding come with their modules; the scenario's hooks stay.
+// Path finding comes with its module; the scenario's hooks stay.
 void TScenario::ComputeMoveCosts(TGroup*) {}
 void TScenario::ComputeMoveCostsFromArea(const TArea&, TMapObject*, TGroup*) {}
 
