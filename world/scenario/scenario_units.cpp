@@ -62,17 +62,19 @@ void TScenario::PlaceUnit(TUnit* unit, i32 px, i32 py, u8 owner, bool registerUn
     static_cast<TCity*>(hit)->AddUnit(unit, registerUnit, notifyAI, newID);
     return;
   }
-  TGroup* group = nullptr;
+  std::unique_ptr<TGroup> made;
   try {
-    auto made = std::make_unique<TGroup>(this);
+    made = std::make_unique<TGroup>(this);
     made->X = static_cast<i16>(FieldCentre(px / FieldSize));
     made->Y = static_cast<i16>(FieldCentre(py / FieldSize));
     made->OwnerIndex = owner;
     AddMapObject(made.get());
-    group = made.release();
   } catch (const std::exception&) {
+    // Once in the list, the list deletes it.
+    if (made && IndexOfMapObject(made.get()) >= 0) RemoveMapObject(made.release(), false);
     throw std::runtime_error("Error placing unit!");
   }
+  TGroup* group = made.release();
   try {
     group->AddUnit(unit, registerUnit, notifyAI, newID);
   } catch (const std::exception&) {

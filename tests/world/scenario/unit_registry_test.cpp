@@ -87,6 +87,18 @@ TEST_F(UnitRegistry, ANewUnitTakesTheNearestFreeField) {
   Place(Soldier, 2, 9, 9);
   EXPECT_NE(GroupAt(8, 8), nullptr) << "a diagonal neighbour when the straight ones are blocked";
 
+  // A unit the new group cannot take (its ID is taken): no group is left behind.
+  auto* twin = new TUnit;
+  twin->ID = first->ID;
+  try {
+    Scenario->PlaceUnit(twin, 10 * 40 + 20, 1 * 40 + 20, 1, true, false, false);
+    ADD_FAILURE() << "a second unit under one ID";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Error placing unit!");
+  }
+  EXPECT_EQ(GroupAt(10, 1), nullptr);
+  delete twin;
+
   for (i32 y = 0; y < 12; ++y)
     for (i32 x = 0; x < 12; ++x) Block(x, y);
   auto* homeless = new TUnit;
