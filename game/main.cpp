@@ -13,7 +13,9 @@
 #include "engine/gfx/screen.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
+#include "engine/dxwin/window_system.h"
 #include "game/demo_scene.h"
+#include "game/demo_window.h"
 #include "game/interface.h"
 #include "game/shell.h"
 #include "game/sound_system.h"
@@ -73,6 +75,8 @@ void InitApplication() {
   Main::CreateInterface();
   Data2::CreateGlobalData();
   Main::DemoScene = new Main::TDemoScene(&Data2::GlobalData->UnitSpriteList);
+  // Owned by the window system.
+  new Main::TDemoWindow(WindowSystem, *Data2::GlobalData);
   // The menu's music, until the menu itself exists.
   GameData::PlayMusic(Data2::GlobalData->MenuMusicID, Main::MusicVolume, 0, false);
 }
