@@ -135,7 +135,7 @@ void TDXControl::HandleMessage(UINT& msg, WPARAM& wParam, LPARAM& lParam, bool& 
     if (!(!covered && (IsPressed() || inside)) && !IsButtonUp(msg)) return;
     if (inside || (Flags & cfDragging)) handled = true;
   }
-  const TShiftState mouseShift = MouseShiftState(wParam);
+  const TShiftState mouseShift = msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST ? MouseShiftState(wParam) : 0;
   switch (msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
