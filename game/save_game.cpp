@@ -222,8 +222,10 @@ void TGame::LoadGame(const std::string& fileName) {
   CloseScenario();
   Scenario = std::move(scenario);
   MissionNumber = header->MissionNumber;
-  MoveItems(transfer->Available, Transfer.Available);
-  MoveItems(transfer->Transferred, Transfer.Transferred);
+  if (header->TransferFollows == 1) {
+    MoveItems(transfer->Available, Transfer.Available);
+    MoveItems(transfer->Transferred, Transfer.Transferred);
+  }
   if (!header->MissionStart) {
     BindWindows(Scenario.get());
     AddMessage("Spiel geladen.");

@@ -9,7 +9,7 @@
 #include "engine/data/archive.h"
 #include "engine/platform/text.h"
 #include "game/game.h"
-#include "tools/replay/headless_game.h"
+#include "game/headless_game.h"
 #include "tools/replay/replay_script.h"
 #include "world/locations/city.h"
 #include "world/scenario/player.h"
@@ -21,7 +21,7 @@ namespace {
 // What a script refers to: the players and the IDs of groups, cities and
 // buildings with their fields.
 void ListScenario(const std::string& name) {
-  Replay::THeadlessGame headless(1);
+  Main::THeadlessGame headless(1);
   Game->LoadScenario(name, 1);
   const GameData::TScenario& s = *Game->Scenario;
   for (i32 i = 0; i < s.PlayerCount(); ++i)

@@ -9,7 +9,7 @@
 
 #include "engine/base/base.h"
 #include "game/game.h"
-#include "tools/replay/headless_game.h"
+#include "game/headless_game.h"
 #include "world/scenario/scenario.h"
 
 namespace Replay {
@@ -44,11 +44,13 @@ class TRunner {
     std::vector<std::string> words;
     for (std::string w; in >> w;) words.push_back(w);
     if (words.empty()) return;
+    const bool running = Headless && Headless->Running();
     try {
       Command(words);
     } catch (const std::exception& e) {
       throw std::runtime_error(Base::Format("line %d: %s", number, e.what()));
     }
+    if (running && !Headless->Running()) Output("menu");
   }
 
  private:
@@ -65,9 +67,9 @@ class TRunner {
       throw std::invalid_argument(Base::Format("\"%s\" takes %zu argument(s)", words[0].c_str(), count));
   }
 
-  THeadlessGame& TheGame() {
+  Main::THeadlessGame& TheGame() {
     if (!Headless) {
-      Headless = std::make_unique<THeadlessGame>(Seed);
+      Headless = std::make_unique<Main::THeadlessGame>(Seed);
       Headless->OnAction = [this](const GameData::TActionRecord& record, u64 hash) {
         Output(Base::Format("action %d %s %s", ++Executed, ActionName(record.Type()).c_str(), Hex(hash).c_str()));
       };
@@ -75,7 +77,7 @@ class TRunner {
     return *Headless;
   }
 
-  THeadlessGame& RunningGame() {
+  Main::THeadlessGame& RunningGame() {
     if (!Headless || !Headless->Running()) throw std::invalid_argument("no game is running");
     return *Headless;
   }
@@ -102,7 +104,7 @@ class TRunner {
       RunningGame().Act(record);
     } else if (c == "steps") {
       Arguments(w, 1);
-      THeadlessGame& game = RunningGame();
+      Main::THeadlessGame& game = RunningGame();
       for (i64 n = Number(w, 1, 0, 10000000); n > 0 && game.Running(); --n) game.Step();
     } else if (c == "settle") {
       Arguments(w, 0);
@@ -121,7 +123,7 @@ class TRunner {
       TheGame().Load(w[1]);
     } else if (c == "hash") {
       Arguments(w, 0);
-      Output("state " + Hex(GameStateHash()));
+      Output("state " + Hex(Main::GameStateHash()));
     } else {
       throw std::invalid_argument(Base::Format("unknown command \"%s\"", c.c_str()));
     }
@@ -130,7 +132,7 @@ class TRunner {
   const std::function<void(const std::string&)>& Output;
   u32 Seed = 1;
   i32 Executed = 0;
-  std::unique_ptr<THeadlessGame> Headless;
+  std::unique_ptr<Main::THeadlessGame> Headless;
 };
 
 }  // namespace

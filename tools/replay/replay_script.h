@@ -20,8 +20,9 @@
 //   hash                 reports the state's hash now
 //
 // Every executed action record, the game's own included, is reported as
-// "action COUNT NAME HASH", the hash command as "state HASH"; a hash is 16
-// hex digits of GameStateHash.
+// "action COUNT NAME HASH", the hash command as "state HASH" (a hash is 16
+// hex digits of GameStateHash), and a game that ended at the main menu as
+// "menu".
 #pragma once
 
 #include <functional>

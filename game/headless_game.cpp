@@ -1,4 +1,4 @@
-#include "tools/replay/headless_game.h"
+#include "game/headless_game.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -20,7 +20,7 @@
 #include "world/scenario/scenario.h"
 #include "world/scenario/settings.h"
 
-namespace Replay {
+namespace Main {
 
 namespace {
 
@@ -158,9 +158,12 @@ void THeadlessGame::Step() {
   WaitForThinkingPlayer();
   ++DXApplication->UpdateCount;
   DXApplication->GameTime += 10;
-  // Pictures and sounds draw from the run-time generator; some of what they
-  // draw is saved (idle frames, weather particles), so it follows the step.
+  // Pictures and sounds draw from the run-time generator, and the weather
+  // keeps its pace by the scenario's frame counter, which a save does not
+  // keep. Some of what they make is saved (idle frames, weather particles),
+  // so both follow the step: a loaded game goes on as the saved one would.
   std::srand(Seed ^ (DXApplication->UpdateCount * 2654435761u));
+  if (Game->Scenario) Game->Scenario->FrameCounter = DXApplication->UpdateCount;
   Main::UpdateFrame();
 }
 
@@ -168,7 +171,10 @@ bool THeadlessGame::WaitsForHuman() const {
   if (!Running()) return true;
   TPlayer* player = Game->CurrentPlayer();
   if (!player || player->Kind != GameData::pkHuman) return false;
-  return ResultOf(*player) != 0 && !MailboxHolds(*player) && !Game->Scenario->WaitingForDeaths;
+  // The view's scrolling is not saved: a save made while it scrolls would go
+  // on differently.
+  return ResultOf(*player) != 0 && !MailboxHolds(*player) && !Game->Scenario->WaitingForDeaths &&
+         Game->Scenario->ScrollSteps <= 0;
 }
 
 void THeadlessGame::Settle() {
@@ -190,4 +196,4 @@ void THeadlessGame::Act(const GameData::TActionRecord& record) {
   Settle();
 }
 
-}  // namespace Replay
+}  // namespace Main

@@ -16,7 +16,7 @@ namespace Plat {
 class TFakeClock;
 }
 
-namespace Replay {
+namespace Main {
 
 // A hash of the game's state: the scenario's stream as a save holds it, the
 // campaign transfer and the main random stream.
@@ -64,4 +64,4 @@ class THeadlessGame {
   std::unique_ptr<Plat::TFakeClock> Clock;
 };
 
-}  // namespace Replay
+}  // namespace Main
