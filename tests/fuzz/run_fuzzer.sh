@@ -1,9 +1,9 @@
 #!/bin/sh
 # run_fuzzer.sh TARGET FUZZER SEEDTOOL REGRESSIONS RUNS
-# Seeds from the demo data (the network target: from the frames of a real
-# session), replays every kept regression case, then fuzzes RUNS inputs. A
-# crash leaves its input in the printed file: keep it in REGRESSIONS so it is
-# replayed forever after.
+# Seeds from the demo data (the network targets: from the frames and the
+# action messages of a real session), replays every kept regression case,
+# then fuzzes RUNS inputs. A crash leaves its input in the printed file: keep
+# it in REGRESSIONS so it is replayed forever after.
 set -e
 target=$1 fuzzer=$2 tool=$3 regressions=$4 runs=$5
 work=$(mktemp -d)
@@ -11,7 +11,7 @@ maxlen=65536
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus" "$work/seeds"
 case "$target" in
-  net) "$tool" seeds "$work/seeds" >/dev/null ;;
+  net | action) "$tool" seeds "$work/seeds" >/dev/null ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac
 case "$target" in

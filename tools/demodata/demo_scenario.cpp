@@ -234,6 +234,8 @@ class TScenarioMaker {
     s.CurrentPlayerIndex = currentPlayer;
     s.Round = round;
     s.RebuildFieldMaps();
+    // As loading will see it, so the file saves back unchanged.
+    s.UpdateFogOf(currentPlayer);
     Data::TMemoryStream out;
     s.Save(out);
     return out.AsString();

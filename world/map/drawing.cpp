@@ -1,11 +1,14 @@
 #include "world/map/drawing.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 #include "engine/gfx/sprite.h"
 #include "engine/gfx/sprite_list.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/scenario.h"
+#include "world/units/unit.h"
 
 namespace GameData {
 
@@ -150,6 +153,16 @@ TNaturalCorpse::TNaturalCorpse(TScenario* scenario) : TCorpse(scenario, otNatura
 void TNaturalCorpse::Init(u32 spriteID, i32 frame, i32 x, i32 y, u16 layer, i32 lifetime) {
   TCorpse::Init(spriteID, frame, x, y, layer);
   Lifetime = lifetime;
+}
+
+void TNaturalCorpse::InitForUnit(const TUnit& unit, i32 direction, i32 x, i32 y) {
+  const u32 spriteID = unit.Prototype ? unit.Prototype->SpriteIDs[MapDie][direction & 7] : 0;
+  i32 lifetime = -1;
+  // How long a corpse lies changes only the picture: the run-time generator.
+  if (!unit.KilledByScript)
+    lifetime = std::max(0, std::rand() % 4 + (Data2::GlobalData ? Data2::GlobalData->CorpseLifetime : 0) - 2);
+  Init(spriteID, 0, x, y, CorpseLayer, lifetime);
+  Frame = std::max(0, AnimationFrameCount(Sprite) - 1);
 }
 
 void TNaturalCorpse::Clear() {

@@ -6,6 +6,8 @@
 
 namespace GameData {
 
+class TUnit;
+
 class TDrawing : public TMapObject {
  public:
   explicit TDrawing(TScenario* scenario, u16 type = otDrawing);
@@ -62,6 +64,8 @@ class TCorpse : public TDrawing {
   void GiveBackSprite();
 };
 
+constexpr u16 CorpseLayer = 9;
+
 // A corpse that lies for a number of rounds; -1 never decays.
 class TNaturalCorpse : public TCorpse {
  public:
@@ -70,6 +74,10 @@ class TNaturalCorpse : public TCorpse {
   void Save(Data::TStream& s) const override;
   void Clear() override;
   void Init(u32 spriteID, i32 frame, i32 x, i32 y, u16 layer, i32 lifetime);
+  // What a unit that died on the map leaves at (x, y): the last picture of
+  // its dying in the direction, lying for a few rounds (for ever when a
+  // script killed it).
+  void InitForUnit(const TUnit& unit, i32 direction, i32 x, i32 y);
 
   i32 Lifetime = -1;
 };

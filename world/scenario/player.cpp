@@ -270,7 +270,7 @@ void TPlayer::BeginTurn() {
   OutOfActionPoints = SightingStop = 0;
   UpdateSightings(false);
   Scenario->UpdateOccupancy();
-  for (i32 p = 0; p < Scenario->PlayerCount(); ++p) Scenario->UpdateFogOf(p);
+  Scenario->UpdateFogAll();
   if (!Selection) {
     TMapObject* next = nullptr;
     if (LastSelectionID != 0) {

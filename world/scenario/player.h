@@ -128,6 +128,11 @@ class TPlayer : public Data::TDataObject {
   void ThreadEntry();
   // One wait step of the player thread.
   void ThreadSleep();
+  bool MailboxEmpty();
+  // A remote player's turn: its machine's records, posted in sequence order.
+  void ReplayRemoteActions();
+  // Ends the network game with the reason and this thread with it.
+  [[noreturn]] void LoseSession(const std::string& reason);
 
   std::thread Thread;
   std::recursive_mutex Mutex;

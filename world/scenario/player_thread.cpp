@@ -2,6 +2,7 @@
 // mailbox it shares with the main thread.
 #include <chrono>
 
+#include "engine/dpframe/dpframe.h"
 #include "engine/platform/text.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
@@ -21,8 +22,8 @@ void ConnectThreadErrorReport(TThreadErrorReport report) { ThreadErrorReport = r
 void TPlayer::ThreadEntry() {
   try {
     try {
-      // The remote player's replay loop comes with the network transport.
       if (Kind == pkComputer) AIHandler->TakeTurn();
+      if (Kind == pkRemote) ReplayRemoteActions();
     } catch (const EThreadTermination&) {
     }
   } catch (const std::exception& e) {
@@ -32,9 +33,25 @@ void TPlayer::ThreadEntry() {
 
 void TPlayer::ThreadSleep() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
 
-void TPlayer::PostAction(bool, TActionRecord record) {
+void TPlayer::PostAction(bool send, TActionRecord record) {
   std::lock_guard<std::recursive_mutex> guard(Mutex);
-  // Sending to the peers comes with the network transport.
+  // The number and the send go together under the lock, so the peers see
+  // the records in the order they are numbered.
+  DPFrame::TDPFramework* network = send ? Scenario->Transport() : nullptr;
+  if (network) {
+    TActionMessage message;
+    message.Sequence = Scenario->ActionCounter;
+    message.Record = record;
+    const std::vector<u8> bytes = message.Encode();
+    try {
+      network->Send(Scenario->NetworkPlayerID, Plat::DPID_ALLPLAYERS, Plat::DPSEND_GUARANTEED, bytes.data(),
+                    static_cast<u32>(bytes.size()));
+    } catch (const DPFrame::EDirectPlayError& e) {
+      // The peers miss this action: the game cannot go on in step.
+      Scenario->LoseSession(std::string("Network game ended: an action could not be sent (") + e.what() + ").");
+      throw;
+    }
+  }
   ++Scenario->ActionCounter;
   Mailbox = record;
   Result = arPending;
@@ -78,16 +95,70 @@ u32 TPlayer::WaitForResult() {
   return code;
 }
 
+bool TPlayer::MailboxEmpty() {
+  std::lock_guard<std::recursive_mutex> guard(Mutex);
+  return Mailbox.Type() == atNone;
+}
+
 void TPlayer::WaitForEmptyMailbox() {
   for (;;) {
     if (StopRequested) throw EThreadTermination();
-    bool empty;
-    {
-      std::lock_guard<std::recursive_mutex> guard(Mutex);
-      empty = Mailbox.Type() == atNone;
-    }
+    const bool empty = MailboxEmpty();
     ThreadSleep();
     if (empty) return;
+  }
+}
+
+void TPlayer::LoseSession(const std::string& reason) {
+  Scenario->LoseSession(reason);
+  throw EThreadTermination();
+}
+
+void TPlayer::ReplayRemoteActions() {
+  DPFrame::TDPFramework* network = Scenario->Transport();
+  if (!network) LoseSession("Network game ended: there is no network session.");
+  TRemoteContext context;
+  context.MapWidth = Scenario->Width;
+  context.MapHeight = Scenario->Height;
+  context.PlayerCount = Scenario->PlayerCount();
+  std::vector<u8> data;
+  for (;;) {
+    if (StopRequested) throw EThreadTermination();
+    DPFrame::DPID from = 0;
+    for (;;) {
+      bool received = false;
+      try {
+        received = network->Receive(&from, Scenario->NetworkPlayerID, Plat::DPRECEIVE_TOPLAYER, data);
+      } catch (const DPFrame::EDirectPlayError& e) {
+        LoseSession(std::string("Network game ended: ") + e.what() + ".");
+      }
+      if (received) break;
+      if (StopRequested) throw EThreadTermination();
+      ThreadSleep();
+    }
+    context.ActionCounter = Scenario->ActionCounter;
+    TActionMessage message;
+    std::string reason;
+    switch (JudgeRemoteMessage(from, data, context, message, reason)) {
+      case TRemoteVerdict::Ignore: continue;
+      case TRemoteVerdict::EndSession: LoseSession(reason);
+      case TRemoteVerdict::Replay: break;
+    }
+    const u32 type = message.Record.Type();
+    if (type != atBattleOrders && type != atConversationAnswer) WaitForResult();
+    // The follow-ups this machine makes itself bring the counter up to the
+    // message's number (a game out of step would pass it); the last of them
+    // must have been taken, or the post would overwrite it.
+    for (;;) {
+      if (StopRequested) throw EThreadTermination();
+      const u32 counter = Scenario->ActionCounter;
+      if (counter == message.Sequence && MailboxEmpty()) break;
+      if (!CheckSequence(message.Sequence, counter, reason)) LoseSession("Network game ended: " + reason + ".");
+      ThreadSleep();
+    }
+    PostAction(false, message.Record);
+    WaitForEmptyMailbox();
+    if (type == atEndTurn) return;
   }
 }
 
@@ -118,6 +189,22 @@ TNotification* TPlayer::GetNotification(i32 index) {
   std::lock_guard<std::recursive_mutex> guard(Mutex);
   if (index < 0 || index >= static_cast<i32>(Notifications.size())) return nullptr;
   return Notifications[static_cast<std::size_t>(index)].get();
+}
+
+// The scenario's side of the mailbox.
+
+bool TScenario::IsBusy() const {
+  u32 result = 0;
+  if (TPlayer* current = PlayerAt(CurrentPlayerIndex)) current->GetResult(result);
+  return result == 0 || WaitingForDeaths;
+}
+
+DPFrame::TDPFramework* TScenario::Transport() const { return Network ? Network : DPFramework; }
+
+void TScenario::LoseSession(const std::string& reason) {
+  if (SessionLost || SessionLossClaimed.exchange(1)) return;
+  SessionLostReason = reason;
+  SessionLost = 1;
 }
 
 }  // namespace GameData

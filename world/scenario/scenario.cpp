@@ -370,10 +370,5 @@ void TScenario::NewRound() {
   LastDrawFlags = 0;
 }
 
-// The fog and the unit registry's clean-ups come with their modules; walking
-// groups, splits, merges and the tick call them here.
-void TScenario::UpdateFogOf(i32) {}
-void TScenario::RemoveDeadUnits() {}
-bool TScenario::CheckUnitLists() { return false; }
 
 }  // namespace GameData

@@ -21,6 +21,9 @@ namespace Gfx {
 class TSprite;
 class TSpriteList;
 }  // namespace Gfx
+namespace DPFrame {
+class TDPFramework;
+}  // namespace DPFrame
 
 namespace GameData {
 
@@ -86,9 +89,6 @@ class TScenario : public Data::TDataObject {
   void SetCurrentSpell(TSpell* spell);
   // The effect of a map spell, through the spell module.
   void ApplySpellEffect(i32 casterSlot, i32 spellNumber, i32 fx, i32 fy);
-  // The unit registry's clean-ups; they come with the registry.
-  void RemoveDeadUnits();
-  bool CheckUnitLists();
 
   // Weather particles: one step of each kind, and the texture painted anew.
   void UpdateRain();
@@ -143,7 +143,32 @@ class TScenario : public Data::TDataObject {
   void AddUnit(TUnit* unit, bool newID);
   // Takes the unit out of the registry and deletes it.
   void RemoveUnit(TUnit* unit);
+  void DeleteUnitAt(i32 index);
   TUnit* FindUnit(u32 id) const { return Units.LookupByID(id); }
+  // Out of the registry without deleting it; the container is cleared.
+  void ExtractUnit(TUnit* unit);
+  // Out of OffMapUnits and the registry without deleting it.
+  void ExtractOffMapUnit(TUnit* unit);
+  TUnit* FindOffMapUnit(u32 id) const;
+
+  // Placing units. The flags pass on to the group or city that takes the
+  // unit: register it, tell the owner's computer opponent, give it a new ID.
+  void PlaceUnit(TUnit* unit, i32 px, i32 py, u8 owner, bool registerUnit, bool notifyAI, bool newID);
+  // On the free field nearest to (fx, fy); mayJoin lets it join a group of the owner.
+  void PlaceNewUnit(u8 owner, i32 fx, i32 fy, TUnit* unit, bool registerUnit, bool notifyAI, bool newID,
+                    bool mayJoin);
+  // On the first field of the area that can take it, else as near as possible to its last.
+  void PlaceUnitInArea(TUnit* unit, u8 owner, const TArea& area, bool registerUnit, bool notifyAI, bool newID,
+                       bool mayJoin);
+  bool CanPlaceUnitAt(const TUnit* unit, u8 owner, i32 fx, i32 fy, bool mayJoin) const;
+  // Takes the unit out of wherever it stands; a group left empty leaves the map.
+  void DetachUnit(TUnit* unit, bool unregister, bool notifyAI);
+  bool IsInDepartureGroup(const TUnit* unit) const;
+  // The dead leave the map; dead units of groups on the map leave corpses.
+  void RemoveDeadUnits();
+  // Puts every unit in exactly one place after loading; true when anything changed.
+  bool CheckUnitLists();
+  void ForgetUnlearnedSpells();
 
   // Conversations.
   TConversation* FindConversation(i32 playerIndex, u32 ownerType, u32 ownerID, i32 filter) const;
@@ -157,7 +182,8 @@ class TScenario : public Data::TDataObject {
 
   void NewRound();
 
-  // The fog of a player and its allies; the fog module fills it in.
+  // The fog of a player and of the players it is allied to.
+  void UpdateFog(TPlayer* player);
   void UpdateFogOf(i32 playerIndex);
   // After a battle between the two groups (either may be null).
   void ClearBattleFlags(TGroup* attacker, TGroup* defender);
@@ -193,6 +219,21 @@ class TScenario : public Data::TDataObject {
   i32 GetCostTo(i32 fromX, i32 fromY, i32 limit, const TPlayer* player, i32 toX, i32 toY);
   // For the current player's selected group: a free field on the way to (fx, fy).
   bool FindReachableFieldTowards(i32& fx, i32& fy);
+
+  void UpdateFogAll();
+  // Every fog unexplored, then recomputed (a game starts).
+  void ResetFogAll();
+  void ResetFog() { ResetFogAll(); }
+
+  // The current player's last action has not finished, or the dead are
+  // still dying: input waits.
+  bool IsBusy() const;
+  // The transport the players' actions travel on: the game's one (the
+  // global DPFramework), or Network where a test plays two machines in one
+  // process. Null outside a network game.
+  DPFrame::TDPFramework* Transport() const;
+  // Ends the network game at the next dispatch; the first reason is kept.
+  void LoseSession(const std::string& reason);
 
   u8 ConstructionFlag;
   u32 NextID = 1000;
@@ -249,13 +290,15 @@ class TScenario : public Data::TDataObject {
   i32 ScrollTargetX = 0, ScrollTargetY = 0, ScrollSteps = 0;
   std::string IntroText;
   u32 NetworkPlayerID = 0;
-  u32 ActionCounter = 0;
+  std::atomic<u32> ActionCounter{0};  // read by the player thread
   Data::TDynamicArray<u32> RequiredUnitIDs, WaitingUnitIDs;
   u32 TransferLimit = 0;
   u32 NotCampaign = 0;
   u32 HeaderValue = 0;
   u32 FrameCounter = 0;
   std::atomic<u8> SessionLost{0};  // read by the player thread
+  std::string SessionLostReason;    // written before SessionLost is set
+  DPFrame::TDPFramework* Network = nullptr;
   Data::TDynamicArray<TConversation*> PendingConversations;
   Data::TDynamicArray<TDoodlePrototype> DoodlePrototypes;
   std::unique_ptr<Gfx::TSpriteList> Sprites;
@@ -275,6 +318,8 @@ class TScenario : public Data::TDataObject {
 
   TMapObjectIndex ObjectIndex;
   TPathWork PathWork;
+  // Taken by the first LoseSession, so one thread alone writes the reason.
+  std::atomic<u8> SessionLossClaimed{0};
 };
 
 }  // namespace GameData

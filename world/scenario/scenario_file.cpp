@@ -282,11 +282,7 @@ void TScenario::Load(Data::TStream& s) {
   LoadFaceSprites();
   LoadBackground();
   UpdateOccupancy();
-  if (TPlayer* current = PlayerAt(CurrentPlayerIndex)) {
-    UpdateFogOf(CurrentPlayerIndex);
-    for (i32 i = 0; i < PlayerCount(); ++i)
-      if (i != CurrentPlayerIndex && current->GetRelation(Players[i]) == rAllied) UpdateFogOf(i);
-  }
+  UpdateFogOf(CurrentPlayerIndex);  // and of its allies
   CheckUnitLists();
 }
 

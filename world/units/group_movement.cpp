@@ -568,10 +568,8 @@ void TGroup::AnimateDying() {
     if (u == leader || !u->IsDead()) continue;
     const Gfx::TSprite* die = u->SpriteOf(MapDie, r);
     if (Frame != FrameCount(die) && !leaderDone) continue;
-    const i32 lifetime =
-        u->KilledByScript ? -1 : std::max(0, std::rand() % 4 + (Data2::GlobalData ? Data2::GlobalData->CorpseLifetime : 0) - 2);
     auto* corpse = new TNaturalCorpse(Scenario);
-    corpse->Init(u->Prototype ? u->Prototype->SpriteIDs[MapDie][r] : 0, FrameCount(die) - 1, X, Y, 9, lifetime);
+    corpse->InitForUnit(*u, r, X, Y);
     Scenario->QueueMapObject(corpse);
     RemoveUnitAt(slot, true, false);
   }

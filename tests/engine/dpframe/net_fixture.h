@@ -15,6 +15,7 @@
 
 #include "engine/dpframe/dpframe.h"
 #include "engine/platform/net/net_settings.h"
+#include "tests/engine/dpframe/loopback_address.h"
 
 namespace NetTest {
 
@@ -77,18 +78,6 @@ class TNetFixture : public ::testing::Test {
       t->InitializeConnection(LoopbackAddress(Hub));
     }
     return t;
-  }
-
-  static std::vector<u8> LoopbackAddress(const std::string& hub) {
-    Plat::DPCOMPOUNDADDRESSELEMENT elements[2] = {
-        {Plat::DPAID_ServiceProvider, 16, Plat::DPSPGUID_LOOPBACK.Bytes.data()},
-        {Plat::DPAID_INet, static_cast<u32>(hub.size() + 1), hub.c_str()}};
-    Plat::TDirectPlayLobby lobby;
-    u32 size = 0;
-    lobby.CreateCompoundAddress(elements, 2, nullptr, &size);
-    std::vector<u8> out(size);
-    lobby.CreateCompoundAddress(elements, 2, out.data(), &size);
-    return out;
   }
 
   // Hosts "Test" as the lobby does and creates the host's player.
