@@ -14,7 +14,6 @@
 #include "game/game_windows.h"
 #include "world/data2/global_data.h"
 #include "world/map/doodle.h"
-#include "world/map/fog.h"
 #include "world/scenario/player.h"
 #include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
@@ -24,17 +23,6 @@
 Main::TGame* Game = nullptr;
 
 namespace Main {
-
-namespace {
-
-// THIN STAND-IN until the fog of war is merged, for the scenario's ResetFog:
-// every fog unexplored, then recomputed.
-void ResetFog(GameData::TScenario& scenario) {
-  for (i32 i = 0; i < scenario.PlayerCount(); ++i) scenario.Players[i]->Fog->Reset();
-  for (i32 i = 0; i < scenario.PlayerCount(); ++i) scenario.UpdateFogOf(i);
-}
-
-}  // namespace
 
 u8 VideosEnabled = 1;
 
@@ -139,7 +127,7 @@ void TGame::StartGame(const TGameParams& params) {
   BindWindows(Scenario.get());
   if (MissionNumber > 2) RunTransfer();
   GameData::TScenario& s = *Scenario;
-  ResetFog(s);
+  s.ResetFog();
   s.CurrentPlayerIndex = 0;
   s.Round = 1;
   GameType = params.GameType;

@@ -1,10 +1,6 @@
 #include "world/scenario/transfer.h"
 
-#include <stdexcept>
-
 #include "world/data2/global_data.h"
-#include "world/scenario/random.h"
-#include "world/units/group.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 
@@ -21,42 +17,6 @@ void TakeOut(Data::TDataList<TUnit>& list, TUnit* unit) {
 }
 
 bool IsListed(const Data::TDynamicArray<u32>& ids, u32 id) { return ids.IndexOf(id) >= 0; }
-
-// THIN STAND-INS until the unit registry's placement is merged: they take the
-// place of the scenario's ExtractUnit, ExtractOffMapUnit, FindOffMapUnit and
-// PlaceUnitInArea of the same names.
-void ExtractUnit(TScenario& scenario, TUnit* unit) {
-  i32 index = scenario.Units.Items.IndexOf(unit);
-  if (index >= 0) {
-    scenario.Units.Items[index] = nullptr;
-    scenario.Units.Items.Delete(index);
-  }
-  unit->Container = nullptr;
-}
-
-void ExtractOffMapUnit(TScenario& scenario, TUnit* unit) {
-  scenario.OffMapUnits.Remove(unit);
-  ExtractUnit(scenario, unit);
-}
-
-TUnit* FindOffMapUnit(const TScenario& scenario, u32 id) {
-  for (TUnit* unit : scenario.OffMapUnits)
-    if (unit->ID == id) return unit;
-  return nullptr;
-}
-
-void PlaceUnitInArea(TScenario& scenario, TUnit* unit, u8 owner, const TArea& area, bool newID) {
-  i32 fx = area.Count() > 0 ? area[0].x : 0, fy = area.Count() > 0 ? area[0].y : 0;
-  if (!scenario.IsFieldFree(fx, fy) && !scenario.FindNearestFreeField(fx, fy))
-    throw std::runtime_error("There is no place for new unit in scenario!");
-  auto* group = new TGroup(&scenario);
-  group->X = static_cast<i16>(fx * FieldSize + FieldSize / 2);
-  group->Y = static_cast<i16>(fy * FieldSize + FieldSize / 2);
-  group->OwnerIndex = owner;
-  group->CurrentField = {static_cast<i16>(fx), static_cast<i16>(fy)};
-  scenario.AddMapObject(group);
-  group->AddUnit(unit, true, true, newID);
-}
 
 }  // namespace
 
@@ -120,7 +80,7 @@ void TTransfer::CollectSurvivors(TScenario& scenario, i32 playerIndex) {
     if (Data2::GlobalData) unit->Base.Morale = static_cast<i16>(Data2::GlobalData->NormalMorale);
     unit->RecalcEffective(true);
     if (unit->Effective.HitPoints.Current < 1) continue;
-    ExtractUnit(scenario, unit);
+    scenario.ExtractUnit(unit);
     Available.Items.Insert(unit, 0);
     unit->TransferRequired = 0;
     unit->TransferNew = 0;
@@ -129,9 +89,9 @@ void TTransfer::CollectSurvivors(TScenario& scenario, i32 playerIndex) {
 
 void TTransfer::AddWaitingUnits(TScenario& scenario) {
   for (u32 id : scenario.WaitingUnitIDs) {
-    TUnit* unit = FindOffMapUnit(scenario, id);
+    TUnit* unit = scenario.FindOffMapUnit(id);
     if (!unit) continue;
-    ExtractOffMapUnit(scenario, unit);
+    scenario.ExtractOffMapUnit(unit);
     Available.Items.Add(unit);
     unit->TransferNew = 1;
   }
@@ -152,7 +112,8 @@ void TTransfer::PlaceTransferredUnits(TScenario& scenario, i32 playerIndex) {
   while (player && Transferred.Count() > 0) {
     TUnit* unit = Transferred[0];
     // Placed first, then let go: a unit that finds no place stays here.
-    PlaceUnitInArea(scenario, unit, static_cast<u8>(playerIndex), *player->StartArea, !unit->Hero);
+    scenario.PlaceUnitInArea(unit, static_cast<u8>(playerIndex), *player->StartArea, true, true, !unit->Hero,
+                             false);
     TakeOut(Transferred, unit);
   }
   Available.Clear();
