@@ -14,6 +14,10 @@
 #include "world/scenario/action.h"
 #include "world/scenario/transfer.h"
 
+namespace Data {
+class TStream;
+}
+
 namespace GameData {
 class TScenario;
 class TPlayer;
@@ -89,6 +93,8 @@ class TGame {
   // Save games in the save directory, and the settings file.
   void SaveGame(const std::string& fileName, bool missionStart, bool withTransfer);
   void LoadGame(const std::string& fileName);
+  // A save's deciphered bytes.
+  void LoadGame(Data::TStream& in);
   void AutoSave();
   void AutoSaveMission();
   void LoadSettings();

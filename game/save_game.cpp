@@ -204,6 +204,10 @@ void TakeMissionTexts(GameData::TScenario& scenario, const TMissionTexts& texts)
 // leaves the game as it was.
 void TGame::LoadGame(const std::string& fileName) {
   Data::TCryptoStream in(Data2::SaveDirectory + fileName, Data::fmOpenRead | Data::fmShareDenyWrite);
+  LoadGame(in);
+}
+
+void TGame::LoadGame(Data::TStream& in) {
   auto header = std::make_unique<TSaveGameHeader>();
   header->Read(in);
   auto transfer = std::make_unique<GameData::TTransfer>();

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/base/base.h"
 #include "engine/data/archive.h"
 #include "engine/platform/text.h"
 #include "game/game.h"
@@ -44,14 +45,21 @@ void ListScenario(const std::string& name) {
 
 int main(int argc, char** argv) {
   const bool list = argc == 4 && std::string(argv[1]) == "list";
+  const bool settings = argc == 3 && std::string(argv[1]) == "settings";
   if (argc != 3 && !list) {
     std::fprintf(stderr,
                  "usage:\n"
                  "  orvandia-replay DATADIR SCRIPT       play the script, one line per executed action\n"
-                 "  orvandia-replay list DATADIR NAME    the players and objects of a scenario file\n");
+                 "  orvandia-replay list DATADIR NAME    the players and objects of a scenario file\n"
+                 "  orvandia-replay settings DIR         write DIR/orvandia.ini with the default settings\n");
     return 2;
   }
   try {
+    if (settings) {
+      Base::AppDir = Plat::Utf8ToCp1252(argv[2]) + "/";
+      Main::TGame().SaveSettings();
+      return 0;
+    }
     Data::DataPath = Plat::Utf8ToCp1252(argv[list ? 2 : 1]);
     if (!Data::DataPath.empty() && Data::DataPath.back() != '/') Data::DataPath += '/';
     if (list) {
