@@ -120,10 +120,14 @@ void TGame::SaveGame(const std::string& fileName, bool missionStart, bool withTr
   header->MissionStart = missionStart ? 1 : 0;
   header->TransferFollows = withTransfer ? 1 : 0;
   if (MainMenu) std::memcpy(header->Thumbnail, MainMenu->Thumbnail, sizeof header->Thumbnail);
-  header->Write(out.Stream());
-  if (withTransfer) Transfer.Save(out.Stream());
-  Scenario->Save(out.Stream());
-  Scenario->SaveGameState(out.Stream());
+  // The objects write many small values: they go to memory first, and to
+  // the file in one piece.
+  Data::TMemoryStream bytes;
+  header->Write(bytes);
+  if (withTransfer) Transfer.Save(bytes);
+  Scenario->Save(bytes);
+  Scenario->SaveGameState(bytes);
+  out.Stream().WriteBuffer(bytes.Memory().data(), static_cast<i32>(bytes.Memory().size()));
   out.Commit();
   AddMessage("Spiel gespeichert.");
 }
