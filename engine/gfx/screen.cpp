@@ -7,6 +7,7 @@
 
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/gfx/bitmap.h"
+#include "engine/gfx/font.h"
 #include "engine/gfx/kernels.h"
 #include "engine/gfx/sprite.h"
 
@@ -17,6 +18,8 @@ float TexelOffset = 0.01f;
 TTextureFormatChooser ChooseTextureFormat = ChooseCompressedTextureFormat;
 Data::TObjectList<TSprite> SpriteRegistry;
 std::recursive_mutex SpriteRegistryLock;
+Data::TObjectList<TFont> FontRegistry;
+std::recursive_mutex FontRegistryLock;
 
 namespace {
 
@@ -45,11 +48,15 @@ Plat::TPixelFormat Choose(std::initializer_list<TCriterion> criteria) {
   throw std::runtime_error("No valid textures enumerated.");
 }
 
-// Calls op on every registered sprite.
-template <class Op>
-void ForEachRegistered(Op op) {
-  std::lock_guard<std::recursive_mutex> guard(SpriteRegistryLock);
-  for (TSprite* sprite : SpriteRegistry) op(*sprite);
+// Calls spriteOp on every registered sprite, then fontOp on every registered font.
+template <class SpriteOp, class FontOp>
+void ForEachRegistered(SpriteOp spriteOp, FontOp fontOp) {
+  {
+    std::lock_guard<std::recursive_mutex> guard(SpriteRegistryLock);
+    for (TSprite* sprite : SpriteRegistry) spriteOp(*sprite);
+  }
+  std::lock_guard<std::recursive_mutex> guard(FontRegistryLock);
+  for (TFont* font : FontRegistry) fontOp(*font);
 }
 
 }  // namespace
@@ -120,15 +127,15 @@ void Startup() {
 void Shutdown() {}
 
 void ReleaseDeviceObjects() {
-  ForEachRegistered([](TSprite& s) { s.ReleaseDeviceObjects(); });
+  ForEachRegistered([](TSprite& s) { s.ReleaseDeviceObjects(); }, [](TFont& f) { f.ReleaseDeviceObjects(); });
 }
 
 void RecreateDeviceObjects() {
-  ForEachRegistered([](TSprite& s) { s.CreateDeviceObjects(); });
+  ForEachRegistered([](TSprite& s) { s.CreateDeviceObjects(); }, [](TFont& f) { f.CreateDeviceObjects(); });
 }
 
 void RestoreDeviceObjects() {
-  ForEachRegistered([](TSprite& s) { s.RestoreDeviceObjects(); });
+  ForEachRegistered([](TSprite& s) { s.RestoreDeviceObjects(); }, [](TFont& f) { f.RestoreDeviceObjects(); });
 }
 
 void FillRect(Plat::TSurface* surface, int x, int y, int width, int height, u32 color, const Base::TRect* clip) {

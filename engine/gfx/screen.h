@@ -18,6 +18,7 @@ class TSurface;
 namespace Gfx {
 
 class TSprite;
+class TFont;
 class TBitmap;
 
 // Added to texture coordinates or quad positions by every textured draw;
@@ -38,6 +39,9 @@ Plat::TPixelFormat ChooseUncompressedTextureFormat();
 // worker uploads while the main thread runs).
 extern Data::TObjectList<TSprite> SpriteRegistry;
 extern std::recursive_mutex SpriteRegistryLock;
+// Fonts that have a cached glyph surface; not owning, guarded the same way.
+extern Data::TObjectList<TFont> FontRegistry;
+extern std::recursive_mutex FontRegistryLock;
 
 // Bits per pixel of the display: the framework's mode, or what a test set
 // with SetDisplayBitsPerPixel while there is no framework; 0 for none, and
@@ -51,8 +55,8 @@ void Startup();
 void Shutdown();
 
 // Before a display-mode change, after it, and after lost surfaces were
-// restored: every registered sprite releases, makes again or restores its
-// device objects.
+// restored: every registered sprite and font releases, makes again or
+// restores its device objects.
 void ReleaseDeviceObjects();
 void RecreateDeviceObjects();
 void RestoreDeviceObjects();

@@ -23,9 +23,16 @@ case "$target" in
     "$tool" decipher "$work/data/globals.dat" "$work/seeds/globals.plain" ;;
   ini)
     "$tool" ini "$work/seeds" "$work/data" ;;
+  font)
+    # The fonts take 100 to 250 KB each.
+    maxlen=262144
+    "$tool" build "$work/loose" --loose >/dev/null
+    for f in "$work/loose/graphics/"*.fnt; do
+      "$tool" decipher "$f" "$work/seeds/$(basename "$f")"
+    done ;;
   sprite)
     "$tool" build "$work/loose" --loose >/dev/null
-    for f in "$work/loose/graphics/"*; do
+    for f in "$work/loose/graphics/"*.gfl; do
       "$tool" decipher "$f" "$work/seeds/$(basename "$f")"
     done ;;
   text)

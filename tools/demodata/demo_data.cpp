@@ -6,6 +6,7 @@
 #include "engine/platform/files.h"
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_fonts.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_scenario.h"
 #include "tools/demodata/demo_sprites.h"
@@ -35,18 +36,6 @@ std::string WindowSpriteIDs() {
   return t.Text();
 }
 
-std::string FontDescriptions() {
-  TTextBuilder t;
-  t.Comment("fonts: count, then ID and file per font");
-  const int ids[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30};
-  t.Int(static_cast<i64>(std::size(ids)));
-  for (int id : ids) {
-    t.Int(id);
-    t.Token(id % 2 ? "font_small.fnt" : "font_large.fnt");
-  }
-  return t.Text();
-}
-
 }  // namespace
 
 TDemoData BuildDemoData() {
@@ -58,12 +47,13 @@ TDemoData BuildDemoData() {
   d.Globals.Add(IndexNames[6], UnitPrototypeFile());
   d.Globals.Add(IndexNames[15], SpellPrototypeFile());
   d.Globals.Add(IndexNames[16], SkillPrototypeFile());
-  d.Globals.Add(IndexNames[17], FontDescriptions());
+  d.Globals.Add(IndexNames[17], FontDescriptionFile());
   d.Graphics.Add(IndexNames[1], InterfaceSprites());
   d.Graphics.Add(IndexNames[7], CommonSprites());
   d.Graphics.Add(IndexNames[8], WindowSprites());
   d.Graphics.Add(IndexNames[9], UnitSprites());
   d.Graphics.Add(IndexNames[14], SpellSprites());
+  for (auto& [name, bytes] : DemoFonts()) d.Graphics.Add(name, bytes);
   d.Scenario.Add("demo1.scn", DemoScenario(1));
   d.Scenario.Add("demo2.scn", DemoScenario(2));
   d.Scenario.Add(ScenarioSpriteFile, ScenarioSprites());

@@ -5,6 +5,7 @@
 
 #include "engine/base/base.h"
 #include "engine/data/text_data.h"
+#include "engine/gfx/font.h"
 #include "engine/platform/files.h"
 
 namespace Data2 {
@@ -140,8 +141,36 @@ void TGlobalData::ReadWindowSpriteIDs() {
   for (u32& id : WindowSpriteIDs) id = static_cast<u32>(Data::ReadTextInt(*s));
 }
 
-// The standard fonts load here once bitmap fonts exist.
-void TGlobalData::AcquireStandardFonts() {}
+void TGlobalData::AcquireStandardFonts() {
+  for (u32 id = 1; id <= 8; ++id) Fonts[id - 1] = AcquireFont(id);
+  Fonts[8] = AcquireFont(27);
+}
+
+Gfx::TFont* TGlobalData::AcquireFont(u32 id) {
+  const i32 index = FindFontDescription(id);
+  if (index < 0) throw std::runtime_error(Base::Format("Font description with ID = %d not found!", id));
+  TFontDescription& d = FontDescriptions[index];
+  if (d.RefCount == 0) {
+    auto font = std::make_unique<Gfx::TFont>();
+    font->LoadFromArchive(GraphicsArchive, d.FileName);
+    d.Font = font.release();
+  }
+  ++d.RefCount;
+  return d.Font;
+}
+
+void TGlobalData::ReleaseFont(Gfx::TFont*& font) {
+  if (!font) return;
+  i32 index = 0;
+  while (index < FontDescriptions.Count() && FontDescriptions[index].Font != font) ++index;
+  if (index == FontDescriptions.Count()) throw std::runtime_error("Font description with given pointer not found!");
+  TFontDescription& d = FontDescriptions[index];
+  if (d.RefCount > 0 && --d.RefCount == 0) {
+    delete d.Font;
+    d.Font = nullptr;
+  }
+  font = nullptr;
+}
 
 i32* TGlobalData::RuleValue(int index) {
   // Values 1..19 and 28..42 are named fields; 20..27 and 39..41 unused slots.
@@ -205,8 +234,16 @@ i32 TGlobalData::FindSkillPrototype(i16 number) const {
   return -1;
 }
 
-// Device uploads of sprites and fonts come with the display device.
-void TGlobalData::UploadSprites() {}
+// Alpha sprites draw through the display device; the third and fourth
+// standard fonts keep their glyphs on it, black on a key of black or white.
+void TGlobalData::UploadSprites() {
+  for (i32 i = 0; i < CommonSpriteList.Sprites.Count(); ++i) {
+    Gfx::TSprite* sprite = CommonSpriteList.Sprites[i];
+    if (sprite->AlphaMode() != 0) sprite->Upload(true);
+  }
+  if (Fonts[2]) Fonts[2]->Upload(0, 0);
+  if (Fonts[3]) Fonts[3]->Upload(0, 0xFFFFFF);
+}
 
 i32 TGlobalData::FindFontDescription(u32 id) const {
   for (i32 i = 0; i < FontDescriptions.Count(); ++i)
@@ -214,6 +251,14 @@ i32 TGlobalData::FindFontDescription(u32 id) const {
   return -1;
 }
 
-void TGlobalData::ReleaseAllFonts() {}
+void TGlobalData::ReleaseAllFonts() {
+  for (Gfx::TFont*& font : Fonts) ReleaseFont(font);
+  for (TFontDescription& d : FontDescriptions)
+    if (d.RefCount > 0) {
+      delete d.Font;
+      d.Font = nullptr;
+      d.RefCount = 0;
+    }
+}
 
 }  // namespace Data2

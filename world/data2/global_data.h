@@ -68,6 +68,13 @@ class TGlobalData {
 
   void Load();
   i32 FindFontDescription(u32 id) const;
+  // The font of that ID, loaded from the "graphics" archive on its first
+  // acquisition; "Font description with ID = %d not found!" when none.
+  Gfx::TFont* AcquireFont(u32 id);
+  // Gives the font back (deleted with its last holder) and nulls the
+  // pointer; "Font description with given pointer not found!" for a font
+  // that no description holds.
+  void ReleaseFont(Gfx::TFont*& font);
   // Indexes in the prototype tables (first match), -1 when absent.
   i32 FindUnitPrototype(u32 id) const;
   i32 FindSpellPrototype(i16 number) const;

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "engine/data/data_list.h"
+#include "engine/gfx/font.h"
 #include "engine/gfx/sprite_list.h"
 #include "tests/engine/data/stored_class_check.h"
+#include "tools/databuilder/font_builder.h"
 #include "tools/databuilder/sprite_builder.h"
 
 namespace {
@@ -78,6 +80,16 @@ TEST(StoredClasses, EveryEngineClassRoundTrips) {
              for (u32 id : {1u, 2u}) list.Sprites.Items.Add(Filled16(id).release());
            },
        .Copies = true},
+      // Copies leave the key colour behind.
+      {.Name = "font",
+       .Make = [] { return std::make_unique<Gfx::TFont>(); },
+       .Fill =
+           [](Data::TDataObject& o) {
+             auto& font = static_cast<Gfx::TFont&>(o);
+             font.Assign(Builder::MakeBoxFont(0, 5, [](u8 c) { return c % 6 - 1; }).get());
+             font.ID = 31;
+             font.KeyColor = Builder::FontKey;
+           }},
   };
   for (const TStoredClass& c : cases) TestSupport::ExpectStoredClassRoundTrip(c);
 }

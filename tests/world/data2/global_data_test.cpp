@@ -4,7 +4,10 @@
 
 #include <filesystem>
 
+#include "engine/gfx/font.h"
+#include "engine/gfx/screen.h"
 #include "engine/platform/files.h"
+#include "tests/engine/gfx/software_display.h"
 #include "tests/support/temp_dir.h"
 #include "tests/world/demo_data_dir.h"
 #include "tools/databuilder/archive_builder.h"
@@ -36,8 +39,8 @@ TEST_P(GlobalData, DemoDataLoadsInBothArchiveForms) {
   EXPECT_EQ(g.WindowSpriteIDs[56], 3056u);
   ASSERT_GT(g.FontDescriptions.Count(), 0);
   EXPECT_EQ(g.FontDescriptions[0].ID, 1u);
-  EXPECT_EQ(std::string(g.FontDescriptions[0].FileName), "font_small.fnt");
-  EXPECT_EQ(g.FontDescriptions[0].RefCount, 0);
+  EXPECT_EQ(std::string(g.FontDescriptions[0].FileName), "small.fnt");
+  EXPECT_EQ(g.FontDescriptions[0].RefCount, 1) << "a standard font";
   EXPECT_GE(g.FindFontDescription(27), 0);
   EXPECT_EQ(g.FindFontDescription(99), -1);
 
@@ -76,6 +79,18 @@ TEST_P(GlobalData, DemoDataLoadsInBothArchiveForms) {
   EXPECT_EQ(g.UnitPrototypes[0].AttackSound, g.InterfaceSounds[3]);
   EXPECT_EQ(g.UnitPrototypes[0].DeathSounds[1], nullptr);
 
+  // The nine standard fonts stay loaded, the others wait to be asked for.
+  for (u32 id = 1; id <= 30; ++id) {
+    const i32 d = g.FindFontDescription(id);
+    if (d < 0) continue;
+    const bool standard = id <= 8 || id == 27;
+    EXPECT_EQ(g.FontDescriptions[d].RefCount, standard ? 1 : 0) << id;
+    EXPECT_EQ(g.FontDescriptions[d].Font != nullptr, standard) << id;
+  }
+  EXPECT_EQ(g.Fonts[2], g.FontDescriptions[g.FindFontDescription(3)].Font);
+  EXPECT_EQ(g.Fonts[8], g.FontDescriptions[g.FindFontDescription(27)].Font);
+  EXPECT_GT(g.Fonts[2]->Height, 10);
+
   // The sprite table: every slot names a loaded sprite of the common list.
   for (Gfx::TSprite* slot : g.SpriteTable) ASSERT_NE(slot, nullptr);
   EXPECT_EQ(g.SpriteTable[1111]->Width, 36);
@@ -85,6 +100,92 @@ TEST_P(GlobalData, DemoDataLoadsInBothArchiveForms) {
 INSTANTIATE_TEST_SUITE_P(Forms, GlobalData,
                          ::testing::Values(Builder::TArchiveForm::Packed, Builder::TArchiveForm::Loose),
                          [](const auto& info) { return info.param == Builder::TArchiveForm::Packed ? "Packed" : "Loose"; });
+
+class GlobalFonts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Data2::CreateArchives();
+    Data2::CreateGlobalData();
+  }
+  void TearDown() override {
+    Data2::FreeGlobalData();
+    Data2::FreeArchives();
+  }
+  TestSupport::TDemoDataDir Data;
+};
+
+TEST_F(GlobalFonts, AcquiredOnceAndReleasedByEachHolder) {
+  Data2::TGlobalData& g = *Data2::GlobalData;
+  Data2::TFontDescription& menu = g.FontDescriptions[g.FindFontDescription(10)];
+  Gfx::TFont* first = g.AcquireFont(10);
+  Gfx::TFont* second = g.AcquireFont(10);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(menu.RefCount, 2);
+  EXPECT_GT(first->Width(0xFC), 0);
+  g.ReleaseFont(first);
+  EXPECT_EQ(first, nullptr);
+  EXPECT_EQ(menu.Font, second) << "one holder is left";
+  g.ReleaseFont(second);
+  EXPECT_EQ(menu.RefCount, 0);
+  EXPECT_EQ(menu.Font, nullptr);
+  g.ReleaseFont(second);  // the cleared pointer does nothing
+
+  Gfx::TFont stranger;
+  Gfx::TFont* pointer = &stranger;
+  try {
+    g.ReleaseFont(pointer);
+    ADD_FAILURE();
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Font description with given pointer not found!");
+  }
+  try {
+    g.AcquireFont(99);
+    ADD_FAILURE();
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Font description with ID = 99 not found!");
+  }
+  // A font some window forgot to give back goes with the global data.
+  EXPECT_NE(g.AcquireFont(11), nullptr);
+}
+
+// With a display, the third and fourth standard fonts keep their glyphs on it.
+TEST(GlobalFontsOnTheDisplay, StandardFontsCached) {
+  TestSupport::TDemoDataDir data;
+  TestSupport::TSoftwareDisplay display(64, 32);
+  Data2::CreateArchives();
+  Data2::CreateGlobalData();
+  const Data2::TGlobalData& g = *Data2::GlobalData;
+  EXPECT_TRUE(g.Fonts[2]->OnDevice);
+  EXPECT_TRUE(g.Fonts[3]->OnDevice);
+  EXPECT_FALSE(g.Fonts[0]->OnDevice);
+  EXPECT_EQ(g.Fonts[3]->SurfaceKey, 0xFFFFu) << "white, which no black glyph pixel takes";
+  EXPECT_NE(g.Fonts[2]->SurfaceKey, 0u) << "not black, which the glyphs are drawn in";
+  EXPECT_EQ(Gfx::FontRegistry.Count(), 2);
+  Data2::FreeGlobalData();
+  Data2::FreeArchives();
+  EXPECT_EQ(Gfx::FontRegistry.Count(), 0);
+}
+
+TEST(GlobalDataErrors, FontsMissingOrDamaged) {
+  {
+    TestSupport::TDemoDataDir data;
+    Builder::WriteEnciphered(data.Folder().File("globals/fonts.txt"), "0\r\n");
+    Data2::CreateArchives();
+    try {
+      Data2::CreateGlobalData();
+      ADD_FAILURE();
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "Font description with ID = 1 not found!");
+    }
+    Data2::FreeArchives();
+  }
+  TestSupport::TDemoDataDir data;
+  Builder::WriteEnciphered(data.Folder().File("graphics/normal.fnt"), std::string("\x03\0\0\0FONT\x10\0", 10));
+  Data2::CreateArchives();
+  EXPECT_THROW(Data2::CreateGlobalData(), Base::EStreamError);
+  EXPECT_EQ(Data2::GlobalData, nullptr);
+  Data2::FreeArchives();
+}
 
 TEST(GlobalDataErrors, MissingAndDamagedFilesAbortTheLoad) {
   TestSupport::TDemoDataDir data;

@@ -1,0 +1,57 @@
+#include "tools/demodata/demo_fonts.h"
+
+#include <iterator>
+
+#include "tools/databuilder/font_builder.h"
+#include "tools/databuilder/text_builder.h"
+
+namespace Builder {
+
+namespace {
+
+struct TDemoFont {
+  const char* Name;
+  TFontStyle Style;
+};
+
+// Running text, its bold and slanted forms for marked-up books, small print,
+// and two serif faces for titles and the menu.
+const TDemoFont Fonts[] = {
+    {"small.fnt", {"DejaVuSans.ttf", 11, false}},       {"normal.fnt", {"DejaVuSans.ttf", 13, false}},
+    {"bold.fnt", {"DejaVuSans-Bold.ttf", 13, false}},   {"italic.fnt", {"DejaVuSans.ttf", 13, true}},
+    {"title.fnt", {"DejaVuSerif-Bold.ttf", 18, false}}, {"menu.fnt", {"DejaVuSerif.ttf", 15, false}},
+};
+
+// Every font ID the program asks for, and the font it gets.
+const struct {
+  int ID;
+  const char* File;
+} Descriptions[] = {
+    {1, "small.fnt"},   {2, "small.fnt"},  {3, "normal.fnt"}, {4, "normal.fnt"}, {5, "bold.fnt"},
+    {6, "normal.fnt"},  {7, "bold.fnt"},   {8, "italic.fnt"}, {9, "title.fnt"},  {10, "menu.fnt"},
+    {11, "menu.fnt"},   {12, "menu.fnt"},  {21, "normal.fnt"}, {22, "bold.fnt"},  {23, "normal.fnt"},
+    {24, "bold.fnt"},   {25, "small.fnt"}, {26, "bold.fnt"},  {27, "title.fnt"}, {28, "title.fnt"},
+    {29, "menu.fnt"},   {30, "title.fnt"},
+};
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> DemoFonts() {
+  std::vector<std::pair<std::string, std::string>> files;
+  u32 id = 1;
+  for (const TDemoFont& f : Fonts) files.emplace_back(f.Name, FontBytes(*RenderFont(id++, f.Style)));
+  return files;
+}
+
+std::string FontDescriptionFile() {
+  TTextBuilder t;
+  t.Comment("fonts: count, then ID and file per font");
+  t.Int(static_cast<i64>(std::size(Descriptions)));
+  for (const auto& d : Descriptions) {
+    t.Int(d.ID);
+    t.Token(d.File);
+  }
+  return t.Text();
+}
+
+}  // namespace Builder
