@@ -6,6 +6,7 @@
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/gfx/font.h"
 #include "frontend/front_end.h"
 #include "game/game.h"
 #include "game/game_windows.h"
@@ -24,8 +25,11 @@ namespace {
 
 using namespace GameData;
 
-// The line height of the ticker's font (standard font 3).
-constexpr i32 TickerLineHeight = 12;
+// The line height of the ticker's font, standard font 3.
+i32 TickerLineHeight() {
+  const Gfx::TFont* font = Data2::GlobalData ? Data2::GlobalData->Fonts[2] : nullptr;
+  return font ? std::max(font->TextHeight(""), 1) : 1;
+}
 
 u32 UpdateCount() { return DXApplication ? DXApplication->UpdateCount : 0; }
 u32 GameTime() { return DXApplication ? DXApplication->GameTime : 0; }
@@ -73,7 +77,7 @@ void TGame::ScrollMessages() {
   if (Messages.empty()) return;
   const u32 now = UpdateCount();
   if (now % 5 != 0 || now - MessageStamp <= 100) return;
-  if (++MessageScroll < TickerLineHeight) return;
+  if (++MessageScroll < TickerLineHeight()) return;
   Messages.erase(Messages.begin());
   MessageScroll = 0;
 }

@@ -4,8 +4,10 @@
 #include <algorithm>
 
 #include "engine/dxapp/dxapp.h"
+#include "engine/gfx/font.h"
 #include "game/game_windows.h"
 #include "tests/game/game_fixture.h"
+#include "world/data2/global_data.h"
 #include "world/locations/city.h"
 #include "world/scenario/player.h"
 #include "world/scenario/random.h"
@@ -51,13 +53,15 @@ TEST_F(Game_, TheTickerKeepsFourLinesAndCreepsUp) {
   EXPECT_EQ(Game->Messages, (std::vector<std::string>{"b", "c", "", "d"}));
   EXPECT_EQ(Game->MessageScroll, 0);
 
-  // After a second of stillness a line leaves every 12 pixels of 50 ms.
+  // After a second of stillness the ticker creeps a pixel every 50 ms; a
+  // line leaves once it crept its font's line height.
   StartMission(1);
+  const i32 lineHeight = Data2::GlobalData->Fonts[2]->TextHeight("");
   Game->Messages = {"x", "y", "z", "w"};
   Game->MessageStamp = DXApplication->UpdateCount;
   for (int i = 0; i < 100; ++i) Headless->Step();
   EXPECT_EQ(Game->MessageScroll, 0);
-  for (int i = 0; i < 5 * 12 + 5; ++i) Headless->Step();
+  for (int i = 0; i < 5 * lineHeight + 5; ++i) Headless->Step();
   EXPECT_EQ(Game->Messages, (std::vector<std::string>{"y", "z", "w"}));
 }
 
