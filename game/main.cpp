@@ -13,7 +13,9 @@
 #include "engine/gfx/screen.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
+#include "frontend/front_end.h"
 #include "game/demo_scene.h"
+#include "game/game.h"
 #include "game/shell.h"
 #include "game/sound_system.h"
 #include "world/data2/global_data.h"
@@ -38,6 +40,8 @@ void ShowThreadError(const std::exception& e) { DXApplication->ShowException(e);
 // failed halfway.
 void Shutdown() {
   if (DSFramework) DSFramework->StopAll();
+  Main::DeleteGame();
+  Main::DeleteInterface();
   delete Main::DemoScene;
   Main::DemoScene = nullptr;
   Data2::FreeGlobalData();
@@ -68,10 +72,11 @@ void InitApplication() {
   Data::InitData();
   Gfx::Startup();
   Data2::CreateArchives();
+  Main::CreateInterface();
   Data2::CreateGlobalData();
+  Main::CreateGame();
   Main::DemoScene = new Main::TDemoScene(&Data2::GlobalData->UnitSpriteList);
-  // The menu's music, until the menu itself exists.
-  GameData::PlayMusic(Data2::GlobalData->MenuMusicID, Main::MusicVolume, 0, false);
+  MainMenu->Open(0);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "engine/dxapp/dxapp.h"
 #include "engine/gfx/screen.h"
 #include "game/demo_scene.h"
+#include "game/game.h"
+#include "game/game_windows.h"
 #include "world/data2/global_data.h"
 
 namespace Main {
@@ -21,7 +23,12 @@ void ForEachGlobalList(Op op) {
 
 }  // namespace
 
-void UpdateFrame() {}
+void UpdateFrame() {
+  if (!Game) return;
+  Game->Update();
+  // The window system's update step, for the game windows that have one so far.
+  if (Game->MapWindow && Game->MapWindow->Visible) Game->MapWindow->Update();
+}
 
 void RenderFrame() {
   if (!D3DFramework || !D3DFramework->Device3D) return;
