@@ -10,13 +10,14 @@
 #include "engine/data/archive.h"
 #include "engine/dsframe/dsframe.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/dxwin/window_system.h"
 #include "engine/gfx/screen.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
-#include "engine/dxwin/window_system.h"
+#include "frontend/front_end.h"
 #include "game/demo_scene.h"
 #include "game/demo_window.h"
-#include "game/interface.h"
+#include "game/game.h"
 #include "game/shell.h"
 #include "game/sound_system.h"
 #include "world/data2/global_data.h"
@@ -41,9 +42,10 @@ void ShowThreadError(const std::exception& e) { DXApplication->ShowException(e);
 // failed halfway.
 void Shutdown() {
   if (DSFramework) DSFramework->StopAll();
+  Main::DeleteGame();
+  Main::DeleteInterface();
   delete Main::DemoScene;
   Main::DemoScene = nullptr;
-  Main::DeleteInterface();
   Data2::FreeGlobalData();
   Data2::FreeArchives();
   Main::DeleteSoundSystem();
@@ -74,11 +76,11 @@ void InitApplication() {
   Data2::CreateArchives();
   Main::CreateInterface();
   Data2::CreateGlobalData();
+  Main::CreateGame();
   Main::DemoScene = new Main::TDemoScene(&Data2::GlobalData->UnitSpriteList);
   // Owned by the window system.
   new Main::TDemoWindow(WindowSystem, *Data2::GlobalData);
-  // The menu's music, until the menu itself exists.
-  GameData::PlayMusic(Data2::GlobalData->MenuMusicID, Main::MusicVolume, 0, false);
+  MainMenu->Open(0);
 }
 
 }  // namespace

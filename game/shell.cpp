@@ -6,6 +6,8 @@
 #include "engine/gfx/screen.h"
 #include "engine/platform/platform.h"
 #include "game/demo_scene.h"
+#include "game/game.h"
+#include "game/game_windows.h"
 #include "world/data2/global_data.h"
 
 namespace Main {
@@ -26,6 +28,11 @@ void ForEachGlobalList(Op op) {
 bool ScreenshotSeries = false;
 
 void UpdateFrame() {
+  if (Game) {
+    Game->Update();
+    // The map window's own step, until it is a window of the window system.
+    if (Game->MapWindow && Game->MapWindow->Visible) Game->MapWindow->Update();
+  }
   if (WindowSystem) WindowSystem->Update();
   if (ScreenshotSeries && DXApplication->UpdateCount % 4 == 0) DXApplication->ScreenshotRequested = 1;
 }

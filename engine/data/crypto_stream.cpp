@@ -69,6 +69,9 @@ TCryptoStream::TCryptoStream(std::shared_ptr<Plat::TFile> file, i64 fileLength, 
                              const std::string& fileName, i32 offset, i32 size)
     : TSubStream(std::move(file), fileLength, fileName, offset, size), Key(std::move(key)) {}
 
+TCryptoStream::TCryptoStream(std::shared_ptr<Plat::TFile> file, const std::string& keyName)
+    : TSubStream(std::move(file), keyName), Key(std::make_shared<TCipherKey>(keyName)) {}
+
 void TCryptoStream::Decode(u8* data, i32 count, i64 physicalPosition) { Key->Decipher(data, count, physicalPosition); }
 
 i32 TCryptoStream::Write(const void* buffer, i32 count) {

@@ -42,6 +42,9 @@ class TCryptoStream : public TSubStream {
   // streams of one archive share both.
   TCryptoStream(std::shared_ptr<Plat::TFile> file, i64 fileLength, std::shared_ptr<const TCipherKey> key,
                 const std::string& fileName, i32 offset, i32 size);
+  // Writes a file that is open already, from its start, enciphered as the
+  // file keyName (a file written under a temporary name for keyName).
+  TCryptoStream(std::shared_ptr<Plat::TFile> file, const std::string& keyName);
 
   i32 Write(const void* buffer, i32 count) override;
   TSubStream* CreateSubStream(i32 offset, i32 size) override;

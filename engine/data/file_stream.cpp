@@ -77,6 +77,11 @@ TSubStream::TSubStream(std::shared_ptr<Plat::TFile> file, i64 fileLength, const 
   CheckWindow(fileLength, offset, size);
 }
 
+TSubStream::TSubStream(std::shared_ptr<Plat::TFile> file, const std::string& fileName)
+    : TFileStream(std::move(file), fileName) {
+  PassThrough = true;
+}
+
 TSubStream::~TSubStream() = default;
 
 void TSubStream::CheckWindow(i64 fileLength, i32 offset, i32 size) {

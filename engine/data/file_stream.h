@@ -54,6 +54,8 @@ class TSubStream : public TFileStream {
   TSubStream(const std::string& fileName, i32 offset, i32 size);
   // A window over a file that is open already and whose length is known.
   TSubStream(std::shared_ptr<Plat::TFile> file, i64 fileLength, const std::string& fileName, i32 offset, i32 size);
+  // Writes a file that is open already, from its start.
+  TSubStream(std::shared_ptr<Plat::TFile> file, const std::string& fileName);
   ~TSubStream() override;
 
   i32 Read(void* buffer, i32 count) override;

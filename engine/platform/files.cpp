@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +20,21 @@ namespace Plat {
 namespace {
 
 std::string programPathOverride;
+
+// Bytes that may still be written before writes fail; negative: no fault.
+std::atomic<std::int64_t> writeBudget{-1};
+
+// How much of count the fault lets through; takes it off the budget.
+std::int64_t AllowedWrite(std::int64_t count) {
+  std::int64_t budget = writeBudget.load();
+  while (budget >= 0) {
+    std::int64_t allowed = std::min(budget, count);
+    if (writeBudget.compare_exchange_weak(budget, budget - allowed)) return allowed;
+  }
+  return count;
+}
+
+std::string ErrorText(int code) { return Utf8ToCp1252(std::strerror(code)); }
 
 // The entry of dir whose name equals name without regard to case, or name.
 std::string ResolveComponent(const fs::path& dir, const std::string& name) {
@@ -68,13 +84,13 @@ std::shared_ptr<TFile> TFile::OpenNative(const std::string& nativePath, TMode mo
     handle = ::open(nativePath.c_str(), flags | O_CLOEXEC, 0666);
   } while (handle < 0 && errno == EINTR);
   if (handle < 0) {
-    error = Utf8ToCp1252(std::strerror(errno));
+    error = ErrorText(errno);
     return nullptr;
   }
   struct stat st {};
   if (::fstat(handle, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(handle);
-    error = Utf8ToCp1252(std::strerror(EISDIR));
+    error = ErrorText(EISDIR);
     return nullptr;
   }
   return std::shared_ptr<TFile>(new TFile(handle));
@@ -95,6 +111,7 @@ std::int64_t TFile::ReadAt(std::int64_t position, void* buffer, std::int64_t cou
 }
 
 std::int64_t TFile::WriteAt(std::int64_t position, const void* buffer, std::int64_t count) {
+  count = AllowedWrite(count);
   std::int64_t done = 0;
   const auto* in = static_cast<const char*>(buffer);
   while (done < count) {
@@ -112,6 +129,45 @@ std::int64_t TFile::Length() {
 }
 
 bool TFile::SetLength(std::int64_t length) { return length >= 0 && ::ftruncate(Handle, length) == 0; }
+
+bool TFile::Flush() { return ::fsync(Handle) == 0; }
+
+void SetWriteFaultAfter(std::int64_t bytes) { writeBudget = bytes < 0 ? -1 : bytes; }
+
+std::unique_ptr<TReplacementFile> TReplacementFile::Create(const std::string& path, std::string& error) {
+  std::string target = NativePath(path);
+  // Beside the file, so that the rename stays on one file system.
+  std::string temporary = target + ".tmp";
+  auto file = TFile::OpenNative(temporary, TFile::TMode::Create, error);
+  if (!file) return nullptr;
+  return std::unique_ptr<TReplacementFile>(new TReplacementFile(target, temporary, std::move(file)));
+}
+
+TReplacementFile::~TReplacementFile() {
+  Temporary.reset();
+  if (!Committed) ::unlink(NativeTemporary.c_str());
+}
+
+bool TReplacementFile::Commit(std::string& error) {
+  if (!Temporary->Flush()) {
+    error = ErrorText(errno);
+    return false;
+  }
+  Temporary.reset();
+  if (::rename(NativeTemporary.c_str(), NativeTarget.c_str()) != 0) {
+    error = ErrorText(errno);
+    return false;
+  }
+  Committed = true;
+  // The new directory entry reaches the disk too.
+  std::string dir = fs::path(NativeTarget).parent_path().string();
+  int handle = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (handle >= 0) {
+    ::fsync(handle);
+    ::close(handle);
+  }
+  return true;
+}
 
 bool FileExists(const std::string& path) {
   struct stat st {};

@@ -48,10 +48,42 @@ class TFile {
   // -1 when unknown.
   std::int64_t Length();
   bool SetLength(std::int64_t length);
+  // Puts what was written on the disk; false when that failed.
+  bool Flush();
 
  private:
   explicit TFile(int handle) : Handle(handle) {}
   int Handle;
+};
+
+// Tests: file writes fail once that many more bytes were written, as on a
+// full disk; a negative count switches the fault off.
+void SetWriteFaultAfter(std::int64_t bytes);
+
+// A file written under a temporary name beside its own and put in its place
+// only once it is complete, so that a failure, a crash or a kill while it is
+// written leaves the old file as it was.
+class TReplacementFile {
+ public:
+  // Null when the temporary file cannot be made; error then says why.
+  static std::unique_ptr<TReplacementFile> Create(const std::string& path, std::string& error);
+  // Removes the temporary file unless it was committed.
+  ~TReplacementFile();
+  TReplacementFile(const TReplacementFile&) = delete;
+  TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+  const std::shared_ptr<TFile>& File() const { return Temporary; }
+  // Flushes the temporary file and renames it over the file; false (with
+  // error) when either fails, and the old file stays.
+  bool Commit(std::string& error);
+
+ private:
+  TReplacementFile(std::string nativePath, std::string temporaryPath, std::shared_ptr<TFile> file)
+      : NativeTarget(std::move(nativePath)), NativeTemporary(std::move(temporaryPath)), Temporary(std::move(file)) {}
+  std::string NativeTarget;
+  std::string NativeTemporary;
+  std::shared_ptr<TFile> Temporary;
+  bool Committed = false;
 };
 
 bool FileExists(const std::string& path);

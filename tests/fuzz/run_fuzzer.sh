@@ -5,7 +5,7 @@
 # then fuzzes RUNS inputs. A crash leaves its input in the printed file: keep
 # it in REGRESSIONS so it is replayed forever after.
 set -e
-target=$1 fuzzer=$2 tool=$3 regressions=$4 runs=$5
+target=$1 fuzzer=$2 tool=$3 regressions=$4 runs=$5 replay=$6
 work=$(mktemp -d)
 maxlen=65536
 trap 'rm -rf "$work"' EXIT
@@ -58,6 +58,16 @@ case "$target" in
       "$tool" extract "$work/data/scenario.dat" "$s" "$work/seeds/$s"
     done
     "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;
+  save_game)
+    maxlen=262144
+    export ORV_FUZZ_DATA="$work/data"
+    printf 'mission 1\nact endturn\nsave 01.sav\nglobal 1 0\nact endturn\n' >"$work/play.txt"
+    "$replay" "$work/data" "$work/play.txt" >/dev/null
+    for f in "$work/data/Save/"*.sav; do
+      "$tool" decipher "$f" "$work/seeds/$(basename "$f")"
+    done ;;
+  settings)
+    "$replay" settings "$work/seeds" ;;
 esac
 exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"

@@ -19,6 +19,7 @@
 #include "world/map/drawing.h"
 #include "world/map/fog.h"
 #include "world/scenario/player.h"
+#include "world/scenario/transfer.h"
 #include "world/units/group.h"
 
 namespace WorldTest {
@@ -348,6 +349,20 @@ std::vector<TStoredClass> StoredClasses::Cases() {
            },
        // An ID outlives Clear, the opponent's as the player's own.
        .AfterClear = [](Data::TDataObject& o) { static_cast<TPlayer&>(o).AIHandler->ID = 0; }},
+      {.Name = "campaign transfer",
+       .Make = [] { return std::make_unique<TTransfer>(); },
+       .Fill =
+           [](Data::TDataObject& o) {
+             auto& t = static_cast<TTransfer&>(o);
+             for (u32 id : {70u, 71u, 72u}) {
+               auto* unit = new TUnit;
+               unit->SetPrototype(FindUnitPrototype(id == 72 ? Knight : Wolf));
+               unit->ID = id;
+               unit->TransferRequired = id == 71;
+               unit->TransferNew = id == 72;
+               (id == 72 ? t.Transferred : t.Available).Items.Add(unit);
+             }
+           }},
   };
 }
 

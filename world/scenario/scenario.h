@@ -69,6 +69,10 @@ class TScenario : public Data::TDataObject {
   // A save game calls these right after the scenario's stream; nothing is stored.
   void SaveGameState(Data::TStream&) const {}
   void LoadGameState(Data::TStream&) {}
+  // The two lists as list streams: a loaded save game takes its texts from
+  // the mission file through them.
+  void SaveConversations(Data::TStream& s) const;
+  void SaveQuestObjectives(Data::TStream& s) const;
 
   // One update step: objects, the current spell, dead units, queued objects,
   // weather, background sounds and view scrolling.

@@ -392,6 +392,9 @@ void TScenario::Save(Data::TStream& s) const {
   Data::WriteU32(s, TransferLimit);
 }
 
+void TScenario::SaveConversations(Data::TStream& s) const { Conversations->Save(s); }
+void TScenario::SaveQuestObjectives(Data::TStream& s) const { QuestObjectives->Save(s); }
+
 void TScenario::LoadSpriteFiles() {
   Sprites->Clear();
   DoodlePrototypes.Clear();

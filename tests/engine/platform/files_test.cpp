@@ -7,6 +7,7 @@
 #include "engine/platform/text.h"
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/write_fault.h"
 
 namespace {
 
@@ -93,6 +94,42 @@ TEST(File, ReadsAndWritesAtPositions) {
   EXPECT_EQ(std::string(buf + 1, 2), "xy");
   EXPECT_TRUE(file->SetLength(2));
   EXPECT_EQ(file->ReadAt(0, buf, 8), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A file is replaced only once its new content is complete: a write that
+// fails half-way, or a writer that never commits, leaves the old file and
+// no temporary file behind.
+TEST(ReplacementFile, ReplacesOnlyWhenComplete) {
+  TestSupport::TTempDir dir;
+  const std::string path = dir.Path() + "game.sav";
+  dir.Write("game.sav", "old content");
+  auto replace = [&](const std::string& bytes, bool commit) {
+    std::string error;
+    auto out = Plat::TReplacementFile::Create(path, error);
+    EXPECT_NE(out, nullptr) << error;
+    if (!out) return false;
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    if (out->File()->WriteAt(0, bytes.data(), size) != size) return false;
+    return commit && out->Commit(error);
+  };
+  {
+    TestSupport::TWriteFault fault(4);
+    EXPECT_FALSE(replace("new content", true));
+  }
+  EXPECT_EQ(dir.Read("game.sav"), "old content");
+  EXPECT_FALSE(replace("new content", false));
+  EXPECT_EQ(dir.Read("game.sav"), "old content");
+  EXPECT_TRUE(replace("new content", true));
+  EXPECT_EQ(dir.Read("game.sav"), "new content");
+  EXPECT_EQ(Plat::FindFiles(dir.Path() + "*.*").size(), 1u) << "no temporary file is left";
+
+  std::string error;
+  EXPECT_EQ(Plat::TReplacementFile::Create(dir.Path() + "missing\\x.sav", error), nullptr);
+  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

@@ -1,0 +1,138 @@
+#include "game/game_windows.h"
+
+#include <algorithm>
+
+#include "game/game.h"
+#include "world/locations/city.h"
+#include "world/scenario/conversation.h"
+#include "world/scenario/player.h"
+#include "world/scenario/scenario.h"
+#include "world/scenario/settings.h"
+#include "world/scenario/sound.h"
+
+namespace Main {
+
+// The map window.
+
+void TMapWindow::SetScenario(GameData::TScenario* scenario) {
+  TGameWindow::SetScenario(scenario);
+  RedrawAll = 1;
+  Centring = Acknowledge = 0;
+  ClickMarker = 0;
+}
+
+void TMapWindow::CentreOn(i32 x, i32 y, i32 steps, bool acknowledge) {
+  if (!Scenario) return;
+  // The panels on the right cover 145 pixels of the view.
+  Scenario->ScrollViewTo(x - (Scenario->ViewWidth - 145) / 2, y - Scenario->ViewHeight / 2, steps);
+  Centring = 1;
+  Acknowledge = acknowledge ? 1 : 0;
+}
+
+bool TMapWindow::IsInView(i32 x, i32 y) const {
+  return Scenario && x >= Scenario->ViewX && x < Scenario->ViewX + Scenario->ViewWidth && y >= Scenario->ViewY &&
+         y < Scenario->ViewY + Scenario->ViewHeight;
+}
+
+void TMapWindow::Update() {
+  if (!Scenario || !Centring || Scenario->ScrollSteps > 0) return;
+  Centring = 0;
+  if (!Acknowledge) return;
+  Acknowledge = 0;
+  if (GameData::TPlayer* current = Scenario->PlayerAt(Scenario->CurrentPlayerIndex)) current->SetResult(1);
+}
+
+// The city window.
+
+void TCityWindow::SetScenario(GameData::TScenario* scenario) {
+  TGameWindow::SetScenario(scenario);
+  City = nullptr;
+  Building = -1;
+}
+
+bool TCityWindow::ViewerIsCurrent() const {
+  return Scenario && Scenario->ViewingPlayer && Scenario->ViewingPlayer == Scenario->PlayerAt(Scenario->CurrentPlayerIndex);
+}
+
+void TCityWindow::Open(GameData::TCity* city, GameData::TGroup* group) {
+  City = city;
+  Building = -1;
+  city->Enter(group);
+  if (!ViewerIsCurrent()) return;
+  Game->MusicRestartPending = 0;
+  GameData::PlayMusic(city->MusicID, MusicVolume, 0, false);
+  Game->StopSounds();
+  Game->HideWindows();
+}
+
+void TCityWindow::CloseCity() {
+  if (City) {
+    City->Leave();
+    if (ViewerIsCurrent()) {
+      Game->MusicRestartPending = 0;
+      GameData::PlayMusic(Scenario->MusicTracks[0], MusicVolume, 0, false);
+      if (Game->MapWindow) Game->MapWindow->Invalidate();
+      Game->ShowWindows();
+    }
+  }
+  City = nullptr;
+  Building = -1;
+}
+
+void TCityWindow::MoveUnit(i32 fromList, u32 unitID, i32 toList, i32 slot) {
+  if (City) City->MoveUnit(fromList, unitID, toList, slot);
+}
+
+void TCityWindow::VisitMerchant(i32 index) {
+  if (!City || index == Building || index < 0 || index >= GameData::MerchantCount) return;
+  if (index < 4) Building = index;
+  Scenario->TriggerConversations(Scenario->CurrentPlayerIndex, GameData::coMerchant, City->Merchants[index]->ID);
+}
+
+void TCityWindow::ExecutePurchase(u32 kind, u32 unitID, i32 playerIndex, i32 number) {
+  if (!City) return;
+  switch (kind) {
+    case 0: City->HireUnit(unitID, playerIndex); break;
+    case 1: City->RestoreMana(unitID, playerIndex); break;
+    case 2: City->LearnSpell(number, unitID, playerIndex); break;
+    case 3: City->BuySkill(number, unitID, playerIndex, false); break;
+    case 4: City->HealUnit(unitID, playerIndex); break;
+    case 5: City->BuySkill(number, unitID, playerIndex, true); break;
+    case 6: City->BuyDrink(unitID, playerIndex); break;
+    default: break;
+  }
+}
+
+// The battle screen.
+
+void TFightDialog::StartBattle(GameData::TGroup* attacker, GameData::TGroup* defender) {
+  Attacker = attacker;
+  Defender = defender;
+}
+
+void TFightDialog::StartCityBattle(GameData::TGroup* attacker, GameData::TCity*, i32) {
+  Attacker = attacker;
+  Defender = nullptr;
+}
+
+void TFightDialog::Execute() {
+  Game->StopSounds();
+  Game->HideWindows();
+  Game->PlayBattleMusic();
+  ResolveBattle(Attacker, Defender);
+  Game->ShowWindows();
+  Game->RequestMapMusic();
+  if (Game->GroupInfoWindow) Game->GroupInfoWindow->UpdatePanels();
+  if (Game->MapWindow) Game->MapWindow->Invalidate();
+}
+
+void TFightDialog::ResolveBattle(GameData::TGroup* attacker, GameData::TGroup* defender) {
+  if (attacker) attacker->Scenario->ClearBattleFlags(attacker, defender);
+  Attacker = Defender = nullptr;
+}
+
+void TFightDialog::ResolveCityBattle(GameData::TGroup* attacker, GameData::TCity*, i32) {
+  ResolveBattle(attacker, nullptr);
+}
+
+}  // namespace Main

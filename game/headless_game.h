@@ -1,0 +1,67 @@
+// The game without a screen: the data path's global data, the game
+// controller and the front end's windows, driven one update step at a time
+// with a clock and the run-time generator that depend only on the seed, so
+// that the same actions give the same game every time. The base of the
+// replay tool and of the end-to-end tests.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/base/types.h"
+#include "world/scenario/action.h"
+
+namespace Plat {
+class TFakeClock;
+}
+
+namespace Main {
+
+// A hash of the game's state: the scenario's stream as a save holds it, the
+// campaign transfer and the main random stream.
+u64 GameStateHash();
+
+class THeadlessGame {
+ public:
+  // Data::DataPath names the data set. The seed is the clock's time at the
+  // start, which single-player games seed their random stream with.
+  explicit THeadlessGame(u32 seed);
+  ~THeadlessGame();
+  THeadlessGame(const THeadlessGame&) = delete;
+  THeadlessGame& operator=(const THeadlessGame&) = delete;
+
+  // Starts campaign mission n (1-based) as a new campaign does.
+  void StartMission(i32 number);
+  // Starts a scenario of the "scenario" archive on its own.
+  void StartScenario(const std::string& name);
+  // Saves and loads through the main menu's pages.
+  void Save(const std::string& fileName);
+  void Load(const std::string& fileName);
+
+  // One update step as the frame loop runs it. While a computer player's
+  // thread is thinking the step waits for its next record, so that its
+  // records meet the same steps every time.
+  void Step();
+  // Posts a record for the current player, who must be a local human, and
+  // steps until the game waits for the next one (see Settle).
+  void Act(const GameData::TActionRecord& record);
+  // Steps until a local human's turn waits for input, or no game is loaded.
+  void Settle();
+  // True while a game is running.
+  bool Running() const;
+
+  // Called after every executed record with the record and the state hash.
+  std::function<void(const GameData::TActionRecord&, u64 hash)> OnAction;
+
+  static constexpr i32 MaxSettleSteps = 200000;
+
+ private:
+  void WaitForThinkingPlayer();
+  bool WaitsForHuman() const;
+
+  u32 Seed;
+  std::unique_ptr<Plat::TFakeClock> Clock;
+};
+
+}  // namespace Main

@@ -1,0 +1,80 @@
+// Plays a game without a screen from a script of actions and prints a hash
+// of the game's state after every executed action (see replay_script.h).
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "engine/base/base.h"
+#include "engine/data/archive.h"
+#include "engine/platform/text.h"
+#include "game/game.h"
+#include "game/headless_game.h"
+#include "tools/replay/replay_script.h"
+#include "world/locations/city.h"
+#include "world/scenario/player.h"
+#include "world/scenario/scenario.h"
+#include "world/units/group.h"
+
+namespace {
+
+// What a script refers to: the players and the IDs of groups, cities and
+// buildings with their fields.
+void ListScenario(const std::string& name) {
+  Main::THeadlessGame headless(1);
+  Game->LoadScenario(name, 1);
+  const GameData::TScenario& s = *Game->Scenario;
+  for (i32 i = 0; i < s.PlayerCount(); ++i)
+    std::printf("player %d kind %d gold %u\n", i, s.Players[i]->Kind, s.Players[i]->Gold);
+  for (const GameData::TMapObject* o : s.MapObjects) {
+    if (o->Type == GameData::otGroup) {
+      const auto* g = static_cast<const GameData::TGroup*>(o);
+      std::printf("group %u at %d %d owner %d units %d\n", g->ID, g->FieldX(), g->FieldY(), g->OwnerIndex,
+                  g->GetUnitCount());
+    } else if (o->Type == GameData::otCity) {
+      const auto* c = static_cast<const GameData::TCity*>(o);
+      std::printf("city %u at %d %d owner %d\n", c->ID, c->FieldX(), c->FieldY(), c->Owner);
+    } else if (o->Type == GameData::otBuilding) {
+      std::printf("building %u at %d %d\n", o->ID, o->FieldX(), o->FieldY());
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool list = argc == 4 && std::string(argv[1]) == "list";
+  const bool settings = argc == 3 && std::string(argv[1]) == "settings";
+  if (argc != 3 && !list) {
+    std::fprintf(stderr,
+                 "usage:\n"
+                 "  orvandia-replay DATADIR SCRIPT       play the script, one line per executed action\n"
+                 "  orvandia-replay list DATADIR NAME    the players and objects of a scenario file\n"
+                 "  orvandia-replay settings DIR         write DIR/orvandia.ini with the default settings\n");
+    return 2;
+  }
+  try {
+    if (settings) {
+      Base::AppDir = Plat::Utf8ToCp1252(argv[2]) + "/";
+      Main::TGame().SaveSettings();
+      return 0;
+    }
+    Data::DataPath = Plat::Utf8ToCp1252(argv[list ? 2 : 1]);
+    if (!Data::DataPath.empty() && Data::DataPath.back() != '/') Data::DataPath += '/';
+    if (list) {
+      ListScenario(Plat::Utf8ToCp1252(argv[3]));
+      return 0;
+    }
+    std::ifstream in(argv[2], std::ios::binary);
+    if (!in) throw std::runtime_error(std::string("cannot read ") + argv[2]);
+    std::stringstream script;
+    script << in.rdbuf();
+    Replay::RunScript(script.str(), [](const std::string& line) { std::printf("%s\n", line.c_str()); });
+  } catch (const std::exception& e) {
+    std::fflush(stdout);
+    Plat::WriteErrorLine(std::string("orvandia-replay: ") + e.what());
+    return 1;
+  }
+  return 0;
+}
