@@ -35,7 +35,7 @@ std::string TShortcutKey::FormatHint(const std::string& caption) const {
   return caption + " [" + Name1 + "/" + Name2 + "]";
 }
 
-void InitShortcuts(TShortcutKey (&s)[ShortcutCount]) {
+void FillShortcuts(TShortcutKey (&s)[ShortcutCount]) {
   for (TShortcutKey& k : s) k.Set(0, "", 0, "");
   s[scEndTurn].Set(VK_RETURN, "Enter", 0x67, "Num7");
   s[scNextGroup].Set(VK_MULTIPLY, "Num*", 0x68, "Num8");

@@ -75,7 +75,7 @@ constexpr int HeroHotkeyCount = 16;
 // The heroes that records scHero1 + i select.
 extern const u32 HeroHotkeyUnits[HeroHotkeyCount];
 
-// Fills all records as the game binds them; the controller calls it once.
-void InitShortcuts(TShortcutKey (&shortcuts)[ShortcutCount]);
+// Fills all records as the game binds them (the controller's InitShortcuts).
+void FillShortcuts(TShortcutKey (&shortcuts)[ShortcutCount]);
 
 }  // namespace Main

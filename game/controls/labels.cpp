@@ -26,7 +26,7 @@ void DrawCaption(Gfx::TFont& font, Plat::TSurface* surface, const Base::TRect& r
 
 }  // namespace
 
-TPlayerColorQuery CurrentPlayerColor = NoRunningGame;
+TPlayerColorQuery GamePlayerColor = NoRunningGame;
 
 void TOrvLabel::Draw(Plat::TSurface* surface, const Base::TRect& rect) {
   DXWin::TDXControl::Draw(surface, rect);
@@ -38,7 +38,7 @@ void TOrvChoice::Draw(Plat::TSurface* surface, const Base::TRect& rect) {
   DXWin::TDXButton::Draw(surface, rect);
   const Base::TRect clip = ClipOf(OnGetClipRect, rect);
   u32 player = 0;
-  if (!Font || !CurrentPlayerColor || !CurrentPlayerColor(player)) return;
+  if (!Font || !GamePlayerColor || !GamePlayerColor(player)) return;
   const u32 colour = Gfx::PackRGB565(IsHovered() ? player : 0x0000A0);
   DrawCaption(*Font, surface, rect, Caption, WordWrap, colour, clip);
 }

@@ -35,9 +35,9 @@ class TOrvLabel : public DXWin::TDXControl {
 };
 
 // The running game's current player colour (0x00RRGGBB); false while no game
-// holding a scenario runs. The game controller connects it.
+// holding a scenario runs. The game connects it when it is made.
 using TPlayerColorQuery = bool (*)(u32& rgb);
-extern TPlayerColorQuery CurrentPlayerColor;
+extern TPlayerColorQuery GamePlayerColor;
 
 class TOrvChoice : public DXWin::TDXButton {
  public:

@@ -49,7 +49,7 @@ const TRow Table[ShortcutCount] = {
 TEST(ShortcutKeys, TheGameBindsEveryRecordAsTabled) {
   TShortcutKey keys[ShortcutCount];
   std::memset(keys, 0x5A, sizeof keys);
-  InitShortcuts(keys);
+  FillShortcuts(keys);
   static_assert(sizeof(TShortcutKey) == 48);
   for (const TRow& row : Table) {
     SCOPED_TRACE(row.Number);
@@ -65,7 +65,7 @@ TEST(ShortcutKeys, TheGameBindsEveryRecordAsTabled) {
 
 TEST(ShortcutKeys, HintTexts) {
   TShortcutKey keys[ShortcutCount];
-  InitShortcuts(keys);
+  FillShortcuts(keys);
   struct TCase {
     int Number;
     const char* Caption;
@@ -92,7 +92,7 @@ TEST(ShortcutKeys, SetKeepsSecondKeysAndNamesWithinTheRecord) {
 
 TEST(ShortcutKeys, MatchingConsumesTheKey) {
   TShortcutKey keys[ShortcutCount];
-  InitShortcuts(keys);
+  FillShortcuts(keys);
   Plat::WPARAM key = 0;
   EXPECT_FALSE(keys[scHero1 + 2].Matches(key)) << "a key code of 0 never matches, not even an empty record";
   key = 0x62;

@@ -23,10 +23,10 @@ class TextControls : public TSkinFixture {
   }
   void TearDown() override {
     TSkinFixture::TearDown();
-    Main::CurrentPlayerColor = SavedQuery;
+    Main::GamePlayerColor = SavedQuery;
   }
   std::unique_ptr<Gfx::TFont> Normal, Bold, Slanted, Small;
-  Main::TPlayerColorQuery SavedQuery = Main::CurrentPlayerColor;
+  Main::TPlayerColorQuery SavedQuery = Main::GamePlayerColor;
 };
 
 TEST_F(TextControls, MenuButtonStates) {
@@ -167,9 +167,9 @@ TEST_F(TextControls, LabelsAndChoices) {
   icon->IconX = 8;
   icon->IconY = 10;
   const Base::TRect area{0, 0, 240, 110};
-  Main::CurrentPlayerColor = nullptr;
+  Main::GamePlayerColor = nullptr;
   Snap(area);  // outside a running game the choice shows nothing
-  Main::CurrentPlayerColor = PlayerIsGreen;
+  Main::GamePlayerColor = PlayerIsGreen;
   Snap(area);
   Move(150, 50);
   Snap(area);  // the current player's colour under the pointer
