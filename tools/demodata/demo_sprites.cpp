@@ -6,6 +6,7 @@
 
 #include "engine/data/stream.h"
 #include "tools/databuilder/sprite_builder.h"
+#include "tools/databuilder/text_builder.h"
 #include "world/map/background.h"
 
 namespace Builder {
@@ -108,10 +109,42 @@ std::string SpellSprites() {
   return SpriteListBytes(4, std::move(list));
 }
 
+u32 InterfaceSpriteID(i32 slot) { return 8001 + static_cast<u32>(slot); }
+
+// Slots 0 to 23 are cursors: an arrow pointing up left, outlined in black,
+// its fill telling the states apart; 24 the loading picture, 25 the
+// parchment behind the ticker and the tooltips.
 std::string InterfaceSprites() {
   TList list;
-  for (u32 id = 1; id <= 27; ++id) Add(list, Shape(8000 + id, 32, 32), Panel(0x404040));
+  for (i32 slot = 0; slot < 24; ++slot) {
+    const u32 fill = slot == 1 ? 0xFFFFFF : 0xFFFFFF - static_cast<u32>(slot) * 0x0A0513;
+    Add(list, Shape(InterfaceSpriteID(slot), 20, 24), [fill](i32, i32 x, i32 y) -> u32 {
+      const auto inside = [](i32 px, i32 py) {
+        return (py < 17 && px <= py * 10 / 16) || (py >= 12 && py < 23 && px >= (py - 12) / 2 + 4 && px <= (py - 12) / 2 + 7);
+      };
+      if (!inside(x, y)) return Key;
+      const bool edge = x == 0 || !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+      return edge ? 0 : Colour(fill);
+    });
+  }
+  TSpriteShape loading = Shape(InterfaceSpriteID(24), 800, 600);
+  loading.ColorKey = Gfx::NoColor;
+  list.push_back(MakeSprite16(loading, [](i32, i32 x, i32 y) -> u32 {
+    const i32 dx = x - 400, dy = y - 300, glow = std::max(0, 255 - (dx * dx + dy * dy) / 700);
+    return Rgb565(static_cast<u8>(30 + glow / 3), static_cast<u8>(20 + glow / 4), static_cast<u8>(40 + glow / 6));
+  }, TSpriteEncoding::RunLength));
+  Add(list, Shape(InterfaceSpriteID(25), 32, 32), [](i32, i32 x, i32 y) -> u32 {
+    return Colour((x * 7 + y * 13) % 5 == 0 ? 0xD8C8A0 : 0xE8DCC0);
+  });
+  Add(list, Shape(InterfaceSpriteID(26), 16, 16), Panel(0x404040));
   return SpriteListBytes(5, std::move(list));
+}
+
+std::string InterfaceSpriteIDFile() {
+  TTextBuilder t;
+  t.Comment("interface sprites: cursors, loading picture, ticker background");
+  for (i32 slot = 0; slot < 27; ++slot) t.Int(InterfaceSpriteID(slot));
+  return t.Text();
 }
 
 std::string ScenarioSprites() {

@@ -22,6 +22,8 @@ std::string WindowSprites();
 std::string UnitSprites();
 std::string SpellSprites();
 std::string InterfaceSprites();
+// The 27 interface sprite IDs, slot by slot.
+std::string InterfaceSpriteIDFile();
 // The demo scenarios' own sprites: doodles, the city picture, merchant icons
 // and an animation; and the portraits of players and speakers.
 std::string ScenarioSprites();
