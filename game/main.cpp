@@ -13,10 +13,11 @@
 #include "engine/gfx/screen.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
-#include "game/demo_scene.h"
+#include "game/map_view.h"
 #include "game/shell.h"
 #include "game/sound_system.h"
 #include "world/data2/global_data.h"
+#include "world/data2/main_data.h"
 #include "world/scenario/player.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
@@ -38,9 +39,10 @@ void ShowThreadError(const std::exception& e) { DXApplication->ShowException(e);
 // failed halfway.
 void Shutdown() {
   if (DSFramework) DSFramework->StopAll();
-  delete Main::DemoScene;
-  Main::DemoScene = nullptr;
+  delete Main::MapView;
+  Main::MapView = nullptr;
   Data2::FreeGlobalData();
+  Data2::FreeMainData();
   Data2::FreeArchives();
   Main::DeleteSoundSystem();
   Gfx::Shutdown();
@@ -68,8 +70,9 @@ void InitApplication() {
   Data::InitData();
   Gfx::Startup();
   Data2::CreateArchives();
+  Data2::CreateMainData();
   Data2::CreateGlobalData();
-  Main::DemoScene = new Main::TDemoScene(&Data2::GlobalData->UnitSpriteList);
+  Main::MapView = new Main::TMapView;
   // The menu's music, until the menu itself exists.
   GameData::PlayMusic(Data2::GlobalData->MenuMusicID, Main::MusicVolume, 0, false);
 }

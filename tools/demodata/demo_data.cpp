@@ -72,12 +72,12 @@ TDemoData BuildDemoData() {
   d.Scenario.Add(ScenarioSpriteFile, ScenarioSprites());
   d.Scenario.Add(DoodleFileName, DoodleFile());
   d.Scenario.Add(FaceFileName, FaceSprites());
-  d.Scenario.Add("demo1.bkg", Background(4, 4));
+  d.Scenario.Add("demo1.bkg", DemoBackground(1));
   d.Globals.Add(IndexNames[13], SoundFile());
   d.Sounds.Add(IndexNames[10], EffectsArchive());
   d.Sounds.Add(IndexNames[11], MusicArchive());
   d.Sounds.Add(IndexNames[12], SpeechArchive());
-  d.Scenario.Add("demo2.bkg", Background(5, 5));
+  d.Scenario.Add("demo2.bkg", DemoBackground(2));
   return d;
 }
 

@@ -2,11 +2,19 @@
 
 #include <algorithm>
 
+#include "world/data2/global_data.h"
 #include "world/map/area.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 
 namespace GameData {
+
+namespace {
+
+constexpr i32 EdgeSpriteBase = 10;
+constexpr u32 AllNine = 511;
+
+}  // namespace
 
 TFog::TFog(TPlayer* player)
     : Player(player),
@@ -72,6 +80,23 @@ bool TFog::IsAreaExplored(const TArea& area) const {
 void TFog::DimVisible() {
   for (u8& state : States)
     if (state == fsVisible) state = fsExplored;
+}
+
+u32 TFog::EdgeMask(i32 x, i32 y, u8 state) const {
+  u32 mask = 0;
+  for (i32 dy = -1; dy <= 1; ++dy)
+    for (i32 dx = -1; dx <= 1; ++dx)
+      if (GetState(x + dx, y + dy, fsUnexplored) >= state) mask |= 1u << ((dy + 1) * 3 + dx + 1);
+  return mask;
+}
+
+void TFog::GetEdgeSprites(i32 x, i32 y, Gfx::TSprite*& first, Gfx::TSprite*& second) const {
+  first = second = nullptr;
+  if (!Data2::GlobalData) return;
+  const u32 visible = EdgeMask(x, y, fsVisible);
+  const u32 explored = 512 + EdgeMask(x, y, fsExplored);
+  if (visible != AllNine) first = Data2::GlobalData->SpriteTable[EdgeSpriteBase + visible];
+  second = Data2::GlobalData->SpriteTable[EdgeSpriteBase + explored];
 }
 
 }  // namespace GameData

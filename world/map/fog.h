@@ -5,6 +5,10 @@
 
 #include "engine/data/data_object.h"
 
+namespace Gfx {
+class TSprite;
+}
+
 namespace GameData {
 
 class TPlayer;
@@ -35,12 +39,18 @@ class TFog : public Data::TDataObject {
   void DimVisible();
   // The mini-map picture is made with the display device.
   void UpdateOverlay() {}
+  // The two sprites that soften the fog's edges over a field (null: none).
+  void GetEdgeSprites(i32 x, i32 y, Gfx::TSprite*& first, Gfx::TSprite*& second) const;
 
   TPlayer* Player;
   TScenario* Scenario;
   i32 Width;
   i32 Height;
   std::vector<u8> States;
+
+ private:
+  // The 3 x 3 block around a field: a bit per field at least in the state.
+  u32 EdgeMask(i32 x, i32 y, u8 state) const;
 };
 
 }  // namespace GameData
