@@ -68,9 +68,9 @@ TEST(DemoMap, TwoPlacesWithFogAndRain) {
   const auto expect = [&](const char* name) {
     TestSupport::ExpectGoldenPicture(std::string(ORV_GOLDEN_DIR "/") + name, back->Bits(), back->Pitch(), W, H, false);
   };
-  frame(200, 380, true);
-  expect("demo_map_ford");
-  for (i32 i = 1; i <= 15; ++i) frame(200 + 40 * i, 380 - 10 * i, false);
+  frame(60, 90, true);
+  expect("demo_map_town");
+  for (i32 i = 1; i <= 20; ++i) frame(60 + 37 * i, 90 + 7 * i, false);
   expect("demo_map_camp");
   const std::vector<u8> scrolled(cache->Bits(), cache->Bits() + cache->Pitch() * H);
   s.DrawMap(cache, 800, 230, screen, Layers, true);

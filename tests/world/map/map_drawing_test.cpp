@@ -221,6 +221,37 @@ TEST_F(MapDrawing, WeatherTilesWithTheView) {
   EXPECT_GT(drops, 0);
 }
 
+TEST_F(MapDrawing, OverlayWeatherUnderFadingDrops) {
+  auto overlay = Picture(8, 8, 0x001F);
+  overlay->Upload(false);
+  Global->SpriteTable[1102] = overlay.get();
+  Plat::TSurface* back = Display->Back();
+  const auto count = [&](u16 value) {
+    i32 n = 0;
+    for (i32 y = 0; y < 150; ++y)
+      for (i32 x = 0; x < 200; ++x) n += reinterpret_cast<const u16*>(back->Bits() + y * back->Pitch())[x] == value;
+    return n;
+  };
+  const TRect view{20, 10, 180, 140};
+  Scenario->SetWeather(GameData::wsOverlay);
+  Gfx::FillRect(back, 0, 0, 200, 150, 0xFFFF, nullptr);
+  Scenario->DrawWeather(back, 0, 0, view);
+  EXPECT_EQ(count(0x001F), view.Width() * view.Height()) << "stretched over the view, no particles needed";
+  // Rain that stopped fades out over the picture.
+  Scenario->Weather = GameData::wsRain;
+  std::srand(3);
+  for (i32 i = 0; i < 200; ++i) {
+    ++Scenario->FrameCounter;
+    Scenario->UpdateRain();
+  }
+  Scenario->Weather = GameData::wsOverlay;
+  Scenario->UpdateRain();
+  ASSERT_GT(Scenario->LiveParticles[GameData::wkRain], 0u);
+  Scenario->DrawWeather(back, 0, 0, view);
+  EXPECT_LT(count(0x001F), view.Width() * view.Height());
+  Global->SpriteTable[1102] = nullptr;
+}
+
 TEST_F(MapDrawing, BannerAndBarsOfAGroup) {
   // Cells of 4 x 3 pixels: column c, row r filled with 0x1000 * (r + 1) + c.
   Builder::TSpriteShape sheet{.ID = 1, .Width = 12, .Height = 15};
