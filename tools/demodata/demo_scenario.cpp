@@ -433,7 +433,7 @@ std::string DemoScenario(i32 mission) {
 }
 
 std::string GenerateScenario(const TScenarioParams& params) {
-  TScenarioMaker m(params.Width, params.Height, "Weites Land", "demo1.bkg", params.Seed);
+  TScenarioMaker m(params.Width, params.Height, "Weites Land", params.BackgroundFile, params.Seed);
   TScenario& s = m.S();
   std::mt19937 rng(params.Seed);
   auto random = [&rng](i32 n) { return static_cast<i32>(rng() % static_cast<u32>(n)); };

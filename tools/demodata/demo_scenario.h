@@ -42,10 +42,13 @@ struct TScenarioParams {
   // Hills and valleys with move costs from 1 to 8 and blocked fields.
   bool VariedTerrain = true;
   u32 Seed = 1;
+  // The ground picture it names in the "scenario" archive.
+  std::string BackgroundFile = "demo1.bkg";
 };
 
 // A scenario filled at random (the seed decides), naming the resources of
-// "demo1.scn": it loads wherever the demo data set is the data path.
+// "demo1.scn" (but its own ground picture, when asked): it loads wherever the
+// demo data set is the data path.
 std::string GenerateScenario(const TScenarioParams& params);
 
 }  // namespace Builder
