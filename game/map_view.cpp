@@ -80,9 +80,12 @@ void TMapView::Render(Plat::TSurface* target) {
   Scenario->DrawOverlays(target, ViewX, ViewY, screen);
   if (!Font) return;
   Gfx::FillRect(target, 0, 0, screen.Width(), TextBand, Gfx::PackRGB565(0x2A2018), nullptr);
-  const std::string line = Scenario->Title + " \x96 Runde " + std::to_string(Scenario->Round) +
-                           " \x96 Pfeiltasten verschieben die Karte, Esc beendet das Programm.";
-  Font->DrawText(target, 10, (TextBand - Font->Height) / 2, line, Gfx::PackRGB565(0xF0E6C8), &screen);
+  if (Scenario->Round != LineRound) {
+    LineRound = Scenario->Round;
+    Line = Scenario->Title + " \x96 Runde " + std::to_string(LineRound) +
+           " \x96 Pfeiltasten verschieben die Karte, Esc beendet das Programm.";
+  }
+  Font->DrawText(target, 10, (TextBand - Font->Height) / 2, Line, Gfx::PackRGB565(0xF0E6C8), &screen);
 }
 
 void TMapView::ReleaseGraphics() {

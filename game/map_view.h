@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "engine/base/types.h"
 #include "engine/platform/wintypes.h"
@@ -46,6 +47,9 @@ class TMapView {
   i32 ViewX = 0, ViewY = 0;
   bool Held[4] = {};  // left, right, up, down
   bool Redraw = true;
+  // The line over the map, made again when the round changes.
+  std::string Line;
+  i32 LineRound = -1;
 };
 
 extern TMapView* MapView;
