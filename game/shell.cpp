@@ -3,9 +3,9 @@
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/gfx/screen.h"
-#include "game/demo_scene.h"
 #include "game/game.h"
 #include "game/game_windows.h"
+#include "game/map_view.h"
 #include "world/data2/global_data.h"
 
 namespace Main {
@@ -24,6 +24,7 @@ void ForEachGlobalList(Op op) {
 }  // namespace
 
 void UpdateFrame() {
+  if (MapView) MapView->Update();
   if (!Game) return;
   Game->Update();
   // The window system's update step, for the game windows that have one so far.
@@ -34,7 +35,7 @@ void RenderFrame() {
   if (!D3DFramework || !D3DFramework->Device3D) return;
   D3DFramework->Device3D->BeginScene();
   D3DFramework->ClearBackBuffer();
-  if (DemoScene) DemoScene->Draw(DXApplication->GameTime);
+  if (MapView) MapView->Render(D3DFramework->BackBuffer);
   D3DFramework->Device3D->EndScene();
   D3DFramework->PresentFrame();
 }
@@ -42,16 +43,19 @@ void RenderFrame() {
 void RestoreSurfaces() {
   Gfx::RestoreDeviceObjects();
   ForEachGlobalList([](Gfx::TSpriteList& list) { list.RestoreDeviceObjects(); });
+  if (MapView) MapView->RestoreGraphics();
 }
 
 void BeforeModeChange() {
   Gfx::ReleaseDeviceObjects();
   ForEachGlobalList([](Gfx::TSpriteList& list) { list.ReleaseDeviceObjects(); });
+  if (MapView) MapView->ReleaseGraphics();
 }
 
 void AfterModeChange() {
   Gfx::RecreateDeviceObjects();
   ForEachGlobalList([](Gfx::TSpriteList& list) { list.RecreateDeviceObjects(); });
+  if (MapView) MapView->CreateGraphics();
 }
 
 void SetupScene() {
@@ -73,6 +77,9 @@ void SetupScene() {
 
 void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM) {
   if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
+  if (!MapView) return;
+  if (msg == Plat::WM_KEYDOWN) MapView->KeyDown(wParam);
+  if (msg == Plat::WM_KEYUP) MapView->KeyUp(wParam);
 }
 
 }  // namespace Main

@@ -1,7 +1,7 @@
 // The application's callbacks as far as the game's parts exist: each frame
 // is drawn and presented through the display framework, display changes and
-// lost surfaces are passed to every owner of device objects, and Escape ends
-// the program until the menus come.
+// lost surfaces are passed to every owner of device objects, the keys go to
+// the map view, and Escape ends the program until the menus come.
 #pragma once
 
 #include "engine/platform/wintypes.h"
