@@ -14,13 +14,16 @@
 #include "engine/data/stream.h"
 #include "engine/gfx/screen.h"
 #include "engine/gfx/sprite.h"
-#include "engine/platform/platform.h"
-#include "engine/platform/sdl_platform.h"
+#include "bench/bench_screen.h"
 #include "tools/databuilder/sprite_builder.h"
 
 namespace {
 
-constexpr int Width = 800, Height = 600, Size = 64;
+using Bench::Height;
+using Bench::Screen;
+using Bench::TScreen;
+using Bench::Width;
+constexpr int Size = 64;
 
 struct TPosition {
   int X, Y;
@@ -72,49 +75,9 @@ std::unique_ptr<Gfx::TSprite> Glow() {
   }, 0xFF));
 }
 
-// The framework in full screen on the SDL platform (its dummy driver when
-// there is no display), as the program runs.
-class TScreen {
- public:
-  TScreen() {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    Plat::Install(std::make_unique<Plat::TSdlPlatform>());
-    Plat::TWndClass wc;
-    wc.WndProc = [](Plat::HWND h, Plat::UINT m, Plat::WPARAM w, Plat::LPARAM l) {
-      return Plat::Current().DefWindowProc(h, m, w, l);
-    };
-    wc.ClassName = "Bench";
-    Plat::Current().RegisterClass(wc);
-    Window = Plat::Current().CreateWindow("Bench", "Bench", Plat::WS_POPUP, 0, 0, 0, Width, Height);
-    Plat::Current().ShowWindow(Window, Plat::SW_SHOWNORMAL);
-    D3DFramework = new D3DFrame::TD3DFramework(Window, "Bench", 3, Width, Height, 16, nullptr);
-    D3DFramework->InitializeFullscreen(-1, -1, -1);
-    Gfx::Startup();
-    Plat::TDevice3D* d = D3DFramework->Device3D;
-    d->SetTextureStageState(0, Plat::TStageState::Address, Plat::addressClamp);
-    Back = D3DFramework->BackBuffer;
-  }
-  Plat::HWND Window = nullptr;
-  Plat::TSurface* Back = nullptr;
-};
-
-TScreen& Screen() {
-  static TScreen screen;
-  return screen;
-}
-
 void SetBytes(benchmark::State& state) { state.SetBytesProcessed(state.iterations() * Width * Height * 2); }
 
-void BM_MemcpyFrame(benchmark::State& state) {
-  std::vector<u8> from(Width * Height * 2, 1), to(Width * Height * 2);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), from.size());
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-  }
-  SetBytes(state);
-}
-BENCHMARK(BM_MemcpyFrame);
+BENCHMARK(Bench::MemcpyFrame)->Name("BM_MemcpyFrame");
 
 void BM_FillFrame(benchmark::State& state) {
   TScreen& s = Screen();

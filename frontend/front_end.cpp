@@ -6,7 +6,9 @@
 #include "engine/athread/action_thread.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/dxwin/window_system.h"
+#include "game/controls/orv_tooltip.h"
 #include "world/data2/global_data.h"
+#include "world/data2/main_data.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
 
@@ -20,6 +22,8 @@ std::array<std::string, 9> VideoNames;
 
 void CreateInterface() {
   WindowSystem = new DXWin::TDXWindowSystem;
+  if (Data2::MainData) WindowSystem->SetDefaultCursor(Data2::MainData->InterfaceSprites[Data2::isDefaultCursor]);
+  WindowSystem->SetTooltip(new TOrvTooltip);
   MainMenu = new TMainMenu(WindowSystem);
   LoadingScreen = new TLoadingScreen(WindowSystem);
   VideoWindow = new TVideoWindow(WindowSystem);

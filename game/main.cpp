@@ -15,12 +15,13 @@
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
 #include "frontend/front_end.h"
-#include "game/demo_scene.h"
 #include "game/demo_window.h"
 #include "game/game.h"
+#include "game/map_view.h"
 #include "game/shell.h"
 #include "game/sound_system.h"
 #include "world/data2/global_data.h"
+#include "world/data2/main_data.h"
 #include "world/scenario/player.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
@@ -44,9 +45,10 @@ void Shutdown() {
   if (DSFramework) DSFramework->StopAll();
   Main::DeleteGame();
   Main::DeleteInterface();
-  delete Main::DemoScene;
-  Main::DemoScene = nullptr;
+  delete Main::MapView;
+  Main::MapView = nullptr;
   Data2::FreeGlobalData();
+  Data2::FreeMainData();
   Data2::FreeArchives();
   Main::DeleteSoundSystem();
   Gfx::Shutdown();
@@ -74,10 +76,12 @@ void InitApplication() {
   Data::InitData();
   Gfx::Startup();
   Data2::CreateArchives();
+  Data2::CreateMainData();
   Main::CreateInterface();
   Data2::CreateGlobalData();
   Main::CreateGame();
-  Main::DemoScene = new Main::TDemoScene(&Data2::GlobalData->UnitSpriteList);
+  // The demo map, until the game opens on scenarios of its own.
+  Main::MapView = new Main::TMapView;
   // Owned by the window system.
   new Main::TDemoWindow(WindowSystem, *Data2::GlobalData);
   MainMenu->Open(0);

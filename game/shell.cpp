@@ -5,9 +5,9 @@
 #include "engine/dxwin/window_system.h"
 #include "engine/gfx/screen.h"
 #include "engine/platform/platform.h"
-#include "game/demo_scene.h"
 #include "game/game.h"
 #include "game/game_windows.h"
+#include "game/map_view.h"
 #include "world/data2/global_data.h"
 
 namespace Main {
@@ -28,6 +28,7 @@ void ForEachGlobalList(Op op) {
 bool ScreenshotSeries = false;
 
 void UpdateFrame() {
+  if (MapView) MapView->Update();
   if (Game) {
     Game->Update();
     // The map window's own step, until it is a window of the window system.
@@ -41,7 +42,7 @@ void RenderFrame() {
   if (!D3DFramework || !D3DFramework->Device3D) return;
   D3DFramework->Device3D->BeginScene();
   D3DFramework->ClearBackBuffer();
-  if (DemoScene) DemoScene->Draw(DXApplication->GameTime);
+  if (MapView) MapView->Render(D3DFramework->BackBuffer);
   if (WindowSystem) WindowSystem->Draw(D3DFramework->BackBuffer);
   D3DFramework->Device3D->EndScene();
   D3DFramework->PresentFrame();
@@ -50,16 +51,19 @@ void RenderFrame() {
 void RestoreSurfaces() {
   Gfx::RestoreDeviceObjects();
   ForEachGlobalList([](Gfx::TSpriteList& list) { list.RestoreDeviceObjects(); });
+  if (MapView) MapView->RestoreGraphics();
 }
 
 void BeforeModeChange() {
   Gfx::ReleaseDeviceObjects();
   ForEachGlobalList([](Gfx::TSpriteList& list) { list.ReleaseDeviceObjects(); });
+  if (MapView) MapView->ReleaseGraphics();
 }
 
 void AfterModeChange() {
   Gfx::RecreateDeviceObjects();
   ForEachGlobalList([](Gfx::TSpriteList& list) { list.RecreateDeviceObjects(); });
+  if (MapView) MapView->CreateGraphics();
 }
 
 void SetupScene() {
@@ -83,6 +87,10 @@ void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM lParam) 
   const bool keyDown = msg == Plat::WM_KEYDOWN || msg == Plat::WM_SYSKEYDOWN;
   if (keyDown && wParam == 'G' && Plat::Current().IsKeyDown(Plat::VK_CONTROL)) ScreenshotSeries = !ScreenshotSeries;
   if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
+  if (MapView) {
+    if (msg == Plat::WM_KEYDOWN) MapView->KeyDown(wParam);
+    if (msg == Plat::WM_KEYUP) MapView->KeyUp(wParam);
+  }
   if (WindowSystem) WindowSystem->HandleMessage(msg, wParam, lParam);
 }
 

@@ -1,8 +1,9 @@
 // The application's callbacks as far as the game's parts exist: each update
-// step advances the windows, each frame is drawn and presented through the
-// display framework, display changes and lost surfaces are passed to every
-// owner of device objects, input goes to the window system, Ctrl+G switches
-// a series of screenshots, and Escape ends the program until the menus come.
+// step advances the map view, the game and the windows, each frame is drawn
+// and presented through the display framework, display changes and lost
+// surfaces are passed to every owner of device objects, the keys go to the
+// map view and all input to the window system, Ctrl+G switches a series of
+// screenshots, and Escape ends the program until the menus come.
 #pragma once
 
 #include "engine/platform/wintypes.h"

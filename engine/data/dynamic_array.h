@@ -69,6 +69,11 @@ class TDynamicArray {
     Items.clear();
     Items.shrink_to_fit();
   }
+  // Appends all of other's elements in order and leaves other empty.
+  void TakeAll(TDynamicArray& other) {
+    Items.insert(Items.end(), other.Items.begin(), other.Items.end());
+    other.Clear();
+  }
   i32 IndexOf(const T& item) const {
     for (i32 i = 0; i < Count(); ++i)
       if (Items[static_cast<std::size_t>(i)] == item) return i;

@@ -89,6 +89,16 @@ HRESULT TDevice3D::SetViewport(const TViewport& viewport) {
   return Result::Ok;
 }
 
+HRESULT TDevice3D::SetRenderTarget(TSurface* target) {
+  if (!target || !(target->PixelFormat() == Target->PixelFormat())) return Result::InvalidParams;
+  if (target == Target) return Result::Ok;
+  target->AddRef();
+  Target->Release();
+  Target = target;
+  Viewport = {0, 0, static_cast<std::uint32_t>(target->Width()), static_cast<std::uint32_t>(target->Height()), 0, 1};
+  return Result::Ok;
+}
+
 HRESULT TDevice3D::GetViewport(TViewport& viewport) const {
   viewport = Viewport;
   return Result::Ok;

@@ -77,6 +77,9 @@ class TDevice3D final : public TRefCounted {
                         std::uint32_t flags);
 
   TSurface* RenderTarget() const { return Target; }
+  // Draws from now on into another surface of the target's pixel format;
+  // the viewport becomes the whole new target.
+  HRESULT SetRenderTarget(TSurface* target);
   // How often a texture was set on any stage (the framework's cache skips
   // setting the one already set).
   std::uint32_t TextureSetCount = 0;

@@ -31,6 +31,8 @@ case "$target" in
       "$tool" decipher "$f" "$work/seeds/$(basename "$f")"
     done ;;
   sprite)
+    # The lists hold large pictures now: shorter inputs keep a run cheap.
+    maxlen=16384
     "$tool" build "$work/loose" --loose >/dev/null
     for f in "$work/loose/graphics/"*.gfl; do
       "$tool" decipher "$f" "$work/seeds/$(basename "$f")"

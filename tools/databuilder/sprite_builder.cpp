@@ -58,14 +58,22 @@ std::string CompressedRow(const std::vector<u16>& row) {
   return out + blocks;
 }
 
-// Skips the left half, darkens the right half.
-std::string ShadowRows(i32 width, i32 height) {
-  std::string row;
-  for (i32 n = width / 2; n > 0; n -= 127) row += static_cast<char>(std::min(n, 127));
-  for (i32 n = width - width / 2; n > 0; n -= 128) row += static_cast<char>(-std::min(n, 128));
-  if (row.size() + 2 > 0xFFFF) throw std::invalid_argument("shadow row too long");
+// Runs of skipped and darkened pixels; without a pixel function the left
+// half is skipped and the right half darkened.
+std::string ShadowRows(const TSpriteShape& shape) {
   std::string out;
-  for (i32 y = 0; y < height; ++y) {
+  for (i32 y = 0; y < shape.Height; ++y) {
+    std::string row;
+    for (i32 x = 0; x < shape.Width;) {
+      const bool dark = shape.ShadowPixels ? shape.ShadowPixels(x, y) : x >= shape.Width / 2;
+      i32 n = 1;
+      while (x + n < shape.Width && n < (dark ? 128 : 127) &&
+             (shape.ShadowPixels ? shape.ShadowPixels(x + n, y) : x + n >= shape.Width / 2) == dark)
+        ++n;
+      row += static_cast<char>(dark ? -n : n);
+      x += n;
+    }
+    if (row.size() + 2 > 0xFFFF) throw std::invalid_argument("shadow row too long");
     Put16(out, static_cast<u32>(row.size() + 2));
     out += row;
   }
@@ -113,7 +121,7 @@ std::unique_ptr<Gfx::TSprite> MakeSprite16(const TSpriteShape& shape, const TPix
                                            TSpriteEncoding encoding) {
   const u8 codes[] = {Gfx::feRaw, Gfx::feRunLength, Gfx::feLZRW1KH};
   auto sprite = NewSprite(shape, static_cast<u16>(shape.FrameMode | codes[static_cast<int>(encoding)]), 16);
-  std::string shadow = shape.Shadow ? ShadowRows(shape.Width, shape.Height) : std::string();
+  std::string shadow = shape.Shadow ? ShadowRows(shape) : std::string();
   for (i32 f = 0; f < shape.Frames; ++f) {
     std::string data;
     for (i32 y = 0; y < shape.Height; ++y) {
@@ -136,7 +144,7 @@ std::unique_ptr<Gfx::TSprite> MakeAlphaSprite(const TSpriteShape& shape, const T
   if (alphaMode == 0) throw std::invalid_argument("alpha sprites need an alpha mode");
   u16 encoding = compressed ? u16{Gfx::feLZRW1KH} : static_cast<u16>(shape.FrameMode | Gfx::feRaw);
   auto sprite = NewSprite(shape, encoding, static_cast<u16>(alphaMode << 8 | 32));
-  std::string shadow = shape.Shadow ? ShadowRows(shape.Width, shape.Height) : std::string();
+  std::string shadow = shape.Shadow ? ShadowRows(shape) : std::string();
   for (i32 f = 0; f < shape.Frames; ++f) {
     std::string data;
     for (i32 y = 0; y < shape.Height; ++y)

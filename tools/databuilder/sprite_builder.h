@@ -30,8 +30,10 @@ struct TSpriteShape {
   i16 HotY = 0;
   u32 ColorKey = Gfx::NoColor;
   u16 FrameMode = Gfx::fmSingle;
-  // Shadow rows that darken the right half of every row.
+  // Shadow rows that darken the right half of every row, or the pixels
+  // ShadowPixels names when it is set.
   bool Shadow = false;
+  std::function<bool(i32 x, i32 y)> ShadowPixels = {};
 };
 
 enum class TSpriteEncoding { Raw, RunLength, Compressed };

@@ -29,6 +29,17 @@ std::string IndexFile() {
   return t.Text();
 }
 
+// Intro videos 0 to 2, after the first and the last mission, after a won
+// mission; none is shipped, so each is skipped.
+std::string VideoNames() {
+  TTextBuilder t;
+  t.Comment("videos");
+  for (const char* name : {"intro1.avi", "intro2.avi", "intro3.avi", "first.avi", "last.avi", "won1.avi", "won2.avi",
+                           "won3.avi", "won4.avi"})
+    t.Token(name);
+  return t.Text();
+}
+
 std::string WindowSpriteIDs() {
   TTextBuilder t;
   t.Comment("window sprites");
@@ -41,6 +52,8 @@ std::string WindowSpriteIDs() {
 TDemoData BuildDemoData() {
   TDemoData d;
   d.Globals.Add("default.txt", IndexFile());
+  d.Globals.Add(IndexNames[0], InterfaceSpriteIDFile());
+  d.Globals.Add(IndexNames[2], VideoNames());
   d.Globals.Add(IndexNames[3], SpriteTableFile());
   d.Globals.Add(IndexNames[4], WindowSpriteIDs());
   d.Globals.Add(IndexNames[5], RulesFile());
@@ -59,12 +72,12 @@ TDemoData BuildDemoData() {
   d.Scenario.Add(ScenarioSpriteFile, ScenarioSprites());
   d.Scenario.Add(DoodleFileName, DoodleFile());
   d.Scenario.Add(FaceFileName, FaceSprites());
-  d.Scenario.Add("demo1.bkg", Background(4, 4));
+  d.Scenario.Add("demo1.bkg", DemoBackground(1));
   d.Globals.Add(IndexNames[13], SoundFile());
   d.Sounds.Add(IndexNames[10], EffectsArchive());
   d.Sounds.Add(IndexNames[11], MusicArchive());
   d.Sounds.Add(IndexNames[12], SpeechArchive());
-  d.Scenario.Add("demo2.bkg", Background(5, 5));
+  d.Scenario.Add("demo2.bkg", DemoBackground(2));
   return d;
 }
 

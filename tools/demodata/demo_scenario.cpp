@@ -1,5 +1,6 @@
 #include "tools/demodata/demo_scenario.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -13,6 +14,7 @@
 #include "tools/demodata/demo_sprites.h"
 #include "world/data2/global_data.h"
 #include "world/locations/city.h"
+#include "world/map/fog.h"
 #include "world/map/doodle.h"
 #include "world/map/drawing.h"
 #include "world/scenario/conversation.h"
@@ -272,22 +274,51 @@ void Demo1(TScenarioMaker& m) {
   s.TransferLimit = 3;
 }
 
+// The valley of mission 2: a hill north of the ford and a ridge in the south
+// east, by fractional field coordinates.
+double Demo2Height(double fx, double fy) {
+  const double hill = 120 - 12 * std::abs(fx - 15) - 8 * std::abs(fy - 4);
+  const double ridge = 90 - 6 * std::abs(fx - 31) - 9 * std::abs(fy - 22);
+  return std::max({0.0, hill, ridge});
+}
+constexpr i32 RiverColumn = 9, FordRow = 13;
+
+// Player 1 sees around its groups and its city, knows a wider belt and the
+// land up to the hill's east side, and nothing of the far east.
+void Demo2Fog(TScenario& s) {
+  TFog& fog = *s.Players[1]->Fog;
+  const TField eyes[] = {Field(5, 14), Field(7, 21), Field(20, 12), Field(3, 3), Field(4, 4)};
+  for (i32 y = 0; y < s.Height; ++y)
+    for (i32 x = 0; x < s.Width; ++x) {
+      i32 near = 1000;
+      for (const TField& e : eyes) near = std::min(near, std::max(std::abs(x - e.x), std::abs(y - e.y)));
+      fog.SetState(x, y, near <= 4 ? fsVisible : (near <= 9 || x < 24) ? fsExplored : fsUnexplored);
+    }
+}
+
 void Demo2(TScenarioMaker& m) {
   TScenario& s = m.S();
   s.IntroText = "Der Fluss teilt das Tal. Nur eine Furt f\xFChrt hin\xFC" "ber.";
   for (i32 y = 0; y < s.Height; ++y)
     for (i32 x = 0; x < s.Width; ++x) {
       i32 i = s.FieldIndex(x, y);
-      s.BaseHeights[i] = static_cast<u16>(std::max(0, 120 - 12 * std::abs(x - 15) - 8 * std::abs(y - 4)));
+      s.BaseHeights[i] = static_cast<u16>(Demo2Height(x, y));
       s.BaseCosts[i] = static_cast<u8>(s.BaseHeights[i] > 40 ? 4 : 2);
-      if (x == 9) s.BaseCosts[i] = y == 13 ? 6 : 255;  // the river and its ford
+      if (x == RiverColumn) s.BaseCosts[i] = y == FordRow ? 6 : 255;  // the river and its ford
     }
   s.Weather = wsRain;
   m.AddPlayers(3);
   m.AddCity("Furtheim", 1, 3, 3);
+  m.AddCity("Wolfsbau", 2, 30, 5);
   m.AddGroup(1, 5, 14, {Knight, Spearman});
   m.AddGroup(2, 15, 12, {Wolf, Skeleton});
   m.AddGroup(2, 16, 16, {Wolf});
+  m.AddGroup(1, 7, 21, {Sorceress});
+  m.AddGroup(1, 20, 12, {Knight});
+  m.AddGroup(0, 33, 25, {Skeleton, Skeleton});
+  // A camp of the wolves' master east of the hill.
+  TGroup* camp = m.AddGroup(2, 24, 9, {Skeleton, Spearman});
+  camp->CampState = csCamped;
   auto* tower = new TBuilding(&s);
   tower->Name = tower->Caption = "Wachturm";
   tower->X = Centre(14);
@@ -296,6 +327,17 @@ void Demo2(TScenarioMaker& m) {
   tower->EntranceArea->AddField(14, 6);
   s.AddMapObject(tower);
   for (i32 i = 0; i < 6; ++i) m.AddDoodle(i % 2 ? TreeDoodle : FlowersDoodle, Centre(2 + 3 * i), Centre(18));
+  // A wood on the ridge, rocks and a spring by the river.
+  std::mt19937 rng(2);
+  for (i32 i = 0; i < 40; ++i) {
+    const i32 fx = 26 + static_cast<i32>(rng() % 12), fy = 17 + static_cast<i32>(rng() % 11);
+    if (fx == 33 && fy == 25) continue;
+    m.AddDoodle(TreeDoodle, fx * FieldSize + 8 + static_cast<i32>(rng() % 24), fy * FieldSize + 10 + static_cast<i32>(rng() % 20));
+  }
+  for (i32 i = 0; i < 6; ++i) m.AddDoodle(RockDoodle, Centre(20 + 2 * i), Centre(2 + i % 3));
+  m.AddDoodle(SpringDoodle, Centre(11), Centre(15));
+  m.AddDoodle(SpringDoodle, Centre(12), Centre(24));
+  for (i32 i = 0; i < 5; ++i) m.AddDoodle(FlowersDoodle, Centre(14 + 2 * i), Centre(27));
   auto* corpse = new TNaturalCorpse(&s);
   corpse->Init(UnitSpriteID(Wolf, MapDie), 3, Centre(11), Centre(9), 9, 3);
   s.AddMapObject(corpse);
@@ -304,7 +346,7 @@ void Demo2(TScenarioMaker& m) {
   s.AddUnit(waiting, true);
   s.OffMapUnits.Add(waiting);
   s.WaitingUnitIDs.Add(waiting->ID);
-  TArea* ford = m.AddArea({Field(9, 13)});
+  TArea* ford = m.AddArea({Field(RiverColumn, FordRow)});
   m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
   m.AddConversation("Die Furt", coAreaEntered, ford->ID, 1 << 1, {"<TEXT><0>Das Wasser ist kalt.<ENDTEXT>"});
   m.AddObjective("Die Furt", "Halte die Furt gegen die W\xF6lfe.", 1);
@@ -313,6 +355,53 @@ void Demo2(TScenarioMaker& m) {
   s.MusicTracks[0] = s.MusicTracks[2] = 1;
   s.BattleBackgrounds.Add(CityPictureID);
   s.TransferLimit = 2;
+  Demo2Fog(s);
+}
+
+// A walled town seen from above on the 2 x 2 fields from (fx, fy): roofs on
+// cobbles, a gate in the south wall. 0 outside it.
+u32 Town(i32 fx, i32 fy, i32 px, i32 py) {
+  const i32 x = px - fx * FieldSize, y = py - fy * FieldSize, size = 2 * FieldSize;
+  if (x < 0 || y < 0 || x >= size || y >= size) return 0;
+  const bool gate = y > size - 4 && std::abs(x - size / 2) < 6;
+  if ((x < 3 || y < 3 || x >= size - 3 || y >= size - 3) && !gate) return Rgb565(120, 116, 108);
+  const i32 hx = (x - 7) % 24, hy = (y - 7) % 24;
+  if (x >= 7 && y >= 7 && x < size - 9 && y < size - 9 && hx < 16 && hy < 13)
+    return hy == 6 ? Rgb565(110, 40, 30) : Rgb565(hy < 6 ? 176 : 150, 64, 44);
+  return (x * 5 + y * 3) % 11 == 0 ? Rgb565(140, 132, 116) : Rgb565(168, 160, 140);
+}
+
+// A round stone tower on its field. 0 outside it.
+u32 Tower(i32 fx, i32 fy, i32 px, i32 py) {
+  const i32 dx = px - fx * FieldSize - FieldSize / 2, dy = py - fy * FieldSize - FieldSize / 2;
+  const i32 d2 = dx * dx + dy * dy;
+  if (d2 > 15 * 15) return 0;
+  return d2 > 12 * 12 ? Rgb565(80, 78, 74) : ((dx + 20) / 5 + (dy + 20) / 4) % 2 ? Rgb565(150, 146, 138)
+                                                                                  : Rgb565(132, 128, 120);
+}
+
+// Grass, lighter and browner up the hills, darker dots scattered, the towns
+// and the tower; in mission 2 the river with its banks and the shallow ford.
+u32 DemoGround(i32 mission, i32 px, i32 py) {
+  const double fx = (px + 0.5) / FieldSize - 0.5, fy = (py + 0.5) / FieldSize - 0.5;
+  const u32 building = mission == 2 ? Town(3, 3, px, py) | Town(30, 5, px, py) | Tower(14, 5, px, py)
+                                    : Town(2, 2, px, py);
+  if (building) return building;
+  if (mission == 2) {
+    const double river = RiverColumn * FieldSize + FieldSize / 2 + 5 * std::sin(py / 70.0);
+    const double d = std::abs(px - river);
+    const bool ford = py >= FordRow * FieldSize && py < (FordRow + 1) * FieldSize;
+    if (d < 16) {
+      if (ford) return (px * 7 + py * 3) % 23 == 0 ? Rgb565(150, 150, 140) : Rgb565(96, 150, 176);
+      return (py + static_cast<i32>(d)) % 19 == 0 ? Rgb565(90, 140, 200) : Rgb565(44, 92, 160);
+    }
+    if (d < 20) return Rgb565(172, 152, 104);
+  }
+  const double h = mission == 2 ? Demo2Height(fx, fy) / 120.0 : 0.15 + 0.1 * std::sin(fx * 0.7) * std::cos(fy * 0.5);
+  const u32 speck = static_cast<u32>(px) * 2654435761u ^ static_cast<u32>(py) * 40503u;
+  const double shade = (speck >> 7) % 29 == 0 ? 0.8 : 1.0;
+  const auto mix = [&](double low, double high) { return static_cast<u8>((low + (high - low) * h) * shade); };
+  return Rgb565(mix(72, 150), mix(128, 138), mix(52, 84));
 }
 
 }  // namespace
@@ -329,9 +418,14 @@ std::string DoodleFile() {
   return t.Text();
 }
 
+std::string DemoBackground(i32 mission) {
+  const i16 w = mission == 2 ? 10 : 4, h = mission == 2 ? 8 : 4;
+  return PaintedBackground(w, h, [mission](i32, i32 x, i32 y) { return DemoGround(mission, x, y); });
+}
+
 std::string DemoScenario(i32 mission) {
   if (mission == 2) {
-    TScenarioMaker m(20, 20, "Die Furt", "demo2.bkg", 2);
+    TScenarioMaker m(40, 32, "Die Furt", "demo2.bkg", 2);
     Demo2(m);
     return m.Bytes(1, 1);
   }
@@ -341,7 +435,7 @@ std::string DemoScenario(i32 mission) {
 }
 
 std::string GenerateScenario(const TScenarioParams& params) {
-  TScenarioMaker m(params.Width, params.Height, "Weites Land", "demo1.bkg", params.Seed);
+  TScenarioMaker m(params.Width, params.Height, "Weites Land", params.BackgroundFile, params.Seed);
   TScenario& s = m.S();
   std::mt19937 rng(params.Seed);
   auto random = [&rng](i32 n) { return static_cast<i32>(rng() % static_cast<u32>(n)); };

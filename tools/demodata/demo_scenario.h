@@ -21,12 +21,15 @@ constexpr const char* FaceFileName = "faces.gfl";
 constexpr u32 TreeDoodle = 1, RockDoodle = 2, SpringDoodle = 3, FlowersDoodle = 4;
 std::string DoodleFile();
 
-// Mission 1 ("demo1.scn", 16 x 16 flat fields) or 2 ("demo2.scn", 20 x 20
-// with hills, a river and a ford): three players with GLOBAL0 to GLOBAL2 set,
-// a hero group for player 1, creatures for player 2, a city of player 1 with
-// merchants, a defender and a recruit, doodles, an area, and a conversation
-// for player 1 in round 1.
+// Mission 1 ("demo1.scn", 16 x 16 flat fields) or 2 ("demo2.scn", 40 x 32
+// with hills, a river and a ford, a camp, a wood, rain and player 1's fog of
+// war): three players with GLOBAL0 to GLOBAL2 set, a hero group for player 1,
+// creatures for player 2, a city of player 1 with merchants, a defender and a
+// recruit, doodles, an area, and a conversation for player 1 in round 1.
 std::string DemoScenario(i32 mission);
+// The mission's ground picture ("demo1.bkg", "demo2.bkg"), painted from its
+// terrain.
+std::string DemoBackground(i32 mission);
 
 struct TScenarioParams {
   i32 Width = 128;
@@ -39,10 +42,13 @@ struct TScenarioParams {
   // Hills and valleys with move costs from 1 to 8 and blocked fields.
   bool VariedTerrain = true;
   u32 Seed = 1;
+  // The ground picture it names in the "scenario" archive.
+  std::string BackgroundFile = "demo1.bkg";
 };
 
 // A scenario filled at random (the seed decides), naming the resources of
-// "demo1.scn": it loads wherever the demo data set is the data path.
+// "demo1.scn" (but its own ground picture, when asked): it loads wherever the
+// demo data set is the data path.
 std::string GenerateScenario(const TScenarioParams& params);
 
 }  // namespace Builder

@@ -6,6 +6,8 @@
 
 #include "engine/data/stream.h"
 #include "tools/databuilder/sprite_builder.h"
+#include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_map_art.h"
 #include "tools/demodata/demo_skin.h"
 #include "world/map/background.h"
 
@@ -55,8 +57,12 @@ void Add(TList& list, const TSpriteShape& shape, const TPixelFunction& pixels) {
 }  // namespace
 
 u32 SpriteTableID(i32 slot) {
-  if ((slot >= 1 && slot <= 9) || (slot >= 1034 && slot <= 1043) || (slot >= 1111 && slot <= 1136))
+  if ((slot >= 1 && slot <= 9) || (slot >= 1034 && slot <= 1043) || slot == WeatherOverlaySlot ||
+      (slot >= 1111 && slot <= 1136))
     return 5000 + static_cast<u32>(slot);
+  // Fog edges; over a field with everything around it explored nothing is drawn.
+  if (slot >= FogEdgeSlot && slot < FogEdgeSlot + 1023) return 20000 + static_cast<u32>(slot);
+  if (slot == FogEdgeSlot + 1023) return 0;
   return GenericSpriteID;
 }
 
@@ -66,18 +72,21 @@ u32 SpellIconID(i32 spellNumber) { return 7000 + static_cast<u32>(spellNumber); 
 std::string CommonSprites() {
   TList list;
   Add(list, Shape(GenericSpriteID, 16, 16), Panel(0x806040));
-  for (i32 slot = 1; slot <= 4; ++slot) Add(list, Shape(SpriteTableID(slot), 8, 8), Panel(0xFFFFFF));
+  for (i32 slot = 1; slot <= 4; ++slot) Add(list, Shape(SpriteTableID(slot), 10, 10), Corner(slot, 10));
   for (i32 owner = 0; owner < 5; ++owner)
-    Add(list, Shape(SpriteTableID(5 + owner), 40, 40, 4, 20, 20), Disc(PlayerColors[owner], 40, 40));
+    Add(list, Shape(SpriteTableID(5 + owner), 44, 22, 4, 22, 3), Marker(PlayerColors[owner], 44, 22));
+  for (u32 mask = 0; mask < 1023; ++mask)
+    list.push_back(FogEdgeSprite(SpriteTableID(FogEdgeSlot + static_cast<i32>(mask)), mask & 511, mask >= 512));
   for (i32 style = 0; style < 10; ++style)
-    Add(list, Shape(SpriteTableID(1034 + style), 120, 120, 4, 60, 60), Disc(0xA08050, 120, 120));
+    Add(list, Shape(SpriteTableID(1034 + style), 120, 120, 4, 60, 60), Camp(style % 5, 120));
+  TSpriteShape mist = Shape(SpriteTableID(WeatherOverlaySlot), 64, 64);
+  mist.ColorKey = Gfx::NoColor;
+  list.push_back(MakeAlphaSprite(mist, Mist(64), 0xFF));
   // The banner sheet: three columns (unit count) by five rows (colour).
-  Add(list, Shape(SpriteTableID(1111), 36, 50), [](i32, i32 x, i32 y) -> u32 {
-    return (x % 12 == 0 || y % 10 == 0) ? 0 : Colour(PlayerColors[y / 10]);
-  });
+  Add(list, Shape(SpriteTableID(1111), 36, 50), Banner(PlayerColors, 12, 10));
   for (i32 slot = 1112; slot <= 1136; ++slot) {
     i32 owner = (slot - 1112) % 5;
-    Add(list, Shape(SpriteTableID(slot), 16, 24, 4, 2, 23), Disc(PlayerColors[owner], 16, 24));
+    Add(list, Shape(SpriteTableID(slot), 16, 24, 4, 1, 23), Flag(PlayerColors[owner], 16, 24));
   }
   return SpriteListBytes(1, std::move(list));
 }
@@ -92,9 +101,11 @@ std::string UnitSprites() {
   TList list;
   for (u32 p = 1; p <= DemoUnitPrototypeCount; ++p) {
     u32 rgb = PlayerColors[p % 5] ^ 0x204060;
+    const bool beast = p == 3;  // the wolf
     for (i32 set = 0; set < 10; ++set) {
       if (set == 3) continue;  // the extra set is never loaded
-      Add(list, Shape(UnitSpriteID(p, set), 40, 40, set == 0 ? 1 : 4, 20, 30), Disc(rgb, 40, 40));
+      Add(list, Shape(UnitSpriteID(p, set), 40, 40, set == 0 ? 1 : 4, 20, 30),
+          Figure(rgb, beast, set == 1 || set == 6));
     }
     Add(list, Shape(UnitSpriteID(p, 10), 48, 48), Disc(rgb, 48, 48));
     Add(list, Shape(UnitSpriteID(p, 11), 96, 128), Disc(rgb, 96, 128));
@@ -108,18 +119,50 @@ std::string SpellSprites() {
   return SpriteListBytes(4, std::move(list));
 }
 
+u32 InterfaceSpriteID(i32 slot) { return 8001 + static_cast<u32>(slot); }
+
+// Slots 0 to 23 are cursors: an arrow pointing up left, outlined in black,
+// its fill telling the states apart; 24 the loading picture, 25 the
+// parchment behind the ticker and the tooltips.
 std::string InterfaceSprites() {
   TList list;
-  for (u32 id = 1; id <= 27; ++id) Add(list, Shape(8000 + id, 32, 32), Panel(0x404040));
+  for (i32 slot = 0; slot < 24; ++slot) {
+    const u32 fill = slot == 1 ? 0xFFFFFF : 0xFFFFFF - static_cast<u32>(slot) * 0x0A0513;
+    Add(list, Shape(InterfaceSpriteID(slot), 20, 24), [fill](i32, i32 x, i32 y) -> u32 {
+      const auto inside = [](i32 px, i32 py) {
+        return (py < 17 && px <= py * 10 / 16) || (py >= 12 && py < 23 && px >= (py - 12) / 2 + 4 && px <= (py - 12) / 2 + 7);
+      };
+      if (!inside(x, y)) return Key;
+      const bool edge = x == 0 || !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+      return edge ? 0 : Colour(fill);
+    });
+  }
+  TSpriteShape loading = Shape(InterfaceSpriteID(24), 800, 600);
+  loading.ColorKey = Gfx::NoColor;
+  list.push_back(MakeSprite16(loading, [](i32, i32 x, i32 y) -> u32 {
+    const i32 dx = x - 400, dy = y - 300, glow = std::max(0, 255 - (dx * dx + dy * dy) / 700);
+    return Rgb565(static_cast<u8>(30 + glow / 3), static_cast<u8>(20 + glow / 4), static_cast<u8>(40 + glow / 6));
+  }, TSpriteEncoding::RunLength));
+  Add(list, Shape(InterfaceSpriteID(25), 32, 32), [](i32, i32 x, i32 y) -> u32 {
+    return Colour((x * 7 + y * 13) % 5 == 0 ? 0xD8C8A0 : 0xE8DCC0);
+  });
+  Add(list, Shape(InterfaceSpriteID(26), 16, 16), Panel(0x404040));
   return SpriteListBytes(5, std::move(list));
+}
+
+std::string InterfaceSpriteIDFile() {
+  TTextBuilder t;
+  t.Comment("interface sprites: cursors, loading picture, ticker background");
+  for (i32 slot = 0; slot < 27; ++slot) t.Int(InterfaceSpriteID(slot));
+  return t.Text();
 }
 
 std::string ScenarioSprites() {
   TList list;
-  Add(list, Shape(TreeSpriteID, 40, 56, 1, 20, 50), Disc(0x2E7D32, 40, 56));
-  Add(list, Shape(RockSpriteID, 36, 28, 1, 18, 20), Disc(0x8A8A80, 36, 28));
-  Add(list, Shape(SpringSpriteID, 32, 32, 4, 16, 16), Disc(0x4FA3E0, 32, 32));
-  Add(list, Shape(FlowersSpriteID, 80, 40, 1, 40, 20), Panel(0xD8B84A));
+  Add(list, Shape(TreeSpriteID, 40, 56, 1, 20, 50), Tree(40, 56));
+  Add(list, Shape(RockSpriteID, 36, 28, 1, 18, 20), Rock(36, 28));
+  Add(list, Shape(SpringSpriteID, 32, 32, 4, 16, 16), Spring(32, 32));
+  Add(list, Shape(FlowersSpriteID, 80, 40, 1, 40, 20), Flowers(80, 40));
   TSpriteShape picture = Shape(CityPictureID, 800, 600);
   picture.ColorKey = Gfx::NoColor;
   list.push_back(MakeSprite16(picture, CheckerPixels(Rgb565(90, 70, 50), Rgb565(120, 100, 70), 50),
@@ -137,15 +180,25 @@ std::string FaceSprites() {
 }
 
 std::string Background(i16 width, i16 height) {
+  return PaintedBackground(width, height, [width](i32, i32 x, i32 y) -> u32 {
+    const i32 tile = x / GameData::BackgroundTileSize + y / GameData::BackgroundTileSize * width;
+    const u16 grass = Rgb565(70, static_cast<u8>(120 + tile * 7 % 40), 50), earth = Rgb565(110, 95, 60);
+    return ((x % GameData::BackgroundTileSize) / 20 + (y % GameData::BackgroundTileSize) / 20) % 2 ? earth : grass;
+  });
+}
+
+std::string PaintedBackground(i16 width, i16 height, const TPixelFunction& map) {
   GameData::TBackground background;
   background.ID = 1;
   background.Width = width;
   background.Height = height;
+  constexpr i32 tile = GameData::BackgroundTileSize;
   for (i32 i = 0; i < width * height; ++i) {
-    TSpriteShape shape = Shape(static_cast<u32>(i + 1), GameData::BackgroundTileSize, GameData::BackgroundTileSize);
+    TSpriteShape shape = Shape(static_cast<u32>(i + 1), tile, tile);
     shape.ColorKey = Gfx::NoColor;
-    u16 grass = Rgb565(70, 120 + static_cast<u8>(i * 7 % 40), 50), earth = Rgb565(110, 95, 60);
-    background.Tiles.push_back(MakeSprite16(shape, CheckerPixels(grass, earth, 20), TSpriteEncoding::RunLength));
+    const i32 left = i % width * tile, top = i / width * tile;
+    background.Tiles.push_back(MakeSprite16(
+        shape, [&](i32, i32 x, i32 y) { return map(0, left + x, top + y); }, TSpriteEncoding::RunLength));
   }
   Data::TMemoryStream s;
   background.Save(s);

@@ -42,6 +42,11 @@ void FreeArchives() {
 
 void CreateGlobalData() { GlobalData = new TGlobalData; }
 
+void UploadAlphaSprites(Gfx::TSpriteList& list) {
+  for (const Gfx::TSpriteEntry& entry : list.Index)
+    if (entry.Sprite && entry.Sprite->AlphaMode() != 0) entry.Sprite->Upload(true);
+}
+
 void FreeGlobalData() {
   delete GlobalData;
   GlobalData = nullptr;
@@ -237,10 +242,7 @@ i32 TGlobalData::FindSkillPrototype(i16 number) const {
 // Alpha sprites draw through the display device; the third and fourth
 // standard fonts keep their glyphs on it, black on a key of black or white.
 void TGlobalData::UploadSprites() {
-  for (i32 i = 0; i < CommonSpriteList.Sprites.Count(); ++i) {
-    Gfx::TSprite* sprite = CommonSpriteList.Sprites[i];
-    if (sprite->AlphaMode() != 0) sprite->Upload(true);
-  }
+  UploadAlphaSprites(CommonSpriteList);
   if (Fonts[2]) Fonts[2]->Upload(0, 0);
   if (Fonts[3]) Fonts[3]->Upload(0, 0xFFFFFF);
 }

@@ -179,5 +179,8 @@ void EnsureSaveDirectory();
 void FreeArchives();
 void CreateGlobalData();
 void FreeGlobalData();
+// Uploads every loaded alpha sprite of an index-mode list to the display
+// device, dropping its memory copy (the list rebuilds it after a loss).
+void UploadAlphaSprites(Gfx::TSpriteList& list);
 
 }  // namespace Data2

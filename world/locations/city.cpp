@@ -4,6 +4,7 @@
 
 #include "engine/gfx/sprite.h"
 #include "world/data2/global_data.h"
+#include "world/map/map_draw.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/unit.h"
@@ -323,11 +324,40 @@ Base::TRect TCity::GetFlagRect(i32 index) const {
   return {left, top, left + sprite->Width, top + sprite->Height};
 }
 
-// Flags and selection corners are drawn with the display device.
-void TCity::DrawToBitmap(Gfx::TBitmap*, i32, i32, const Base::TRect&) {}
-void TCity::Draw(Gfx::TSurface*, i32, i32, const Base::TRect&) {}
-void TCity::DrawOverlayToBitmap(Gfx::TBitmap*, i32, i32, const Base::TRect&) {}
-void TCity::DrawOverlay(Gfx::TSurface*, i32, i32, const Base::TRect&) {}
+// The software path shows the flags standing still.
+void TCity::DrawToBitmap(Gfx::TBitmap* target, i32 viewX, i32 viewY, const Base::TRect& screen) {
+  TLocation::DrawToBitmap(target, viewX, viewY, screen);
+  for (i32 i = 0; i < Flags.Count(); ++i)
+    if (Gfx::TSprite* sprite = FlagSprite(i))
+      sprite->DrawToBitmap(target, 0, Flags[i].X - viewX + screen.Left - sprite->HotX,
+                           Flags[i].Y - viewY + screen.Top - sprite->HotY, &screen);
+}
+
+void TCity::Draw(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) {
+  TLocation::Draw(target, viewX, viewY, screen);
+  for (i32 i = 0; i < Flags.Count(); ++i)
+    if (Gfx::TSprite* sprite = FlagSprite(i))
+      sprite->Draw(target, FlagFrame(i), Flags[i].X - viewX + screen.Left - sprite->HotX,
+                   Flags[i].Y - viewY + screen.Top - sprite->HotY, &screen);
+}
+
+template <class Target>
+void TCity::DrawCorners(Target* target, i32 viewX, i32 viewY, const Base::TRect& screen) const {
+  if (!Selected || !MeetsView(viewX, viewY, screen)) return;
+  const Base::TRect r = GetRect();
+  const i32 dx = screen.Left - viewX, dy = screen.Top - viewY;
+  DrawSelectionCorners(target, {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}, &screen);
+}
+
+void TCity::DrawOverlayToBitmap(Gfx::TBitmap* target, i32 viewX, i32 viewY, const Base::TRect& screen) {
+  TLocation::DrawOverlayToBitmap(target, viewX, viewY, screen);
+  DrawCorners(target, viewX, viewY, screen);
+}
+
+void TCity::DrawOverlay(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) {
+  TLocation::DrawOverlay(target, viewX, viewY, screen);
+  DrawCorners(target, viewX, viewY, screen);
+}
 
 void TCity::Deselect() {
   TMapObject::Deselect();

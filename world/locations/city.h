@@ -58,9 +58,9 @@ class TCity : public TLocation {
   Base::TRect GetRect() const override { return OccupiedRect(); }
   bool HitTest(i32 x, i32 y) const override { return OccupiedArea->ContainsField(x / 40, y / 40); }
   void DrawToBitmap(Gfx::TBitmap* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
-  void Draw(Gfx::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
+  void Draw(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
   void DrawOverlayToBitmap(Gfx::TBitmap* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
-  void DrawOverlay(Gfx::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
+  void DrawOverlay(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
   void Deselect() override;
 
   TPlayer* GetOwner() const;
@@ -114,6 +114,9 @@ class TCity : public TLocation {
   void GetNearestEntranceField(i32 x, i32 y, i32& fx, i32& fy) const;
   Base::TRect GetFlagRect(i32 index) const;
   Gfx::TSprite* FlagSprite(i32 index) const;
+  // The selection corners at the corners of the city's rectangle.
+  template <class Target>
+  void DrawCorners(Target* target, i32 viewX, i32 viewY, const Base::TRect& screen) const;
   i32 FlagFrame(i32 index) const;
 
   TInnkeeperMerchant* Innkeeper() const { return static_cast<TInnkeeperMerchant*>(Merchants[0].get()); }

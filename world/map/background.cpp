@@ -1,5 +1,6 @@
 #include "world/map/background.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/gfx/sprite.h"
@@ -48,7 +49,23 @@ void TBackground::Save(Data::TStream& s) const {
   for (const auto& tile : Tiles) tile->Save(s);
 }
 
-// Tile drawing comes with the display device.
-void TBackground::Draw(Gfx::TSurface*, i32, i32, const Base::TRect&) {}
+namespace {
+
+i32 FloorDiv(i32 a, i32 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+}  // namespace
+
+// Only the tiles that meet the clip are visited: the others would be cut away.
+void TBackground::Draw(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& clip) {
+  if (Width == 0 || Height == 0 || Base::IsRectEmpty(clip)) return;
+  const i32 c0 = std::max(0, FloorDiv(viewX, BackgroundTileSize));
+  const i32 c1 = std::min<i32>(Width - 1, FloorDiv(viewX + clip.Width() - 1, BackgroundTileSize));
+  const i32 r0 = std::max(0, FloorDiv(viewY, BackgroundTileSize));
+  const i32 r1 = std::min<i32>(Height - 1, FloorDiv(viewY + clip.Height() - 1, BackgroundTileSize));
+  for (i32 r = r0; r <= r1; ++r)
+    for (i32 c = c0; c <= c1; ++c)
+      Tile(c, r)->Draw(target, 0, clip.Left - viewX + c * BackgroundTileSize, clip.Top - viewY + r * BackgroundTileSize,
+                       &clip);
+}
 
 }  // namespace GameData

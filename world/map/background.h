@@ -9,8 +9,11 @@
 
 namespace Gfx {
 class TSprite;
+}
+
+namespace Plat {
 class TSurface;
-}  // namespace Gfx
+}
 
 namespace GameData {
 
@@ -26,7 +29,7 @@ class TBackground : public Data::TDataObject {
   void Save(Data::TStream& s) const override;
   void Clear() override;
   // Tile (column c, row r) goes to (clip left - view x + 160 c, clip top - view y + 160 r).
-  void Draw(Gfx::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& clip);
+  void Draw(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& clip);
   Gfx::TSprite* Tile(i32 column, i32 row) const { return Tiles[static_cast<std::size_t>(row) * Width + column].get(); }
 
   u8 ConstructionFlag;

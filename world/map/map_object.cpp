@@ -57,9 +57,24 @@ bool TMapObject::HitTest(i32 x, i32 y) const { return Base::PointInRect(GetRect(
 
 bool TMapObject::IsOnMap() const { return Scenario && Scenario->IsFieldOnMap(X / 40, Y / 40); }
 
-// Sprite drawing comes with the display device; until then nothing is drawn.
-void TMapObject::DrawToBitmap(Gfx::TBitmap*, i32, i32, const Base::TRect&) {}
-void TMapObject::Draw(Gfx::TSurface*, i32, i32, const Base::TRect&) {}
+bool TMapObject::MeetsView(i32 viewX, i32 viewY, const Base::TRect& screen) const {
+  Base::TRect common;
+  return Base::IntersectRect(common, GetDrawRect(), {viewX, viewY, viewX + screen.Width(), viewY + screen.Height()});
+}
+
+void TMapObject::DrawToBitmap(Gfx::TBitmap* target, i32 viewX, i32 viewY, const Base::TRect& screen) {
+  Gfx::TSprite* sprite = GetSprite();
+  if (!sprite || !MeetsView(viewX, viewY, screen)) return;
+  sprite->DrawToBitmap(target, GetFrame(), X - viewX + screen.Left - sprite->HotX,
+                       Y - viewY + screen.Top - sprite->HotY, &screen);
+}
+
+void TMapObject::Draw(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) {
+  Gfx::TSprite* sprite = GetSprite();
+  if (!sprite || !MeetsView(viewX, viewY, screen)) return;
+  sprite->Draw(target, GetFrame(), X - viewX + screen.Left - sprite->HotX, Y - viewY + screen.Top - sprite->HotY,
+               &screen);
+}
 
 void TMapObject::StoreDrawState() {
   LastDraw.Rect = GetDrawRect();

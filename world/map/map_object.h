@@ -9,9 +9,12 @@
 
 namespace Gfx {
 class TSprite;
-class TSurface;
 class TBitmap;
 }  // namespace Gfx
+
+namespace Plat {
+class TSurface;
+}
 
 namespace GameData {
 
@@ -50,11 +53,11 @@ class TMapObject : public Data::TDataObject {
   virtual Base::TRect GetMarkerRect() const { return GetRect(); }
   virtual bool HitTest(i32 x, i32 y) const;
   virtual void DrawToBitmap(Gfx::TBitmap* target, i32 viewX, i32 viewY, const Base::TRect& screen);
-  virtual void Draw(Gfx::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen);
+  virtual void Draw(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen);
   virtual void DrawGroundToBitmap(Gfx::TBitmap*, i32, i32, const Base::TRect&) {}
-  virtual void DrawGround(Gfx::TSurface*, i32, i32, const Base::TRect&) {}
+  virtual void DrawGround(Plat::TSurface*, i32, i32, const Base::TRect&) {}
   virtual void DrawOverlayToBitmap(Gfx::TBitmap*, i32, i32, const Base::TRect&) {}
-  virtual void DrawOverlay(Gfx::TSurface*, i32, i32, const Base::TRect&) {}
+  virtual void DrawOverlay(Plat::TSurface*, i32, i32, const Base::TRect&) {}
   virtual void Select() { Selected = 1; }
   virtual void Deselect() { Selected = 0; }
 
@@ -62,6 +65,9 @@ class TMapObject : public Data::TDataObject {
   // The sprite rectangle, with the marker for a selected object or a group.
   Base::TRect GetDrawRect() const;
   bool IntersectsRect(const Base::TRect& r) const;
+  // The draw rectangle meets the view: the map pixels from (viewX, viewY)
+  // the size of the screen rectangle.
+  bool MeetsView(i32 viewX, i32 viewY, const Base::TRect& screen) const;
   bool IsOnMap() const;
   i32 FieldX() const { return X / 40; }
   i32 FieldY() const { return Y / 40; }

@@ -25,6 +25,10 @@ namespace DPFrame {
 class TDPFramework;
 }  // namespace DPFrame
 
+namespace Plat {
+class TSurface;
+}
+
 namespace GameData {
 
 class TGroup;
@@ -43,6 +47,9 @@ constexpr i32 PathLength = 256;
 enum TWeatherState : u32 { wsNone = 0, wsRain = 1, wsSnow = 2, wsSandStorm = 3, wsOverlay = 4 };
 // The particle kinds, indexes of the scenario's particle counts.
 enum TWeatherKind : i32 { wkRain = 0, wkSnow = 1, wkSand = 2 };
+// Layers of the map drawing.
+constexpr u32 dlBackground = 1;
+constexpr u32 dlObjects = 2;
 constexpr u32 RainDropCount = 300;
 constexpr u32 SnowFlakeCount = 500;
 constexpr u32 SandSeedCount = 800;
@@ -95,6 +102,28 @@ class TScenario : public Data::TDataObject {
   void UpdateSnow();
   void UpdateSand();
   void PaintWeather();
+
+  // Map drawing; the view position is the map pixel drawn at the clip's
+  // top-left corner. DrawMap brings a cache surface that keeps its content
+  // between frames up to date: a scrolled view moves the still valid part
+  // and draws the uncovered strips, changed objects are drawn again in
+  // merged rectangles. The rest is drawn every frame over the cache's copy.
+  void DrawMap(Plat::TSurface* cache, i32 x, i32 y, const Base::TRect& clip, u32 layers, bool force);
+  void DrawLayers(Plat::TSurface* surface, i32 x, i32 y, const Base::TRect& clip, u32 layers);
+  void DrawGroundPass(Plat::TSurface* surface, i32 x, i32 y, const Base::TRect& clip);
+  void DrawOverlays(Plat::TSurface* surface, i32 x, i32 y, const Base::TRect& clip);
+  void DrawFog(Plat::TSurface* surface, i32 x, i32 y, const Base::TRect& clip);
+  void DrawSpell(Plat::TSurface* surface, i32 x, i32 y);
+  // Rain, snow and sand laid tile by tile over the whole target; the
+  // overlay picture of the fourth state stretched over the view.
+  void DrawWeather(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& view);
+  // The device objects of the scenario's sprite lists, around display
+  // changes and after lost surfaces; each forces a full redraw.
+  void CreateGraphics();
+  void ReleaseGraphics();
+  void RestoreGraphics();
+  // Shown to the viewing player, or every object without one.
+  bool IsObjectDrawn(const TMapObject* object) const;
 
   u32 NewID() { return NextID++; }
   i32 IndexOfPlayer(const TPlayer* player) const;
@@ -263,6 +292,8 @@ class TScenario : public Data::TDataObject {
   i16 Round = 0;
   Data::TObjectList<TPlayer> Players{true};
   u32 LastDrawFlags = 0;
+  i32 LastViewX = 0, LastViewY = 0;
+  Base::TRect LastClip{};
   std::unique_ptr<TWeatherTexture> WeatherTexture;
   Data::TDataList<TRainDrop> RainDrops;
   Data::TDataList<TSnowFlake> SnowFlakes;
@@ -320,6 +351,19 @@ class TScenario : public Data::TDataObject {
   TPathWork PathWork;
   // Taken by the first LoseSession, so one thread alone writes the reason.
   std::atomic<u8> SessionLossClaimed{0};
+
+  // What one DrawMap draws from: every drawn object with the rectangle it
+  // can draw into, in list order; made once per call when something is drawn.
+  struct TDrawEntry {
+    TMapObject* Object;
+    Base::TRect Extent;
+  };
+  const std::vector<TDrawEntry>& DrawEntries();
+  void LayersFromEntries(Plat::TSurface* surface, i32 x, i32 y, const Base::TRect& clip, u32 layers);
+  void AddDirtyRect(Base::TRect r);
+  std::vector<TDrawEntry> Entries;
+  bool EntriesFresh = false;
+  std::vector<Base::TRect> DirtyRects;
 };
 
 }  // namespace GameData

@@ -3,12 +3,19 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/gfx/kernels.h"
 #include "engine/gfx/screen.h"
+#include "engine/gfx/sprite.h"
+#include "engine/platform/surface.h"
+#include "world/data2/global_data.h"
 #include "world/scenario/scenario.h"
 
 namespace GameData {
 
 namespace {
+
+// The picture laid over the view in the fourth weather state.
+constexpr i32 WeatherOverlaySlot = 1102;
 
 // Picture only: the run-time generator, never the game's streams.
 i16 Draw(i32 n) { return static_cast<i16>(std::rand() % n); }
@@ -104,6 +111,33 @@ void TScenario::UpdateSand() {
     i16 x = Draw(256), y = Draw(256);
     grain.Init(x, y, height, 1, 0, phase, colour);
   });
+}
+
+void TScenario::DrawWeather(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& view) {
+  if (!target || !WeatherTexture) return;
+  if (Weather == wsOverlay && Data2::GlobalData)
+    if (Gfx::TSprite* overlay = Data2::GlobalData->SpriteTable[WeatherOverlaySlot])
+      overlay->DrawStretched(target, 0, view, nullptr, true);
+  if (LiveParticles[wkRain] == 0 && LiveParticles[wkSnow] == 0 && LiveParticles[wkSand] == 0) return;
+  PaintWeather();
+  Plat::TSurfaceDesc d;
+  if (Plat::Failed(target->Lock(nullptr, d))) return;
+  if (d.PixelFormat.BitCount == 16) {
+    // The texture's origin lies on every multiple of its size from the
+    // map's; left of and above the map as well, so no strip stays bare.
+    constexpr i32 mask = WeatherTextureSize - 1;
+    const i32 ox = viewX & mask, oy = viewY & mask;
+    for (i32 y = 0; y < static_cast<i32>(d.Height); ++y) {
+      const u16* row = WeatherTexture->Pixels.data() + static_cast<std::size_t>((y + oy) & mask) * WeatherTextureSize;
+      u16* out = reinterpret_cast<u16*>(static_cast<u8*>(d.Surface) + static_cast<std::ptrdiff_t>(d.Pitch) * y);
+      for (i32 x = 0, tx = ox; x < static_cast<i32>(d.Width); tx = 0) {
+        const i32 n = std::min<i32>(WeatherTextureSize - tx, static_cast<i32>(d.Width) - x);
+        Gfx::CopyRowKeyed16(row + tx, out + x, n, 0);
+        x += n;
+      }
+    }
+  }
+  target->Unlock();
 }
 
 void TScenario::PaintWeather() {

@@ -4,6 +4,10 @@
 
 #include "engine/base/types.h"
 
+namespace Plat {
+class TSurface;
+}
+
 namespace GameData {
 
 class TScenario;
@@ -16,6 +20,9 @@ class TSpell {
   // One frame: sounds, the effect flag in the effect frame, the finished
   // flag after the last.
   virtual void Tick() {}
+  // The spell's picture with the offset from map to target pixels; the
+  // combat module's spells draw themselves.
+  virtual void Draw(Plat::TSurface*, i32 /*offsetX*/, i32 /*offsetY*/) {}
 
   // On the spell worker: takes the spell and the volume, then the cast from
   // a source to a target pixel. The phases, sprites and sounds that follow

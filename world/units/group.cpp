@@ -553,11 +553,6 @@ void TGroup::Deselect() {
   std::fill(std::begin(SplitMarks), std::end(SplitMarks), 0);
 }
 
-// The marker, corners, wound numbers, banner and bars need sprite and text
-// drawing, which come with the display device.
-void TGroup::DrawGround(Gfx::TSurface*, i32, i32, const Base::TRect&) {}
-void TGroup::DrawOverlay(Gfx::TSurface*, i32, i32, const Base::TRect&) {}
-
 void TGroup::RandomizeIdleFrame() {
   TUnit* leader = GetLeader();
   if (!leader || !leader->Prototype || AnimationState != 0) return;

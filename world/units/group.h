@@ -63,8 +63,8 @@ class TGroup : public TMapObject {
   i32 GetFrame() const override;
   Base::TRect GetRect() const override;
   Base::TRect GetMarkerRect() const override;
-  void DrawGround(Gfx::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
-  void DrawOverlay(Gfx::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
+  void DrawGround(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
+  void DrawOverlay(Plat::TSurface* target, i32 viewX, i32 viewY, const Base::TRect& screen) override;
   void Deselect() override;
 
   // Units. register: the scenario's unit registry; addToAI/notifyAI: the
@@ -185,6 +185,9 @@ class TGroup : public TMapObject {
   void PostResult(u32 code);
 
   Gfx::TSprite* GetMarkerSprite() const;
+  // The units' damage of the last two seconds, a number per age, x and y
+  // being the group's position on the target.
+  void DrawWounds(Plat::TSurface* target, i32 x, i32 y, const Base::TRect& screen) const;
   void RandomizeIdleFrame();
   void ChooseCampStyle();
 

@@ -382,6 +382,6 @@ std::vector<i32> TUnit::EffectIconSpells() const {
 
 // Stretched sprite drawing comes with the display device: then each of
 // EffectIconSpells goes into the rectangles of EffectIconRects.
-void TUnit::DrawEffectIcons(Gfx::TSurface*, i32, i32, const ::Base::TRect*) {}
+void TUnit::DrawEffectIcons(Plat::TSurface*, i32, i32, const ::Base::TRect*) {}
 
 }  // namespace GameData

@@ -14,8 +14,11 @@
 
 namespace Gfx {
 class TSprite;
+}
+
+namespace Plat {
 class TSurface;
-}  // namespace Gfx
+}
 
 namespace GameData {
 
@@ -127,7 +130,7 @@ class TUnit : public Data::TDataObject {
   std::string GetDisplayName() const;
   void AgeWounds();
   void AddWound(i32 damage);
-  void DrawEffectIcons(Gfx::TSurface* target, i32 x, i32 y, const ::Base::TRect* clip);
+  void DrawEffectIcons(Plat::TSurface* target, i32 x, i32 y, const ::Base::TRect* clip);
   // The spell IDs of the after-effects that show an icon, in list order:
   // effects whose ID is no spell of the global table have none.
   std::vector<i32> EffectIconSpells() const;

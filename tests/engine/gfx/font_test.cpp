@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/gfx/font.h"
@@ -95,9 +96,9 @@ TEST_F(FontScenes, GermanLettersHaveInk) {
       }
     EXPECT_GT(ink, 0);
   }
-  EXPECT_GT(sans->Widths[' '], 0);
-  EXPECT_EQ(sans->Widths['\r'], 0);
-  EXPECT_EQ(sans->Widths['\n'], 0);
+  EXPECT_GT(sans->Width(' '), 0);
+  EXPECT_EQ(sans->Width('\r'), 0);
+  EXPECT_EQ(sans->Width('\n'), 0);
 }
 
 TEST_F(FontScenes, ParagraphWrappedAndShortened) {
@@ -312,13 +313,36 @@ TEST_F(FontScenes, CachedGlyphSurface) {
   Gfx::RecreateDeviceObjects();
 }
 
+// The loading worker caches the standard fonts' glyphs while the main thread
+// draws and restores what the registry holds.
+TEST_F(FontScenes, UploadsOnAWorkerWhileTheMainThreadDraws) {
+  Start(64, 32);
+  std::vector<FontPtr> fonts;
+  for (int i = 0; i < 16; ++i) fonts.push_back(Boxes());
+  auto shown = Boxes();
+  shown->Upload(0, 0xFFFF);
+  std::thread worker([&] {
+    for (std::size_t i = 0; i < fonts.size(); ++i) fonts[i]->Upload(static_cast<u32>(i), 0xFFFF);
+  });
+  for (int frame = 0; frame < 40; ++frame) {
+    shown->DrawText(Back, frame % 40, 4, "xAB", 0, nullptr);
+    if (frame % 10 == 0) Gfx::RestoreDeviceObjects();
+  }
+  worker.join();
+  for (const auto& font : fonts) EXPECT_TRUE(font->OnDevice);
+  EXPECT_EQ(Gfx::FontRegistry.Count(), 17);
+  fonts.clear();
+  shown.reset();
+  EXPECT_EQ(Gfx::FontRegistry.Count(), 0);
+}
+
 TEST(FontRecord, AssignCopiesGlyphsNotTheKey) {
   auto source = Boxes();
   source->Spacing = -3;
   Gfx::TFont copy;
   copy.Assign(source.get());
   EXPECT_EQ(copy.Pixels, source->Pixels);
-  EXPECT_EQ(copy.Widths['x'], 10);
+  EXPECT_EQ(copy.Width('x'), 10);
   EXPECT_EQ(copy.Height, BoxHeight);
   EXPECT_EQ(copy.KeyColor, 0u);
   EXPECT_EQ(copy.Spacing, 0);
@@ -362,7 +386,7 @@ TEST(FontDamage, RefusedWithInvalidData) {
   Gfx::TFont font;
   Data::TMemoryStream s(good);
   font.Load(s);
-  EXPECT_EQ(font.Widths['A'], 'A' % 7);
+  EXPECT_EQ(font.Width('A'), 'A' % 7);
 }
 
 TEST(FontDamage, ChangedBytesNeverReadOutside) {

@@ -91,8 +91,13 @@ TEST_P(GlobalData, DemoDataLoadsInBothArchiveForms) {
   EXPECT_EQ(g.Fonts[8], g.FontDescriptions[g.FindFontDescription(27)].Font);
   EXPECT_GT(g.Fonts[2]->Height, 10);
 
-  // The sprite table: every slot names a loaded sprite of the common list.
-  for (Gfx::TSprite* slot : g.SpriteTable) ASSERT_NE(slot, nullptr);
+  // The sprite table: every slot names a loaded sprite of the common list,
+  // but the fog edge over a field with everything around it explored.
+  for (i32 slot = 0; slot < Data2::SpriteTableSize; ++slot) {
+    if (slot == 1033) continue;
+    ASSERT_NE(g.SpriteTable[slot], nullptr) << slot;
+  }
+  EXPECT_EQ(g.SpriteTable[1033], nullptr);
   EXPECT_EQ(g.SpriteTable[1111]->Width, 36);
   EXPECT_EQ(g.BannerCellWidth, 12);
 }
