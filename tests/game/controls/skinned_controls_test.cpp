@@ -2,7 +2,7 @@
 // reached by real input, against golden pictures.
 #include "game/controls/sprite_button.h"
 #include "game/controls/sprite_scroll_bar.h"
-#include "tests/game/skin_fixture.h"
+#include "tests/game/controls/skin_fixture.h"
 
 namespace SkinTest {
 namespace {

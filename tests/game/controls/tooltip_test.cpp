@@ -3,7 +3,7 @@
 // control: the window, the cursor and the tooltip over it.
 #include "engine/gfx/font.h"
 #include "game/controls/orv_tooltip.h"
-#include "tests/game/skin_fixture.h"
+#include "tests/game/controls/skin_fixture.h"
 #include "tests/world/demo_data_dir.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"

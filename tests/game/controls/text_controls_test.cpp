@@ -3,7 +3,7 @@
 #include "game/controls/labels.h"
 #include "game/controls/menu_check_box.h"
 #include "game/controls/text_buttons.h"
-#include "tests/game/skin_fixture.h"
+#include "tests/game/controls/skin_fixture.h"
 #include "tools/databuilder/font_builder.h"
 
 namespace SkinTest {
