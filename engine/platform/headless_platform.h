@@ -57,6 +57,7 @@ class THeadlessPlatform final : public TPlatform {
 
  protected:
   void PumpEvents(bool wait) override;
+  int BackendMessageBox(const std::string& text, const std::string& caption, UINT flags) override;
 
  private:
   HWND Target() const;
@@ -66,7 +67,6 @@ class THeadlessPlatform final : public TPlatform {
   bool ButtonHeld[3] = {false, false, false};
   bool KeyHeld[256] = {};
   TPoint Mouse;
-  int BackendMessageBox(const std::string& text, const std::string& caption, UINT flags) override;
 };
 
 }  // namespace Plat
