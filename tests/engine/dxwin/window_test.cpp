@@ -136,6 +136,26 @@ TEST_F(Windows, EnterAndEscapeClickTheFocusedDefaultAndCancelButtons) {
   }
 }
 
+TEST_F(Windows, KeysClickNoDisabledOrHiddenDefaultOrCancelButton) {
+  TDXWindow* w = Named("w", {0, 0, 200, 100});
+  TDXButton* ok = MakeButton(w, w, "ok", {10, 10, 60, 30}, 0);
+  TDXButton* cancel = MakeButton(w, w, "cancel", {70, 10, 120, 30}, 0);
+  ok->SetDefault(true);
+  cancel->SetCancel(true);
+  Log.Watch(*ok);
+  Log.Watch(*cancel);
+  ok->Disable();
+  cancel->Hide();
+  Key(VK_RETURN);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Log.Only("click"), std::vector<std::string>{});
+  ok->Enable();
+  Key(VK_RETURN);
+  EXPECT_EQ(Log.Only("click"), (std::vector<std::string>{"click ok"}));
+  delete ok;
+  EXPECT_EQ(w->DefaultButton, nullptr) << "a deleted button is no longer the default";
+}
+
 TEST_F(Windows, TheDialogDiscardsTheMessageThatOpenedIt) {
   auto* dialog = new TDXWindow(Sys.get(), wfModal, 0);
   dialog->SetSize(200, 100);
