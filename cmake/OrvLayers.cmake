@@ -5,9 +5,10 @@
 set(ORV_LAYERS
   "engine/platform tests/support"
   "engine/base"
-  "engine/data engine/gfx engine/dxapp engine/astreams engine/dsframe engine/athread engine/dpframe engine/d3dframe tools/databuilder"
+  "engine/data engine/gfx engine/dxapp engine/astreams engine/dsframe engine/athread engine/dpframe engine/d3dframe engine/dxwin tools/databuilder"
   "world tools/demodata"
   "combat script ai"
+  "game/controls"
   "game frontend"
 )
 # Beside the layers: these may use any layer. Tests under tests/<folder> take

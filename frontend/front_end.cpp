@@ -5,7 +5,10 @@
 
 #include "engine/athread/action_thread.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/dxwin/window_system.h"
+#include "game/controls/orv_tooltip.h"
 #include "world/data2/global_data.h"
+#include "world/data2/main_data.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
 
@@ -18,9 +21,12 @@ namespace Main {
 std::array<std::string, 9> VideoNames;
 
 void CreateInterface() {
-  MainMenu = new TMainMenu(nullptr);
-  LoadingScreen = new TLoadingScreen(nullptr);
-  VideoWindow = new TVideoWindow(nullptr);
+  WindowSystem = new DXWin::TDXWindowSystem;
+  if (Data2::MainData) WindowSystem->SetDefaultCursor(Data2::MainData->InterfaceSprites[Data2::isDefaultCursor]);
+  WindowSystem->SetTooltip(new TOrvTooltip);
+  MainMenu = new TMainMenu(WindowSystem);
+  LoadingScreen = new TLoadingScreen(WindowSystem);
+  VideoWindow = new TVideoWindow(WindowSystem);
 }
 
 void DeleteInterface() {
@@ -30,6 +36,9 @@ void DeleteInterface() {
   MainMenu = nullptr;
   LoadingScreen = nullptr;
   VideoWindow = nullptr;
+  // With every window still registered.
+  delete WindowSystem;
+  WindowSystem = nullptr;
 }
 
 TMainMenu::TMainMenu(DXWin::TDXWindowSystem*) {}

@@ -68,8 +68,8 @@ class TVideoWindow {
   u8 Playing = 0;
 };
 
-// The menu, the loading screen and the video window, made at start-up
-// (hidden) and deleted at the end.
+// The window system, and on it the menu, the loading screen and the video
+// window, made at start-up (hidden) and deleted at the end.
 void CreateInterface();
 void DeleteInterface();
 

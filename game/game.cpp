@@ -9,8 +9,10 @@
 #include "engine/dpframe/dpframe.h"
 #include "engine/dsframe/dsframe.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/gfx/colors.h"
 #include "engine/platform/clock.h"
 #include "frontend/front_end.h"
+#include "game/controls/labels.h"
 #include "game/game_windows.h"
 #include "world/data2/global_data.h"
 #include "world/map/doodle.h"
@@ -26,7 +28,19 @@ namespace Main {
 
 u8 VideosEnabled = 1;
 
+namespace {
+
+// What the text choices ask of the running game.
+bool RunningGamePlayerColor(u32& rgb) {
+  if (!Game || !Game->Scenario) return false;
+  rgb = Game->CurrentPlayerColor();
+  return true;
+}
+
+}  // namespace
+
 void CreateGame() {
+  GamePlayerColor = RunningGamePlayerColor;
   Game = new TGame;
   try {
     Game->Init();
@@ -59,6 +73,7 @@ void TGame::Init() {
   MessageLineCount = 4;
   MessagesVisible = 1;
   MessageScroll = 0;
+  InitShortcuts();
   MapWindow = std::make_unique<TMapWindow>();
   SmallMapWindow = std::make_unique<TSmallMapWindow>();
   FightDialog = std::make_unique<TFightDialog>();
@@ -88,6 +103,12 @@ void TGame::Release() {
 
 GameData::TPlayer* TGame::CurrentPlayer() const {
   return Scenario ? Scenario->PlayerAt(Scenario->CurrentPlayerIndex) : nullptr;
+}
+
+u32 TGame::CurrentPlayerColor() const {
+  if (!Scenario) return 0;
+  const i32 i = Scenario->CurrentPlayerIndex;
+  return i >= 0 && i < 5 ? Gfx::PlayerColors[i] : 0;
 }
 
 void TGame::BindWindows(GameData::TScenario* scenario) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/base/types.h"
+#include "game/shortcut_keys.h"
 #include "world/scenario/action.h"
 #include "world/scenario/transfer.h"
 
@@ -105,6 +106,10 @@ class TGame {
   void RunConversation(GameData::TConversation* conversation, GameData::TGroup* group);
 
   GameData::TPlayer* CurrentPlayer() const;
+  // 0x00RRGGBB by the current player's index; 0 without a scenario.
+  u32 CurrentPlayerColor() const;
+  // The keyboard bindings as the game binds them.
+  void InitShortcuts() { FillShortcuts(Shortcuts); }
 
   u8 Active = 0;
   std::unique_ptr<GameData::TScenario> Scenario;
@@ -131,6 +136,7 @@ class TGame {
   std::unique_ptr<TGroupInfoWindow> GroupInfoWindow;
   std::unique_ptr<TButtonWindow> ButtonWindow;
   std::unique_ptr<TCityWindow> CityWindow;
+  TShortcutKey Shortcuts[ShortcutCount] = {};
 
   // Tools and tests: called after every executed action record.
   std::function<void(const GameData::TActionRecord&)> OnActionExecuted;

@@ -10,10 +10,12 @@
 #include "engine/data/archive.h"
 #include "engine/dsframe/dsframe.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/dxwin/window_system.h"
 #include "engine/gfx/screen.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl_platform.h"
 #include "frontend/front_end.h"
+#include "game/demo_window.h"
 #include "game/game.h"
 #include "game/map_view.h"
 #include "game/shell.h"
@@ -80,6 +82,8 @@ void InitApplication() {
   Main::CreateGame();
   // The demo map, until the game opens on scenarios of its own.
   Main::MapView = new Main::TMapView;
+  // Owned by the window system.
+  new Main::TDemoWindow(WindowSystem, *Data2::GlobalData);
   MainMenu->Open(0);
 }
 

@@ -2,7 +2,9 @@
 
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/dxwin/window_system.h"
 #include "engine/gfx/screen.h"
+#include "engine/platform/platform.h"
 #include "game/game.h"
 #include "game/game_windows.h"
 #include "game/map_view.h"
@@ -23,12 +25,17 @@ void ForEachGlobalList(Op op) {
 
 }  // namespace
 
+bool ScreenshotSeries = false;
+
 void UpdateFrame() {
   if (MapView) MapView->Update();
-  if (!Game) return;
-  Game->Update();
-  // The window system's update step, for the game windows that have one so far.
-  if (Game->MapWindow && Game->MapWindow->Visible) Game->MapWindow->Update();
+  if (Game) {
+    Game->Update();
+    // The map window's own step, until it is a window of the window system.
+    if (Game->MapWindow && Game->MapWindow->Visible) Game->MapWindow->Update();
+  }
+  if (WindowSystem) WindowSystem->Update();
+  if (ScreenshotSeries && DXApplication->UpdateCount % 4 == 0) DXApplication->ScreenshotRequested = 1;
 }
 
 void RenderFrame() {
@@ -36,6 +43,7 @@ void RenderFrame() {
   D3DFramework->Device3D->BeginScene();
   D3DFramework->ClearBackBuffer();
   if (MapView) MapView->Render(D3DFramework->BackBuffer);
+  if (WindowSystem) WindowSystem->Draw(D3DFramework->BackBuffer);
   D3DFramework->Device3D->EndScene();
   D3DFramework->PresentFrame();
 }
@@ -75,11 +83,15 @@ void SetupScene() {
   d.SetRenderState(Plat::TRenderState::DitherEnable, 1);
 }
 
-void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM) {
+void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM lParam) {
+  const bool keyDown = msg == Plat::WM_KEYDOWN || msg == Plat::WM_SYSKEYDOWN;
+  if (keyDown && wParam == 'G' && Plat::Current().IsKeyDown(Plat::VK_CONTROL)) ScreenshotSeries = !ScreenshotSeries;
   if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
-  if (!MapView) return;
-  if (msg == Plat::WM_KEYDOWN) MapView->KeyDown(wParam);
-  if (msg == Plat::WM_KEYUP) MapView->KeyUp(wParam);
+  if (MapView) {
+    if (msg == Plat::WM_KEYDOWN) MapView->KeyDown(wParam);
+    if (msg == Plat::WM_KEYUP) MapView->KeyUp(wParam);
+  }
+  if (WindowSystem) WindowSystem->HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace Main

@@ -8,6 +8,9 @@ namespace Gfx {
 // The 16-bit display layout is 5-6-5 (false: 5-5-5).
 extern bool ScreenIs565;
 
+// The five players' colours, 0x00RRGGBB by the player's index in the scenario.
+constexpr u32 PlayerColors[5] = {0xC8C8C8, 0x0083E9, 0xD45C5C, 0x8CD27E, 0xD8E78B};
+
 constexpr u32 PackRGB565(u32 rgb) { return ((rgb >> 16) & 0xF8) << 8 | ((rgb >> 8 & 0xFF) >> 2) << 5 | (rgb & 0xFF) >> 3; }
 constexpr u32 PackRGB555(u32 rgb) { return ((rgb >> 16 & 0xFF) >> 3) << 10 | ((rgb >> 8 & 0xFF) >> 3) << 5 | (rgb & 0xFF) >> 3; }
 // Green loses its lowest bit; bits 16-31 pass through.

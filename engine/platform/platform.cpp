@@ -137,7 +137,47 @@ bool TPlatform::PeekMessage(TMsg& msg, UINT removeFlag) {
     return true;
   }
   if (Queue.Empty()) PumpEvents(false);
-  return (removeFlag & PM_REMOVE) ? Queue.Take(msg) : Queue.Peek(msg);
+  if (!(removeFlag & PM_REMOVE)) return Queue.Peek(msg);
+  if (!Queue.Take(msg)) return false;
+  TrackKeyState(msg);
+  return true;
+}
+
+void TPlatform::TrackKeyState(const TMsg& msg) {
+  auto set = [this](WPARAM vk, bool down) { KeysDown[vk & 0xFF] = down; };
+  switch (msg.Message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      set(msg.wParam, true);
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      set(msg.wParam, false);
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+      set(VK_LBUTTON, msg.Message != WM_LBUTTONUP);
+      break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+      set(VK_RBUTTON, msg.Message != WM_RBUTTONUP);
+      break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+      set(VK_MBUTTON, msg.Message != WM_MBUTTONUP);
+      break;
+    default:
+      break;
+  }
+}
+
+TPoint TPlatform::ClampToPicture(TPoint p) const {
+  if (PictureWidth > 0) p.X = std::clamp(p.X, 0, PictureWidth - 1);
+  if (PictureHeight > 0) p.Y = std::clamp(p.Y, 0, PictureHeight - 1);
+  return p;
 }
 
 bool TPlatform::GetMessage(TMsg& msg) {

@@ -4,6 +4,7 @@
 // (SDL, or headless for tests) only mirrors it and feeds input.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -78,6 +79,10 @@ class TPlatform {
   void PlaceWindow(HWND hWnd, const TRect& rect, bool topmost);
   static int GetSystemMetrics(int index);
 
+  // Whether a key or mouse button (virtual-key code) is held, as of the
+  // last input message taken from the queue.
+  bool IsKeyDown(UINT vk) const { return vk < KeysDown.size() && KeysDown[vk]; }
+
   // Mouse and cursor.
   void SetCapture(HWND hWnd) { Capture = hWnd; }
   void ReleaseCapture() { Capture = nullptr; }
@@ -115,6 +120,11 @@ class TPlatform {
   virtual int BackendMessageBox(const std::string& text, const std::string& caption, UINT flags);
   void RequestTerminate();
   void PostFront(const TMsg& msg);
+  // Mouse positions in messages lie on the picture of the last video mode,
+  // so a drag that leaves the window holds the pointer at its edge.
+  TPoint ClampToPicture(TPoint client) const;
+
+  int PictureWidth = 0, PictureHeight = 0;
 
   TMessageQueue Queue;
   std::vector<TMsg> Translated;  // WM_CHAR made by TranslateMessage, delivered next
@@ -125,6 +135,10 @@ class TPlatform {
   bool CursorShown = true;
   TPoint CursorPos;
   void (*TerminateHandler)() = nullptr;
+
+ private:
+  void TrackKeyState(const TMsg& msg);
+  std::array<bool, 256> KeysDown{};
 };
 
 // The installed platform. Install replaces (and deletes) the previous one.

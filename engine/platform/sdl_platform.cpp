@@ -49,6 +49,7 @@ void ApplyFullscreen(TSdlWindow* s) {
 struct TSdlPlatform::TImpl {
   Uint32 WakeEvent = 0;
   bool MouseDown[3] = {false, false, false};
+  TPoint Mouse;  // client coordinates of the last mouse event
 };
 
 TSdlPlatform::TSdlPlatform() : Impl(std::make_unique<TImpl>()) {
@@ -128,6 +129,8 @@ void TSdlPlatform::SetVideoMode(HWND hWnd, bool fullscreen, int width, int heigh
   TWindow* w = Window(hWnd);
   if (!w || !Sdl(*w)) return;
   TSdlWindow* s = Sdl(*w);
+  PictureWidth = width;
+  PictureHeight = height;
   s->Fullscreen = fullscreen;
   ApplyFullscreen(s);
   if (!fullscreen) SDL_SetWindowSize(s->Window, width, height);
@@ -199,6 +202,11 @@ LPARAM KeyLParam(const SDL_KeyboardEvent& k, bool up) {
   return static_cast<LPARAM>(static_cast<std::uint32_t>(l));
 }
 
+// Mouse buttons by index: left, middle, right.
+constexpr UINT downMsg[3] = {WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
+constexpr UINT upMsg[3] = {WM_LBUTTONUP, WM_MBUTTONUP, WM_RBUTTONUP};
+constexpr UINT dblMsg[3] = {WM_LBUTTONDBLCLK, WM_MBUTTONDBLCLK, WM_RBUTTONDBLCLK};
+
 WPARAM MouseKeyFlags(const bool down[3]) {
   WPARAM f = 0;
   if (down[0]) f |= MK_LBUTTON;
@@ -243,10 +251,10 @@ void TSdlPlatform::PumpEvents(bool wait) {
         break;
       }
       case SDL_MOUSEMOTION: {
-        TPoint screen = ClientToScreen(hWnd, {e.motion.x, e.motion.y});
-        CursorPos = screen;
+        Impl->Mouse = ClampToPicture({e.motion.x, e.motion.y});
+        CursorPos = ClientToScreen(hWnd, Impl->Mouse);
         Queue.Post({hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hWnd), MakeLParam(HTCLIENT, WM_MOUSEMOVE)});
-        Queue.Post({hWnd, WM_MOUSEMOVE, MouseKeyFlags(Impl->MouseDown), MakeLParam(e.motion.x, e.motion.y)});
+        Queue.Post({hWnd, WM_MOUSEMOVE, MouseKeyFlags(Impl->MouseDown), MakeLParam(Impl->Mouse.X, Impl->Mouse.Y)});
         break;
       }
       case SDL_MOUSEBUTTONDOWN:
@@ -256,12 +264,10 @@ void TSdlPlatform::PumpEvents(bool wait) {
         if (index < 0) break;
         bool down = e.type == SDL_MOUSEBUTTONDOWN;
         Impl->MouseDown[index] = down;
-        CursorPos = ClientToScreen(hWnd, {e.button.x, e.button.y});
-        static constexpr UINT downMsg[3] = {WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
-        static constexpr UINT upMsg[3] = {WM_LBUTTONUP, WM_MBUTTONUP, WM_RBUTTONUP};
-        static constexpr UINT dblMsg[3] = {WM_LBUTTONDBLCLK, WM_MBUTTONDBLCLK, WM_RBUTTONDBLCLK};
+        Impl->Mouse = ClampToPicture({e.button.x, e.button.y});
+        CursorPos = ClientToScreen(hWnd, Impl->Mouse);
         UINT msg = !down ? upMsg[index] : (e.button.clicks == 2 ? dblMsg[index] : downMsg[index]);
-        Queue.Post({hWnd, msg, MouseKeyFlags(Impl->MouseDown), MakeLParam(e.button.x, e.button.y)});
+        Queue.Post({hWnd, msg, MouseKeyFlags(Impl->MouseDown), MakeLParam(Impl->Mouse.X, Impl->Mouse.Y)});
         break;
       }
       case SDL_MOUSEWHEEL: {
@@ -278,6 +284,13 @@ void TSdlPlatform::PumpEvents(bool wait) {
             Queue.Post({hWnd, WM_ACTIVATE, WA_ACTIVE, 0});
             break;
           case SDL_WINDOWEVENT_FOCUS_LOST:
+            // SDL releases held keys itself but not the mouse buttons: a
+            // press that lost the focus ends where the pointer was.
+            for (int i = 0; i < 3; ++i)
+              if (Impl->MouseDown[i]) {
+                Impl->MouseDown[i] = false;
+                Queue.Post({hWnd, upMsg[i], MouseKeyFlags(Impl->MouseDown), MakeLParam(Impl->Mouse.X, Impl->Mouse.Y)});
+              }
             ActiveWindow = nullptr;
             Queue.Post({hWnd, WM_ACTIVATE, WA_INACTIVE | (win.Minimized ? 0x10000u : 0u), 0});
             Queue.Post({hWnd, WM_ACTIVATEAPP, 0, 0});

@@ -5,6 +5,7 @@
 
 #include "engine/dxapp/dxapp.h"
 #include "engine/gfx/font.h"
+#include "game/controls/labels.h"
 #include "game/game_windows.h"
 #include "tests/game/game_fixture.h"
 #include "world/data2/global_data.h"
@@ -38,6 +39,17 @@ TEST_F(Game_, ANewCampaignStartsAtTheFirstMissionWithPlayerOneTheOnlyHuman) {
   // The mission-start save, the turn, and the single-player turn's autosave.
   EXPECT_EQ(Game->Messages, (std::vector<std::string>{"", "Spiel gespeichert.", "Runde 1 beginnt. Spieler 1 ist am Zug.",
                                                       "Spiel gespeichert."}));
+}
+
+TEST_F(Game_, TheGameBindsItsKeysAndAnswersTheCurrentPlayersColour) {
+  EXPECT_EQ(Game->Shortcuts[Main::scDiary].FormatHint("Tagebuch"), "Tagebuch [D/Num2]");
+  u32 rgb = 0;
+  EXPECT_EQ(Game->CurrentPlayerColor(), 0u) << "no scenario";
+  EXPECT_FALSE(Main::GamePlayerColor(rgb)) << "text choices stay empty outside a game";
+  StartMission(1);
+  EXPECT_EQ(Game->CurrentPlayerColor(), 0x0083E9u) << "by the player's index";
+  ASSERT_TRUE(Main::GamePlayerColor(rgb));
+  EXPECT_EQ(rgb, 0x0083E9u);
 }
 
 TEST_F(Game_, TheTickerKeepsFourLinesAndCreepsUp) {

@@ -116,7 +116,7 @@ std::unique_ptr<Gfx::TFont> RenderFont(u32 id, const TFontStyle& style) {
       if (row < 0 || row >= font->Height) continue;
       for (i32 x = 0; x < g.Width; ++x)
         if (g.Ink[static_cast<std::size_t>(y) * g.Width + x])
-          pixels[(static_cast<std::size_t>(c) * font->Height + row) * cell + left + x] = 0;
+          pixels[(static_cast<std::size_t>(c) * font->Height + row) * cell + left + x] = style.Ink;
     }
   }
   font->Pixels.resize(pixels.size() * 2);

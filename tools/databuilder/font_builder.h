@@ -19,6 +19,9 @@ struct TFontStyle {
   i32 PixelSize = 12;
   // Slanted by a shear, for an italic the font files lack.
   bool Oblique = false;
+  // The stored value of an ink pixel; drawn as that value plus the text
+  // colour, so ink 1 turns the colour 0xFFFF into black.
+  u16 Ink = 0;
 };
 
 // Every character the font holds at that size, hinted for one-bit pixels.

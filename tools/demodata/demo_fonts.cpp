@@ -15,11 +15,13 @@ struct TDemoFont {
 };
 
 // Running text, its bold and slanted forms for marked-up books, small print,
-// and two serif faces for titles and the menu.
+// and two serif faces for titles and the menu. The ink is 1: black in the
+// fonts' own colours (0) and in 0xFFFF alike, as the ticker and the tooltip
+// draw standard font 3 on the same parchment.
 const TDemoFont Fonts[] = {
-    {"small.fnt", {"DejaVuSans.ttf", 11, false}},       {"normal.fnt", {"DejaVuSans.ttf", 13, false}},
-    {"bold.fnt", {"DejaVuSans-Bold.ttf", 13, false}},   {"italic.fnt", {"DejaVuSans.ttf", 13, true}},
-    {"title.fnt", {"DejaVuSerif-Bold.ttf", 18, false}}, {"menu.fnt", {"DejaVuSerif.ttf", 15, false}},
+    {"small.fnt", {"DejaVuSans.ttf", 11, false, 1}},       {"normal.fnt", {"DejaVuSans.ttf", 13, false, 1}},
+    {"bold.fnt", {"DejaVuSans-Bold.ttf", 13, false, 1}},   {"italic.fnt", {"DejaVuSans.ttf", 13, true, 1}},
+    {"title.fnt", {"DejaVuSerif-Bold.ttf", 18, false, 1}}, {"menu.fnt", {"DejaVuSerif.ttf", 15, false, 1}},
 };
 
 // Every font ID the program asks for, and the font it gets.

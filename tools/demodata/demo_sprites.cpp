@@ -8,6 +8,7 @@
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/demo_skin.h"
 #include "world/map/background.h"
 
 namespace Builder {
@@ -92,8 +93,7 @@ std::string CommonSprites() {
 
 std::string WindowSprites() {
   TList list;
-  for (i32 i = 0; i < WindowSpriteCount; ++i)
-    Add(list, Shape(FirstWindowSpriteID + static_cast<u32>(i), 32, 32), Panel(0x5A4632 + static_cast<u32>(i) * 0x030201));
+  for (i32 i = 0; i < WindowSpriteCount; ++i) list.push_back(WindowSprite(i));
   return SpriteListBytes(2, std::move(list));
 }
 
@@ -143,9 +143,15 @@ std::string InterfaceSprites() {
     const i32 dx = x - 400, dy = y - 300, glow = std::max(0, 255 - (dx * dx + dy * dy) / 700);
     return Rgb565(static_cast<u8>(30 + glow / 3), static_cast<u8>(20 + glow / 4), static_cast<u8>(40 + glow / 6));
   }, TSpriteEncoding::RunLength));
-  Add(list, Shape(InterfaceSpriteID(25), 32, 32), [](i32, i32 x, i32 y) -> u32 {
-    return Colour((x * 7 + y * 13) % 5 == 0 ? 0xD8C8A0 : 0xE8DCC0);
-  });
+  // The parchment is drawn stretched on the display device: an alpha sprite,
+  // nearly opaque, its colour weighed by its alpha.
+  TSpriteShape parchment = Shape(InterfaceSpriteID(25), 32, 32);
+  parchment.ColorKey = Gfx::NoColor;
+  list.push_back(MakeAlphaSprite(parchment, [](i32, i32 x, i32 y) -> u32 {
+    const u32 rgb = (x * 7 + y * 13) % 5 == 0 ? 0xD8C8A0 : 0xE8DCC0, a = 0xE8;
+    const u32 r = (rgb >> 16) * a / 255, g = (rgb >> 8 & 0xFF) * a / 255, b = (rgb & 0xFF) * a / 255;
+    return a << 24 | r << 16 | g << 8 | b;
+  }));
   Add(list, Shape(InterfaceSpriteID(26), 16, 16), Panel(0x404040));
   return SpriteListBytes(5, std::move(list));
 }

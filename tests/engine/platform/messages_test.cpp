@@ -67,6 +67,43 @@ TEST_F(Messages, DefaultCloseDestroysAndAltF4Closes) {
   EXPECT_FALSE(os->IsWindow(wnd));
 }
 
+TEST_F(Messages, KeyStateFollowsTheMessagesTakenAndFocusLossReleasesInput) {
+  os->SetVideoMode(wnd, true, 800, 600);
+  os->KeyDown(VK_MENU);
+  os->KeyDown('F', false);
+  os->KeyDown('F', true);
+  os->MouseMove(-5, 700);
+  os->MouseButton(0, true, 900, 10);
+  os->LoseFocus();
+  EXPECT_FALSE(os->IsKeyDown(VK_MENU)) << "nothing taken yet";
+  struct TExpect {
+    UINT Message;
+    WPARAM wParam;
+    LPARAM lParam;
+  };
+  const LPARAM up = static_cast<LPARAM>(0xE0000001u);  // Alt, previous state, released
+  for (const TExpect& e : {TExpect{WM_SYSKEYDOWN, VK_MENU, 0x20000001}, TExpect{WM_SYSKEYDOWN, 'F', 0x20000001},
+                           TExpect{WM_SYSKEYDOWN, 'F', 0x60000001}, TExpect{WM_SETCURSOR, 0, 0},
+                           TExpect{WM_MOUSEMOVE, 0, MakeLParam(0, 599)}, TExpect{WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(799, 10)},
+                           TExpect{WM_SYSKEYUP, VK_MENU, up}, TExpect{WM_KEYUP, 'F', static_cast<LPARAM>(0xC0000001u)},
+                           TExpect{WM_LBUTTONUP, 0, MakeLParam(799, 10)}, TExpect{WM_ACTIVATE, WA_INACTIVE, 0},
+                           TExpect{WM_ACTIVATEAPP, 0, 0}}) {
+    TMsg m;
+    ASSERT_TRUE(os->PeekMessage(m, PM_REMOVE));
+    EXPECT_EQ(m.Message, e.Message);
+    if (e.Message == WM_SETCURSOR) continue;
+    EXPECT_EQ(m.wParam, e.wParam) << m.Message;
+    EXPECT_EQ(m.lParam, e.lParam) << m.Message;
+    if (m.Message == WM_LBUTTONDOWN) {
+      EXPECT_TRUE(os->IsKeyDown(VK_MENU));
+      EXPECT_TRUE(os->IsKeyDown('F'));
+      EXPECT_TRUE(os->IsKeyDown(VK_LBUTTON));
+    }
+  }
+  EXPECT_FALSE(os->IsKeyDown(VK_MENU));
+  EXPECT_FALSE(os->IsKeyDown(VK_LBUTTON));
+}
+
 TEST_F(Messages, ClientAreaFollowsTheFrame) {
   // Caption without sizing frame: dialog frame of 3, caption of 19.
   EXPECT_EQ(os->GetClientRect(wnd), (TRect{0, 0, 200, 200}));
