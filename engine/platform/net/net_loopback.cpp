@@ -89,7 +89,11 @@ class TLoopLink final : public TNetLink {
   bool Send(const TFrameBytes& frame) override {
     std::lock_guard lock(Pipe->Mutex);
     TPipe::TSide& peer = Pipe->Side[1 - Me];
-    if (!Pipe->Side[Me].Open || !peer.Open || peer.Bytes + frame->size() > Pipe->MaxBacklog) return false;
+    if (!Pipe->Side[Me].Open) return false;
+    // As on TCP, a peer that closed is reported by its close, after whatever
+    // it sent before: what is sent to it now is lost, not refused.
+    if (!peer.Open) return true;
+    if (peer.Bytes + frame->size() > Pipe->MaxBacklog) return false;
     peer.Inbox.push_back(frame);
     peer.Bytes += frame->size();
     Pipe->Schedule(1 - Me, Pipe);
