@@ -42,7 +42,22 @@ class TRogue {
     asio::write(Socket, asio::buffer(bytes), ec);
   }
   void Write(const TFrame& frame) { Write(EncodeFrame(frame)); }
-  void Close() { Socket.close(); }
+  // Half-closes and reads until the host hangs up, so unread frames do not turn the close into a reset
+  // (which the host would rightly log as a reset, not as the fault under test).
+  void Close() {
+    std::error_code ec;
+    Socket.shutdown(tcp::socket::shutdown_send, ec);
+    Socket.non_blocking(true);
+    std::vector<std::uint8_t> buffer(4096);
+    for (int i = 0; i < 3000; ++i) {
+      Socket.read_some(asio::buffer(buffer), ec);
+      if (ec == asio::error::would_block || ec == asio::error::try_again)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      else if (ec)
+        break;
+    }
+    Socket.close(ec);
+  }
 
   // Joins and creates a player; its ID from the host's answer.
   Plat::DPID JoinWithPlayer() {
