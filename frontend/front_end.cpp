@@ -19,10 +19,14 @@ Main::TVideoWindow* VideoWindow = nullptr;
 namespace Main {
 
 std::array<std::string, 9> VideoNames;
+static_assert(Data2::VideoNameCount == 9);
 
 void CreateInterface() {
   WindowSystem = new DXWin::TDXWindowSystem;
-  if (Data2::MainData) WindowSystem->SetDefaultCursor(Data2::MainData->InterfaceSprites[Data2::isDefaultCursor]);
+  if (Data2::MainData) {
+    WindowSystem->SetDefaultCursor(Data2::MainData->InterfaceSprites[Data2::isDefaultCursor]);
+    for (std::size_t i = 0; i < VideoNames.size(); ++i) VideoNames[i] = Data2::MainData->VideoNames[i];
+  }
   WindowSystem->SetTooltip(new TOrvTooltip);
   MainMenu = new TMainMenu(WindowSystem);
   LoadingScreen = new TLoadingScreen(WindowSystem);
