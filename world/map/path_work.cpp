@@ -154,6 +154,11 @@ const u8* TPathWork::Steps(const TScenario& s) {
   return StepTable.data();
 }
 
+const u8* TPathWork::StepsFor(const TScenario& s) {
+  if (Width != s.Width || Height != s.Height || StepTable.empty()) Resize(s);
+  return Steps(s);
+}
+
 void TPathWork::BeginMoveCosts(const TScenario& s) {
   if (Width != s.Width || Height != s.Height || MoveLabels.empty()) Resize(s);
   // The border costs 0: no step makes it cheaper, so it is never entered.
@@ -178,19 +183,19 @@ void TPathWork::SpreadMoveCosts(TScenario& s, const TPlayer* owner) {
   // eight at a time.
   const TPassable passable(s, owner);
   HeldFields.clear();
-  TGroup* const* const occupancy = s.Occupancy.data();
-  const i32 fields = Width * Height;
-  for (i32 at = 0; at < fields; at += 8) {
-    const i32 end = std::min(at + 8, fields);
-    uintptr_t any = 0;
-    for (i32 i = at; i < end; ++i) any |= reinterpret_cast<uintptr_t>(occupancy[i]);
-    if (!any) continue;
-    for (i32 i = at; i < end; ++i) {
-      const i32 p = Padded(i % Width, i / Width);
-      if (label[p] == NotReached && passable.Blocks(occupancy[i])) {
-        label[p] = 0;
-        HeldFields.push_back(i);
-      }
+  for (i32 y = 0; y < Height; ++y) {
+    TGroup* const* const row = &s.Occupancy[s.FieldIndex(0, y)];
+    u8* const labels = label + Padded(0, y);
+    for (i32 x = 0; x < Width; x += 8) {
+      const i32 end = std::min(x + 8, Width);
+      uintptr_t any = 0;
+      for (i32 k = x; k < end; ++k) any |= reinterpret_cast<uintptr_t>(row[k]);
+      if (!any) continue;
+      for (i32 k = x; k < end; ++k)
+        if (row[k] && labels[k] == NotReached && passable.Blocks(row[k])) {
+          labels[k] = 0;
+          HeldFields.push_back(s.FieldIndex(k, y));
+        }
     }
   }
   // Also a search ended by a full queue leaves the costs found so far.

@@ -120,6 +120,10 @@ class TPathWork {
   void SpreadMoveCosts(TScenario& scenario, const TPlayer* owner);
   // The cost-map search into the scenario's CostMap.
   void SpreadCostMap(TScenario& scenario, i32 x, i32 y, i32 limit);
+  // The terrain step costs for reading paths back: eight per field from
+  // StepIndex on, in direction order.
+  const u8* StepsFor(const TScenario& scenario);
+  i32 StepIndex(i32 x, i32 y) const { return Padded(x, y) * 8; }
 
  private:
   i32 Padded(i32 x, i32 y) const { return (y + 1) * PaddedWidth + x + 1; }
