@@ -1,18 +1,13 @@
 #include "world/map/path_work.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace GameData {
 
@@ -24,8 +19,8 @@ namespace {
 constexpr u32 MaxMoveCost = 200;
 constexpr u8 NotReached = MaxMoveCost + 1;
 
-// The label of each of the eight neighbours, in direction order, of the
-// field at label + i; rowLength is the width of the bordered arrays.
+// A field in the bordered label array and the rows above and below it;
+// rowLength is the width of the bordered arrays.
 template <class TLabel>
 struct TNeighbours {
   TNeighbours(TLabel* label, i32 i, i32 rowLength)
@@ -74,8 +69,7 @@ void RelaxEach(const TNeighbours<TLabel>& f, u32 here, const u8* step, TCursor& 
 }
 
 // Takes fields from the queue until it is empty and relaxes their
-// neighbours. Labels are not negative, and a step from any label to a
-// neighbour is at most twice the largest label (no wrap in u32).
+// neighbours. Labels and step costs lie below 2^31: their sums fit in u32.
 template <class TLabel, class TQueue, class TStepCost>
 void Spread(TLabel* label, TLabel* expanded, const u8* steps, i32 rowLength, TQueue& ring, TStepCost cost) {
   auto queue = ring.Cursor();
