@@ -48,21 +48,22 @@ bool TakeCheapest(const TCheapest& best, i32& fx, i32& fy, i64 bound = Blocked) 
 // writing Path from entry 255 downwards, until arrived (x, y) holds or the
 // buffer is full. The entry where the walk ended; -1 when it did not arrive.
 template <class Arrived>
-i32 WalkBack(TScenario& s, i32 x, i32 y, const TPlayer* owner, Arrived arrived) {
-  const TSlopeRules rules;
+i32 WalkBack(TScenario& s, TPathWork& work, i32 x, i32 y, const TPlayer* owner, Arrived arrived) {
+  // The steps as the search took them, capped at 255: no sum of 255 or
+  // more is taken anyway.
+  const u8* const steps = work.StepsFor(s);
   const TPassable passable(s, owner);
   i32 i = PathLength - 1;
   s.Path[i] = {static_cast<i16>(x), static_cast<i16>(y)};
   while (i >= 1 && !arrived(x, y)) {
     // A field held against the owner costs 255 from every side.
     if (passable.Blocks(s.OccupantAt(x, y))) return -1;
-    const i32 here = s.FieldIndex(x, y);
     TCheapest best(Blocked);
     for (i32 d = 0; d < 8; ++d) {
       const i32 nx = x + DirectionStepX[d], ny = y + DirectionStepY[d];
       if (!s.IsFieldOnMap(nx, ny)) continue;
-      const i32 n = s.FieldIndex(nx, ny);
-      best.Offer(nx, ny, s.MoveCosts[n] + TerrainCost(s.Costs[here], s.Heights[here] - s.Heights[n], d & 1, rules));
+      // The step back from the neighbour, in the opposite direction.
+      best.Offer(nx, ny, s.MoveCosts[s.FieldIndex(nx, ny)] + steps[work.StepIndex(nx, ny) + ((d + 4) & 7)]);
     }
     if (best.Cost >= Blocked) return -1;
     x = best.X;
@@ -137,13 +138,13 @@ void TScenario::ComputeMoveCostsFromArea(const TArea& area, const TLocation*, co
 i32 TScenario::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, const TGroup* group) {
   if (toX == fromX && toY == fromY) return 0;
   if (!IsFieldReachable(toX, toY)) return -1;
-  i32 i = WalkBack(*this, toX, toY, OwnerOf(group), [&](i32 x, i32 y) { return x == fromX && y == fromY; });
+  i32 i = WalkBack(*this, PathWork, toX, toY, OwnerOf(group), [&](i32 x, i32 y) { return x == fromX && y == fromY; });
   return i < 0 ? -1 : PathToFront(*this, i + 1);
 }
 
 i32 TScenario::FindPathFromSources(i32 toX, i32 toY, const TGroup* group) {
   if (!IsFieldReachable(toX, toY)) return -1;
-  i32 i = WalkBack(*this, toX, toY, OwnerOf(group), [&](i32 x, i32 y) { return MoveCosts[FieldIndex(x, y)] == 0; });
+  i32 i = WalkBack(*this, PathWork, toX, toY, OwnerOf(group), [&](i32 x, i32 y) { return MoveCosts[FieldIndex(x, y)] == 0; });
   return i < 0 ? -1 : PathToFront(*this, i);
 }
 

@@ -1,8 +1,7 @@
 #include "world/map/path_work.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "world/data2/global_data.h"
@@ -10,62 +9,84 @@
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace GameData {
 
 namespace {
 
-// The move-cost search keeps costs up to this.
-constexpr i32 MaxMoveCost = 200;
+// The move-cost search keeps costs up to this. Fields it has not reached
+// hold one more meanwhile, so that a step is taken exactly when it makes a
+// field cheaper, and 255 in the result.
+constexpr u32 MaxMoveCost = 200;
+constexpr u8 NotReached = MaxMoveCost + 1;
 
-// A field's eight neighbours in the order of the arrays (row above, the
-// two beside, row below), and which neighbour each direction is.
-constexpr i32 LaneDX[8] = {-1, 0, 1, -1, 1, -1, 0, 1};
-constexpr i32 LaneDY[8] = {-1, -1, -1, 0, 0, 1, 1, 1};
-constexpr i32 DirectionLane[8] = {6, 7, 4, 2, 1, 0, 3, 5};
+// A field in the bordered label array and the rows above and below it;
+// rowLength is the width of the bordered arrays.
+template <class TLabel>
+struct TNeighbours {
+  TNeighbours(TLabel* label, i32 i, i32 rowLength)
+      : Field(i), Row(rowLength), At(label + i), Up(At - rowLength), Down(At + rowLength) {}
+  i32 Field, Row;
+  TLabel *At, *Up, *Down;
+};
 
-// A set of neighbours by lane turned into the same set by direction.
-constexpr std::array<u8, 256> LanesToDirections = [] {
-  std::array<u8, 256> table{};
-  for (i32 lanes = 0; lanes < 256; ++lanes)
-    for (i32 d = 0; d < 8; ++d)
-      if (lanes & (1 << DirectionLane[d])) table[lanes] |= static_cast<u8>(1 << d);
-  return table;
-}();
+// Relaxes the eight neighbours of a field from its label here, in direction
+// order: a neighbour that the step makes cheaper takes the new label and is
+// queued. Every neighbour is written and offered to the queue, and what the
+// comparison says decides what stays: an unpredictable branch per neighbour
+// costs more than the stores. Needs eight free slots in the queue.
+template <class TLabel, class TCursor, class TStepCost>
+inline void RelaxAll(const TNeighbours<TLabel>& f, u32 here, const u8* step, TCursor& queue, TStepCost cost) {
+  auto relax = [&](TLabel* cell, i32 n, u8 s) {
+    const u32 next = here + cost(s);
+    const u32 old = static_cast<u32>(*cell);
+    *cell = static_cast<TLabel>(next < old ? next : old);
+    queue.Offer(n, next < old);
+  };
+  const i32 i = f.Field, w = f.Row;
+  relax(f.Down, i + w, step[0]);
+  relax(f.Down + 1, i + w + 1, step[1]);
+  relax(f.At + 1, i + 1, step[2]);
+  relax(f.Up + 1, i - w + 1, step[3]);
+  relax(f.Up, i - w, step[4]);
+  relax(f.Up - 1, i - w - 1, step[5]);
+  relax(f.At - 1, i - 1, step[6]);
+  relax(f.Down - 1, i + w - 1, step[7]);
+  queue.Fold();
+}
 
-// The lanes whose neighbour the step from a field of cost here would make
-// cheaper, within the cost cap. at points to the field in the labels.
-inline u32 ImprovedLanes(u32 here, const u8* step, const u8* at, i32 rowLength) {
-#ifdef __SSE2__
-  // The three rows round the field, four bytes each from the left neighbour.
-  u32 above, beside, below;
-  std::memcpy(&above, at - rowLength - 1, 4);
-  std::memcpy(&beside, at - 1, 4);
-  std::memcpy(&below, at + rowLength - 1, 4);
-  const u64 costs = (above & 0xFFFFFF) | u64{beside & 0xFF} << 24 | u64{beside & 0xFF0000} << 16 |
-                    u64{below & 0xFFFFFF} << 40;
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i cost = _mm_cvtsi64_si128(static_cast<long long>(costs));
-  // Saturating: a blocked step (255) stays beyond the cap.
-  const __m128i next =
-      _mm_adds_epu8(_mm_set1_epi8(static_cast<char>(here)), _mm_loadl_epi64(reinterpret_cast<const __m128i*>(step)));
-  const __m128i notCheaper = _mm_cmpeq_epi8(_mm_subs_epu8(cost, next), zero);
-  const __m128i inCap = _mm_cmpeq_epi8(_mm_subs_epu8(next, _mm_set1_epi8(static_cast<char>(MaxMoveCost))), zero);
-  return static_cast<u32>(_mm_movemask_epi8(_mm_andnot_si128(notCheaper, inCap))) & 0xFF;
-#else
-  const u8* above = at - rowLength;
-  const u8* below = at + rowLength;
-  const u8 costs[8] = {above[-1], above[0], above[1], at[-1], at[1], below[-1], below[0], below[1]};
-  u32 lanes = 0;
-  for (i32 k = 0; k < 8; ++k) {
-    const u32 next = here + step[k];
-    if (next <= MaxMoveCost && next < costs[k]) lanes |= 1u << k;
+// The same, one neighbour at a time, for when the queue may run full: the
+// labels written up to the overflow stay.
+template <class TLabel, class TCursor, class TStepCost>
+void RelaxEach(const TNeighbours<TLabel>& f, u32 here, const u8* step, TCursor& queue, TStepCost cost) {
+  for (i32 d = 0; d < 8; ++d) {
+    const i32 n = f.Field + DirectionStepY[d] * f.Row + DirectionStepX[d];
+    TLabel* const cell = f.At + (n - f.Field);
+    const u32 next = here + cost(step[d]);
+    if (next >= static_cast<u32>(*cell)) continue;
+    *cell = static_cast<TLabel>(next);
+    queue.Push(n);
   }
-  return lanes;
-#endif
+}
+
+// Takes fields from the queue until it is empty and relaxes their
+// neighbours. Labels and step costs lie below 2^31: their sums fit in u32.
+template <class TLabel, class TQueue, class TStepCost>
+void Spread(TLabel* label, TLabel* expanded, const u8* steps, i32 rowLength, TQueue& ring, TStepCost cost) {
+  auto queue = ring.Cursor();
+  while (!queue.IsEmpty()) {
+    const i32 i = queue.Pop();
+    const TLabel here = label[i];
+    // Taken again with the label it was spread from: it changes nothing.
+    if (expanded[i] == here) continue;
+    expanded[i] = here;
+    const TNeighbours<TLabel> f(label, i, rowLength);
+    const u8* const step = steps + static_cast<std::size_t>(i) * 8;
+    if (queue.Free() >= 8) [[likely]]
+      RelaxAll(f, static_cast<u32>(here), step, queue, cost);
+    else
+      RelaxEach(f, static_cast<u32>(here), step, queue, cost);
+  }
+  ring.Store(queue);
 }
 
 }  // namespace
@@ -113,32 +134,37 @@ const u8* TPathWork::Steps(const TScenario& s) {
     for (i32 x = 0; x < Width; ++x) {
       const i32 i = s.FieldIndex(x, y);
       u8* step = &StepTable[static_cast<std::size_t>(Padded(x, y)) * 8];
-      for (i32 k = 0; k < 8; ++k) {
-        const i32 nx = x + LaneDX[k], ny = y + LaneDY[k];
+      for (i32 d = 0; d < 8; ++d) {
+        const i32 nx = x + DirectionStepX[d], ny = y + DirectionStepY[d];
         if (!s.IsFieldOnMap(nx, ny)) {
-          step[k] = BlockedStep;
+          step[d] = BlockedStep;
           continue;
         }
         const i32 n = s.FieldIndex(nx, ny);
-        const i32 c = TerrainCost(s.Costs[n], s.Heights[n] - s.Heights[i], LaneDX[k] != 0 && LaneDY[k] != 0, rules);
-        step[k] = static_cast<u8>(std::min(c, BlockedStep));
+        const i32 c = TerrainCost(s.Costs[n], s.Heights[n] - s.Heights[i], d & 1, rules);
+        step[d] = static_cast<u8>(std::min(c, BlockedStep));
       }
     }
   return StepTable.data();
+}
+
+const u8* TPathWork::StepsFor(const TScenario& s) {
+  if (Width != s.Width || Height != s.Height || StepTable.empty()) Resize(s);
+  return Steps(s);
 }
 
 void TPathWork::BeginMoveCosts(const TScenario& s) {
   if (Width != s.Width || Height != s.Height || MoveLabels.empty()) Resize(s);
   // The border costs 0: no step makes it cheaper, so it is never entered.
   std::fill(MoveLabels.begin(), MoveLabels.end(), 0);
-  for (i32 y = 0; y < Height; ++y) std::memset(&MoveLabels[Padded(0, y)], BlockedStep, Width);
+  for (i32 y = 0; y < Height; ++y) std::memset(&MoveLabels[Padded(0, y)], NotReached, Width);
   std::fill(MoveExpanded.begin(), MoveExpanded.end(), BlockedStep);
   MoveQueue.Reset();
 }
 
 void TPathWork::AddMoveStart(i32 x, i32 y) {
   MoveLabels[Padded(x, y)] = 0;
-  TFieldQueue::TCursor queue = MoveQueue.Cursor();
+  auto queue = MoveQueue.Cursor();
   queue.Push(Padded(x, y));
   MoveQueue.Store(queue);
 }
@@ -147,44 +173,41 @@ void TPathWork::SpreadMoveCosts(TScenario& s, const TPlayer* owner) {
   const u8* const steps = Steps(s);
   u8* const label = MoveLabels.data();
   // Fields held against the owner cost 0 meanwhile, so that no step enters
-  // them, and 255 in the result.
+  // them, and 255 in the result. Most fields hold no group: look at them
+  // eight at a time.
   const TPassable passable(s, owner);
   HeldFields.clear();
-  for (i32 y = 0; y < Height; ++y)
-    for (i32 x = 0; x < Width; ++x) {
-      const TGroup* g = s.Occupancy[s.FieldIndex(x, y)];
-      if (g && label[Padded(x, y)] == BlockedStep && passable.Blocks(g)) {
-        label[Padded(x, y)] = 0;
-        HeldFields.push_back(s.FieldIndex(x, y));
-      }
+  for (i32 y = 0; y < Height; ++y) {
+    TGroup* const* const row = &s.Occupancy[s.FieldIndex(0, y)];
+    u8* const labels = label + Padded(0, y);
+    for (i32 x = 0; x < Width; x += 8) {
+      const i32 end = std::min(x + 8, Width);
+      uintptr_t any = 0;
+      for (i32 k = x; k < end; ++k) any |= reinterpret_cast<uintptr_t>(row[k]);
+      if (!any) continue;
+      for (i32 k = x; k < end; ++k)
+        if (row[k] && labels[k] == NotReached && passable.Blocks(row[k])) {
+          labels[k] = 0;
+          HeldFields.push_back(s.FieldIndex(k, y));
+        }
     }
+  }
   // Also a search ended by a full queue leaves the costs found so far.
   struct TResult {
     TPathWork& Work;
     TScenario& Scenario;
     ~TResult() { Work.StoreMoveCosts(Scenario); }
   } result{*this, s};
-  i32 offset[8];
-  for (i32 k = 0; k < 8; ++k) offset[k] = LaneDY[k] * PaddedWidth + LaneDX[k];
-  u8* const expanded = MoveExpanded.data();
-  TFieldQueue::TCursor queue = MoveQueue.Cursor();
-  while (!queue.IsEmpty()) {
-    const i32 i = queue.Pop();
-    const u32 here = label[i];
-    if (expanded[i] == here) continue;
-    expanded[i] = static_cast<u8>(here);
-    const u8* const step = steps + static_cast<std::size_t>(i) * 8;
-    for (u32 m = LanesToDirections[ImprovedLanes(here, step, label + i, PaddedWidth)]; m != 0; m &= m - 1) {
-      const i32 lane = DirectionLane[std::countr_zero(m)];
-      label[i + offset[lane]] = static_cast<u8>(here + step[lane]);
-      queue.Push(i + offset[lane]);
-    }
-  }
-  MoveQueue.Store(queue);
+  Spread(label, MoveExpanded.data(), steps, PaddedWidth, MoveQueue, [](u8 step) { return u32{step}; });
 }
 
 void TPathWork::StoreMoveCosts(TScenario& s) const {
-  for (i32 y = 0; y < Height; ++y) std::memcpy(&s.MoveCosts[s.FieldIndex(0, y)], &MoveLabels[Padded(0, y)], Width);
+  const i32 width = Width;
+  for (i32 y = 0; y < Height; ++y) {
+    const u8* const from = &MoveLabels[Padded(0, y)];
+    u8* const to = &s.MoveCosts[s.FieldIndex(0, y)];
+    for (i32 x = 0; x < width; ++x) to[x] = from[x] == NotReached ? BlockedStep : from[x];
+  }
   for (i32 i : HeldFields) s.MoveCosts[i] = BlockedStep;
 }
 
@@ -200,34 +223,19 @@ void TPathWork::SpreadCostMap(TScenario& s, i32 x0, i32 y0, i32 limit) {
     TScenario& Scenario;
     ~TResult() { Work.StoreCostMap(Scenario); }
   } result{*this, s};
-  TFieldQueue::TCursor queue = CostQueue.Cursor();
+  auto queue = CostQueue.Cursor();
   if (s.IsFieldOnMap(x0, y0)) {
     label[Padded(x0, y0)] = 0;
     queue.Push(Padded(x0, y0));
   }
-  const u8* const steps = Steps(s);
-  i32 offset[8];
-  for (i32 k = 0; k < 8; ++k) offset[k] = LaneDY[k] * PaddedWidth + LaneDX[k];
-  i32* const expanded = CostExpanded.data();
-  while (!queue.IsEmpty()) {
-    const i32 i = queue.Pop();
-    const i64 here = label[i];
-    if (expanded[i] == here) continue;
-    expanded[i] = static_cast<i32>(here);
-    const u8* const step = steps + static_cast<std::size_t>(i) * 8;
-    for (i32 d = 0; d < 8; ++d) {
-      const i32 lane = DirectionLane[d];
-      // A blocked step counts the limit: from a field that cost anything
-      // it never lowers a neighbour, which starts at the limit.
-      if (step[lane] == BlockedStep) continue;
-      const i64 next = here + step[lane];
-      const i32 n = i + offset[lane];
-      if (next > limit || next >= label[n]) continue;
-      label[n] = static_cast<i32>(next);
-      queue.Push(n);
-    }
-  }
   CostQueue.Store(queue);
+  // No step fits a limit of 0 or less; above it the labels lie in
+  // 0..limit, and a blocked step counts the limit: from a field that cost
+  // anything it never lowers a neighbour, which starts at the limit.
+  if (limit <= 0) return;
+  const u32 blocked = static_cast<u32>(limit);
+  Spread(label, CostExpanded.data(), Steps(s), PaddedWidth, CostQueue,
+         [blocked](u8 step) { return step == BlockedStep ? blocked : u32{step}; });
 }
 
 void TPathWork::StoreCostMap(TScenario& s) const {

@@ -4,9 +4,11 @@
 // label-correcting in FIFO order with neighbours in direction order, as
 // every machine of a network game must run them; the arrays carry a border
 // of one field round the map so that a field's eight neighbours are read
-// without tests.
+// without tests, and a field's neighbours are relaxed without branches
+// (which neighbours get cheaper cannot be predicted).
 #pragma once
 
+#include <bit>
 #include <stdexcept>
 #include <vector>
 
@@ -19,39 +21,55 @@ class TPlayer;
 class TGroup;
 
 // A ring of fields with a fixed capacity. A full ring ends the search with
-// "Queue overflow.", at the same point on every machine.
+// "Queue overflow.", at the same point on every machine. The ring is a
+// power of two larger than the capacity, with eight slots to spare after
+// its end: a search writes all eight neighbours of a field at the tail,
+// keeps those it queues and folds what ran past the end back to the front.
+template <u32 Capacity>
 class TFieldQueue {
  public:
+  static constexpr u32 Mask = std::bit_ceil(Capacity + 8) - 1;
+
   // The ring in locals for a search loop, where stores to the field arrays
   // would otherwise make the compiler reload it; Store puts it back.
   struct TCursor {
     i32* Slots;
-    u32 Size, Head, Tail;
+    u32 Head, Tail;
     bool IsEmpty() const { return Head == Tail; }
+    u32 Free() const { return Capacity - ((Tail - Head) & Mask); }
     i32 Pop() {
-      i32 field = Slots[Head];
-      Head = Head + 1 == Size ? 0 : Head + 1;
+      const i32 field = Slots[Head];
+      Head = (Head + 1) & Mask;
       return field;
     }
     void Push(i32 field) {
-      u32 next = Tail + 1 == Size ? 0 : Tail + 1;
-      if (next == Head) throw std::runtime_error("Queue overflow.");
+      if (Free() == 0) throw std::runtime_error("Queue overflow.");
       Slots[Tail] = field;
-      Tail = next;
+      Tail = (Tail + 1) & Mask;
+    }
+    // Writes the field at the tail and queues it when keep is 1: at most
+    // eight offers while eight slots are free, then Fold.
+    void Offer(i32 field, u32 keep) {
+      Slots[Tail] = field;
+      Tail += keep;
+    }
+    void Fold() {
+      if (Tail <= Mask) [[likely]]
+        return;
+      for (u32 k = Mask + 1; k < Tail; ++k) Slots[k - Mask - 1] = Slots[k];
+      Tail &= Mask;
     }
   };
 
-  explicit TFieldQueue(i32 capacity) : Ring(static_cast<std::size_t>(capacity) + 1) {}
-
   void Reset() { Head = Tail = 0; }
-  TCursor Cursor() { return {Ring.data(), static_cast<u32>(Ring.size()), Head, Tail}; }
+  TCursor Cursor() { return {Ring.data(), Head, Tail}; }
   void Store(const TCursor& c) {
     Head = c.Head;
     Tail = c.Tail;
   }
 
  private:
-  std::vector<i32> Ring;
+  std::vector<i32> Ring = std::vector<i32>(Mask + 1 + 8);
   u32 Head = 0;
   u32 Tail = 0;
 };
@@ -102,6 +120,10 @@ class TPathWork {
   void SpreadMoveCosts(TScenario& scenario, const TPlayer* owner);
   // The cost-map search into the scenario's CostMap.
   void SpreadCostMap(TScenario& scenario, i32 x, i32 y, i32 limit);
+  // The terrain step costs for reading paths back: eight per field from
+  // StepIndex on, in direction order.
+  const u8* StepsFor(const TScenario& scenario);
+  i32 StepIndex(i32 x, i32 y) const { return Padded(x, y) * 8; }
 
  private:
   i32 Padded(i32 x, i32 y) const { return (y + 1) * PaddedWidth + x + 1; }
@@ -113,8 +135,8 @@ class TPathWork {
   void StoreCostMap(TScenario& scenario) const;
 
   i32 Width = 0, Height = 0, PaddedWidth = 0;
-  TFieldQueue MoveQueue{2048};
-  TFieldQueue CostQueue{10000};
+  TFieldQueue<2048> MoveQueue;
+  TFieldQueue<10000> CostQueue;
   std::vector<u8> MoveLabels;
   std::vector<i32> CostLabels;
   // The label a field had when its neighbours were last relaxed from it: a
@@ -124,6 +146,7 @@ class TPathWork {
   // Fields a group holds against the mover: cost 0 during the search, so
   // that no step enters them, and 255 in the result.
   std::vector<i32> HeldFields;
+  // Eight per field, in direction order.
   std::vector<u8> StepTable;
   std::vector<u8> BuiltCosts;
   std::vector<i16> BuiltHeights;

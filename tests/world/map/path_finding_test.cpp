@@ -366,6 +366,39 @@ TEST_F(PathFinding, AQueueThatOverflowsWhileSpreadingLeavesTheSameCosts) {
   EXPECT_EQ(Scenario->MoveCosts, plain) << "the same fields reached when the ring was full";
 }
 
+// Searches that fill their queue nearly or just to the full: the quick
+// one relaxes a field's neighbours one by one there and must stop where
+// the plain one does.
+TEST_F(PathFinding, SearchesNearAFullQueueStopWhereThePlainOnesDo) {
+  TGroup* mover = Draw({"."}, {}, 0, 0);
+  std::mt19937 rng(7);
+  for (i32 starts : {1000, 1900, 1990, 2000, 2040, 2048}) {
+    Scenario->SetSize(64, 64);
+    for (u8& c : Scenario->Costs) c = static_cast<u8>(1 + rng() % 3);
+    TArea board;
+    std::vector<TField> fields;
+    for (i32 i = 0; i < 64 * 64 && static_cast<i32>(fields.size()) < starts; i += 2) {
+      const i32 x = (i % 64) + (i / 64) % 2, y = i / 64;
+      board.AddField(x, y);
+      fields.push_back({static_cast<i16>(x), static_cast<i16>(y)});
+    }
+    bool quickThrew = false, plainThrew = false;
+    try {
+      Scenario->ComputeMoveCostsFromArea(board, nullptr, mover);
+    } catch (const std::runtime_error&) {
+      quickThrew = true;
+    }
+    std::vector<u8> plain;
+    try {
+      PlainMoveCosts(*Scenario, fields, mover->GetOwner(), plain);
+    } catch (const std::runtime_error&) {
+      plainThrew = true;
+    }
+    EXPECT_EQ(quickThrew, plainThrew) << starts;
+    EXPECT_EQ(Scenario->MoveCosts, plain) << starts;
+  }
+}
+
 TEST_F(PathFinding, ReachabilityQueries) {
   TGroup* mover = Draw({"....#."}, {}, 0, 0);
   Scenario->ComputeMoveCosts(0, 0, mover);
