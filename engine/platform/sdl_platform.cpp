@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "engine/platform/modules.h"
+#include "engine/platform/present_rows.h"
 #include "engine/platform/text.h"
 
 namespace Plat {
@@ -23,6 +24,7 @@ struct TSdlWindow {
   SDL_Renderer* Renderer = nullptr;
   SDL_Texture* Texture = nullptr;
   int TextureW = 0, TextureH = 0;
+  bool Expand = false;  // texture in 32 bits, converted by ExpandRowsRGB565
   bool Fullscreen = false;
 };
 
@@ -143,12 +145,25 @@ void TSdlPlatform::Present(HWND hWnd, const std::uint16_t* pixels, int pitchByte
   TSdlWindow* s = Sdl(*w);
   if (!s->Texture || s->TextureW != width || s->TextureH != height) {
     if (s->Texture) SDL_DestroyTexture(s->Texture);
-    s->Texture = SDL_CreateTexture(s->Renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
+    // A 32-bit window gets a texture of its own layout, filled by our
+    // conversion, so that showing it is a plain copy.
+    const Uint32 windowFormat = SDL_GetWindowPixelFormat(s->Window);
+    s->Expand = windowFormat == SDL_PIXELFORMAT_RGB888 || windowFormat == SDL_PIXELFORMAT_ARGB8888;
+    s->Texture = SDL_CreateTexture(s->Renderer, s->Expand ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565,
+                                   SDL_TEXTUREACCESS_STREAMING, width, height);
     s->TextureW = width;
     s->TextureH = height;
     if (!s->Texture) return;
   }
-  SDL_UpdateTexture(s->Texture, nullptr, pixels, pitchBytes);
+  if (s->Expand) {
+    void* texels = nullptr;
+    int texelPitch = 0;
+    if (SDL_LockTexture(s->Texture, nullptr, &texels, &texelPitch) != 0) return;  // this frame is not shown
+    ExpandRowsRGB565(pixels, pitchBytes, static_cast<std::uint32_t*>(texels), texelPitch, width, height);
+    SDL_UnlockTexture(s->Texture);
+  } else {
+    SDL_UpdateTexture(s->Texture, nullptr, pixels, pitchBytes);
+  }
   SDL_SetRenderDrawColor(s->Renderer, 0, 0, 0, 255);
   SDL_RenderClear(s->Renderer);
   SDL_RenderCopy(s->Renderer, s->Texture, nullptr, nullptr);
