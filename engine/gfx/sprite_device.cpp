@@ -117,10 +117,11 @@ void TSprite::LoadDeviceFrames(Data::TStream& stream, u16 frameCount) {
     const u32 stored = ReadSurfaceImageDesc(stream, desc);
     desc.Flags &= ~(Plat::sdPitch | Plat::sdLinearSize);
     desc.Caps &= ~Plat::scSystemMemory;
+    // A short stream must not make a large surface first.
+    Data::CheckAvailable(stream, stored, 1);
     DeviceObjects[i] = D3DFramework->CreateSurface(&desc);
     TLocked locked(DeviceObjects[i]);
     if (locked.Desc.LinearSize != stored) throw std::runtime_error("Unequal surface sizes!");
-    Data::CheckAvailable(stream, stored, 1);
     stream.ReadBuffer(locked.Desc.Surface, static_cast<i32>(stored));
   }
   Flags |= sfDeviceObjects | sfNoCpuCopy;

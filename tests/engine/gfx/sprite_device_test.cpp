@@ -219,6 +219,18 @@ TEST(SpriteDevice, DamagedSurfaceImages) {
       EXPECT_EQ(std::string(e.what()), c.Expected) << c.What;
     }
   }
+  {
+    // A description of a large surface whose pixels the stream lacks makes
+    // no surface at all.
+    std::string big = good;
+    for (auto [at, value] : {std::pair{desc + 8, 4000u}, {desc + 12, 4000u}, {desc + 16, 4000u * 4000u * 2u}})
+      for (int i = 0; i < 4; ++i) big[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+    const u64 before = display.Framework().DirectDraw->Surfaces()->VideoBytes;
+    Gfx::TSprite sprite(0);
+    Data::TMemoryStream in(big);
+    EXPECT_THROW(sprite.Load(in), Data::EInvalidData);
+    EXPECT_EQ(display.Framework().DirectDraw->Surfaces()->VideoBytes, before);
+  }
   // A surface-image sprite whose objects were released cannot be saved.
   Gfx::TSprite sprite(0);
   Data::TMemoryStream in(good);
