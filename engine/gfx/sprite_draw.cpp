@@ -105,10 +105,15 @@ void TSprite::Draw(TSurface* target, i32 frame, i32 x, i32 y, const TRect* clip)
   }
   Plat::TSurfaceDesc desc;
   if (Plat::Failed(target->Lock(&visible, desc))) return;
+  // Unlocked on every way out: a compressed alpha frame cut by the edge
+  // throws, and a target left locked would refuse every later draw.
+  struct TUnlock {
+    TSurface* Target;
+    ~TUnlock() { Target->Unlock(); }
+  } unlock{target};
   desc.Width = static_cast<u32>(visible.Width());
   desc.Height = static_cast<u32>(visible.Height());
   DrawLocked(desc, frame, x - visible.Left, y - visible.Top, nullptr);
-  target->Unlock();
 }
 
 void TSprite::DrawMirrored(TSurface* target, i32 frame, i32 x, i32 y, const TRect* clip) {

@@ -327,6 +327,27 @@ TEST(SpriteDrawing, ClipsToTheTargetAndTheClip) {
   EXPECT_EQ(row, std::vector<u16>(100, 0));
 }
 
+// A compressed alpha frame is drawn in software only whole; cut by the
+// target's edge it is refused, and the target stays usable.
+TEST(SpriteDrawing, CompressedAlphaCutByTheEdgeLeavesTheTargetUnlocked) {
+  TestSupport::TGfxDisplay display(8, 8);
+  Plat::TSurface* back = display.Back();
+  TSpriteShape shape = Shape(4, 4, Gfx::NoColor);
+  shape.ID = 7;
+  auto sprite = Alpha(shape, Builder::SolidPixels(0xFFFF0000), 0xFF, true);
+  try {
+    sprite->Draw(back, 0, -2, 0, nullptr);
+    ADD_FAILURE() << "drawn";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "LZRW1KH sprite not in surface! ID = 7");
+  }
+  EXPECT_FALSE(back->Locked());
+  sprite->Draw(back, 0, 0, 0, nullptr);
+  u16 pixel;
+  std::memcpy(&pixel, back->Bits(), 2);
+  EXPECT_EQ(pixel, 0xF800);
+}
+
 TEST(SpriteDrawing, SoftwareAlphaBlendsByMode) {
   TestSupport::TGfxDisplay display(1, 1);
   Plat::TSurface* back = display.Back();
