@@ -12,7 +12,8 @@ set(ORV_LAYERS
   "game frontend"
 )
 # Beside the layers: these may use any layer. Tests under tests/<folder> take
-# the layer of <folder>, so engine tests link only engine libraries.
+# the layer of <folder>, so engine tests link only engine libraries; no
+# library of a layer uses the tests' code.
 set(ORV_BESIDE tools bench fuzz tests)
 
 # Writes every target of the project with its folder and links into FILE,

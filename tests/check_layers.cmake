@@ -1,5 +1,7 @@
 # Fails when a library links a higher layer, the links form a cycle, a source
-# includes a header of a higher layer, or SDL is linked outside the platform.
+# includes a header of a higher layer, a source or library lies in no layer,
+# a library of a layer uses the tests' code, or SDL is linked outside the
+# platform.
 # -DROOT=<source dir> -DGRAPH=<link graph written at configure time>
 cmake_minimum_required(VERSION 3.25)
 include(${ROOT}/cmake/OrvLayers.cmake)
@@ -58,6 +60,8 @@ foreach(t IN LISTS ours)
     layer_of("${ORV_FOLDER_${d}}" ld)
     if(lt GREATER_EQUAL 0 AND (ld GREATER lt OR ld EQUAL -1))
       list(APPEND errors "${t} (${ORV_FOLDER_${t}}) links ${d} (${ORV_FOLDER_${d}}) of a higher layer")
+    elseif(lt GREATER_EQUAL 0 AND NOT ORV_FOLDER_${t} MATCHES "^tests/" AND ORV_FOLDER_${d} MATCHES "^tests/")
+      list(APPEND errors "${t} (${ORV_FOLDER_${t}}) links ${d} (${ORV_FOLDER_${d}}) of the tests")
     endif()
   endforeach()
 endforeach()
@@ -117,7 +121,10 @@ endforeach()
 foreach(f IN LISTS sources)
   get_filename_component(dir "${f}" DIRECTORY)
   layer_of("${dir}" lf)
-  if(lf LESS 0)
+  if(lf EQUAL -2)
+    list(APPEND errors "${f}: folder ${dir} is in no layer (cmake/OrvLayers.cmake)")
+    continue()
+  elseif(lf EQUAL -1)
     continue()
   endif()
   file(STRINGS ${ROOT}/${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+/[^\"]+\"")
@@ -127,6 +134,8 @@ foreach(f IN LISTS sources)
     layer_of("${hdir}" lh)
     if(lh EQUAL -2 OR lh EQUAL -1 OR lh GREATER lf)
       list(APPEND errors "${f} includes ${header} of a higher layer")
+    elseif(NOT f MATCHES "^tests/" AND header MATCHES "^tests/")
+      list(APPEND errors "${f} includes ${header} of the tests")
     endif()
   endforeach()
 endforeach()

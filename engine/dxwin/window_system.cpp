@@ -169,8 +169,7 @@ void TDXWindowSystem::DrawCursor(TSurface* surface) {
   }
   if (OnDrawCursor) OnDrawCursor(surface, MouseX, MouseY);
   if (!CurrentCursor) return;
-  i32 frames = CurrentCursor->FrameCount();
-  if (CurrentCursor->FrameMode() == Gfx::fmLastIsBackground) --frames;
+  const i32 frames = CurrentCursor->DrawableFrameCount();
   const u32 updates = DXApplication ? DXApplication->UpdateCount : 0;
   const i32 frame = frames > 0 ? static_cast<i32>(updates / 10 % static_cast<u32>(frames)) : 0;
   CurrentCursor->Draw(surface, frame, MouseX - CurrentCursor->HotX, MouseY - CurrentCursor->HotY, nullptr);

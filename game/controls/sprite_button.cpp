@@ -41,8 +41,7 @@ void TSpriteButton::Draw(Plat::TSurface* surface, const Base::TRect& rect) {
 void TSpriteButton::Update() {
   TickCount += 1;
   if (HoverSprite) {
-    i32 frames = HoverSprite->FrameCount();
-    if (HoverSprite->FrameMode() == Gfx::fmLastIsBackground) --frames;
+    const i32 frames = HoverSprite->DrawableFrameCount();
     if (frames > 0 && TickCount % 10 == 0) AnimFrame = (AnimFrame + 1) % frames;
   }
   DXWin::TDXButton::Update();
