@@ -533,7 +533,10 @@ void TNetSession::ClientFrame(TLinkState& from, Wire::TFrame& frame) {
     return;
   }
   if (auto* f = std::get_if<Wire::TPlayerAdded>(&frame)) {
-    if (f->ID == DPID_ALLPLAYERS || FindPlayer(f->ID)) return violation();
+    // The host holds no more players than this; a host announcing more
+    // would grow the table without end.
+    if (f->ID == DPID_ALLPLAYERS || FindPlayer(f->ID) || Players.size() >= Wire::MaxSessionPlayers)
+      return violation();
     auto pending = f->Token ? PendingCreates.find(f->Token) : PendingCreates.end();
     if (f->Token && (pending == PendingCreates.end() || pending->second.Done)) {
       // The request timed out: give the player back.

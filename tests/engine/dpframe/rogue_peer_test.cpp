@@ -1,9 +1,12 @@
 // A peer that sends what no transport would: the host drops that connection
-// with a reason in the log and goes on serving everybody else.
+// with a reason in the log and goes on serving everybody else; a client
+// leaves such a host.
 #include <asio/ip/tcp.hpp>
 #include <asio/ip/udp.hpp>
 #include <asio/read.hpp>
 #include <asio/write.hpp>
+
+#include <atomic>
 
 #include "engine/platform/net/net_wire.h"
 #include "tests/engine/dpframe/net_fixture.h"
@@ -197,6 +200,99 @@ TEST_F(RoguePeer, ConnectionsBeyondTheLimitAreRefused) {
   // Connections that never join fall silent and are dropped by the heartbeat.
   EXPECT_TRUE(WaitLogged("no sign of life"));
   StillServing();
+}
+
+// A host that speaks the wire format by hand: it answers one enumeration,
+// accepts one connection, accepts the join and then announces players.
+class TRogueHost {
+ public:
+  TRogueHost() {
+    Query.open(udp::v4());
+    Query.bind(udp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
+    Acceptor.open(tcp::v4());
+    Acceptor.bind(tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
+    Acceptor.listen();
+  }
+  ~TRogueHost() {
+    Done = true;
+    if (Thread.joinable()) Thread.join();
+  }
+
+  std::uint16_t EnumPort() const { return Query.local_endpoint().port(); }
+
+  void Serve(std::vector<TFrame> frames) {
+    Thread = std::thread([this, frames = std::move(frames)] {
+      TDesc desc;
+      desc.Instance.Bytes[0] = 1;
+      if (!Answer(desc)) return;
+      Acceptor.non_blocking(true);
+      tcp::socket socket(Io);
+      for (int i = 0; i < 3000 && !Done; ++i) {
+        std::error_code ec;
+        Acceptor.accept(socket, ec);
+        if (!ec) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      if (!socket.is_open()) return;
+      std::vector<std::uint8_t> out = EncodeFrame(TJoinAccept{desc, {}});
+      for (const TFrame& f : frames) {
+        auto b = EncodeFrame(f);
+        out.insert(out.end(), b.begin(), b.end());
+      }
+      std::error_code ec;
+      asio::write(socket, asio::buffer(out), ec);
+      // Stay connected and alive until the test ends, reading what the client sends.
+      socket.non_blocking(true);
+      std::vector<std::uint8_t> buffer(4096);
+      const auto ping = EncodeFrame(TPing{});
+      for (int i = 0; !Done; ++i) {
+        socket.read_some(asio::buffer(buffer), ec);
+        if (ec && ec != asio::error::would_block && ec != asio::error::try_again) break;
+        if (i % 20 == 0) asio::write(socket, asio::buffer(ping), ec);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+  }
+
+ private:
+  bool Answer(TDesc& desc) {
+    Query.non_blocking(true);
+    std::vector<std::uint8_t> bytes(MaxDatagramBytes);
+    udp::endpoint from;
+    for (int i = 0; i < 3000 && !Done; ++i) {
+      std::error_code ec;
+      std::size_t n = Query.receive_from(asio::buffer(bytes), from, 0, ec);
+      TEnumQuery q;
+      if (!ec && DecodeQuery(std::span(bytes).first(n), q)) {
+        desc.Application = q.Application;
+        auto reply = EncodeReply({ProtocolVersion, q.Nonce, Acceptor.local_endpoint().port(), desc});
+        Query.send_to(asio::buffer(reply), from, 0, ec);
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
+
+  asio::io_context Io;
+  udp::socket Query{Io};
+  tcp::acceptor Acceptor{Io};
+  std::atomic<bool> Done{false};
+  std::thread Thread;
+};
+
+TEST_F(RoguePeer, AHostAnnouncingMorePlayersThanASessionHoldsIsLeft) {
+  std::vector<TFrame> added;
+  for (std::uint32_t i = 0; i <= MaxSessionPlayers; ++i) added.push_back(TPlayerAdded{0x20001 + i, 0, "P"});
+  TRogueHost rogue;
+  rogue.Serve(std::move(added));
+  DPFrame::TDPFramework client;
+  std::string spec = "127.0.0.1:" + std::to_string(rogue.EnumPort());
+  client.InitializeConnection(client.CreateTCPIPAddress(spec.c_str()));
+  Join(client);
+  EXPECT_TRUE(WaitLogged("unexpected player added from the host"));
+  client.EnumPlayers(0);
+  EXPECT_LE(static_cast<std::size_t>(client.Players.Count()), MaxSessionPlayers);
 }
 
 }  // namespace
