@@ -88,8 +88,7 @@ void LoadParticles(Data::TStream& s, Data::TDataList<T>& list, u32 capacity) {
   list.Load(s);
   Data::CheckData(static_cast<u32>(list.Count()) <= capacity);
   // A short list is filled up with dead particles.
-  list.Items.SetCapacity(static_cast<i32>(capacity));
-  while (static_cast<u32>(list.Count()) < capacity) list.Items.Add(new T);
+  FillUpParticles(list, capacity);
 }
 
 bool AreaOnMap(const TArea& area, const TScenario& scenario) {

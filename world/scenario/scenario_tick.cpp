@@ -26,11 +26,7 @@ i32 Draw(i32 n) { return n > 0 ? std::rand() % n : 0; }
 
 u32 GameTime() { return DXApplication ? DXApplication->GameTime : 0; }
 
-// Group animation state and pending action of a dying group.
-constexpr u8 DyingState = 7;
-constexpr u8 DieAction = 5;
-
-bool IsDying(const TGroup& group) { return group.AnimationState == DyingState || group.PendingAction == DieAction; }
+bool IsDying(const TGroup& group) { return group.AnimationState == asDying || group.PendingAction == gaDie; }
 
 enum TWeatherSoundSlot : i32 { RainLoop = 0, Thunder = 1, SnowLoop = 2, SandLoop = 3 };
 

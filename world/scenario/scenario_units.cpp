@@ -7,14 +7,13 @@
 #include "world/locations/city.h"
 #include "world/map/drawing.h"
 #include "world/scenario/player.h"
+#include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
 
 namespace GameData {
 
 namespace {
-
-constexpr i32 FieldSize = 40;
 
 i32 FieldCentre(i32 f) { return f * FieldSize + FieldSize / 2; }
 

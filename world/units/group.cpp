@@ -458,9 +458,8 @@ void TGroup::MarkFields() {
 void TGroup::UpdateOwnerFog() { Scenario->UpdateFogOf(OwnerIndex); }
 
 bool TGroup::IsNearCamp() const {
-  constexpr u8 walkPending = 3;
-  bool idle = AnimationState == 0 || AnimationState == 1 || AnimationState == 8;
-  if (idle && PendingAction != walkPending) return false;
+  bool idle = AnimationState == asIdle || AnimationState == asTurning || AnimationState == asLookingAround;
+  if (idle && PendingAction != gaWalk) return false;
   // A camp covers 60 pixels around its group, so every camp that near is
   // among the objects near this group's position.
   thread_local std::vector<TMapObject*> near;
@@ -516,17 +515,17 @@ Gfx::TSprite* TGroup::GetSprite() const {
   auto table = [](i32 slot) -> Gfx::TSprite* {
     return Data2::GlobalData ? Data2::GlobalData->SpriteTable[slot] : nullptr;
   };
-  if (IsDefeated() || AnimationState == 7 || PendingAction == 5) return leader->SpriteOf(MapDie, Direction);
+  if (IsDefeated() || AnimationState == asDying || PendingAction == gaDie) return leader->SpriteOf(MapDie, Direction);
   if (CampState == csCamped) return table(1034 + CampStyle);
   if (CampState == csMaking || CampState == csBreaking) return table(1039 + CampStyle);
-  if (AnimationState == 6) return leader->SpriteOf(MapCast, Direction);
-  if (AnimationState == 3 || AnimationState == 4) return leader->SpriteOf(MapWalk, Direction);
+  if (AnimationState == asCasting) return leader->SpriteOf(MapCast, Direction);
+  if (AnimationState == asTurningOnWalk || AnimationState == asStepping) return leader->SpriteOf(MapWalk, Direction);
   return leader->SpriteOf(MapStand, Direction);
 }
 
 i32 TGroup::GetFrame() const {
   TUnit* leader = GetLeader();
-  if ((AnimationState == 7 || PendingAction == 5) && leader && !leader->IsDead()) return 0;
+  if ((AnimationState == asDying || PendingAction == gaDie) && leader && !leader->IsDead()) return 0;
   return Frame;
 }
 
@@ -555,7 +554,7 @@ void TGroup::Deselect() {
 
 void TGroup::RandomizeIdleFrame() {
   TUnit* leader = GetLeader();
-  if (!leader || !leader->Prototype || AnimationState != 0) return;
+  if (!leader || !leader->Prototype || AnimationState != asIdle) return;
   if (leader->Prototype->IdleMode != 1 || leader->Prototype->IdlePeriod == 0) return;
   i32 frames = AnimationFrameCount(GetSprite());
   if (frames > 0) Frame = static_cast<u8>(std::rand() % frames);  // picture only
