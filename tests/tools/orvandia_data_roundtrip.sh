@@ -26,4 +26,13 @@ grep -q "reaches past the end of the archive" "$dir/err"
 if "$tool" ini "$dir/none" "$dir/packed" 2> "$dir/err"; then echo "ini into a missing folder succeeded"; exit 1; fi
 grep -q "no such folder" "$dir/err"
 if "$tool" ini "$dir/a.txt" "$dir/packed" 2> /dev/null; then echo "ini into a file succeeded"; exit 1; fi
+# A generated scenario joins the scenario archive's loose files; sizes the
+# game refuses are refused here.
+"$tool" scenario "$dir/packed" gen.scn 16 16 4 4 1 7
+"$tool" list "$dir/packed/scenario.dat" | grep -q "gen.scn  *loose"
+for size in "0 0" "30 16" "16 132"; do
+  if "$tool" scenario "$dir/packed" bad.scn $size 2> "$dir/err"; then echo "scenario of $size succeeded"; exit 1; fi
+  grep -q "a map side is a multiple of 4" "$dir/err"
+done
+test ! -e "$dir/packed/scenario/bad.scn"
 echo ok

@@ -63,13 +63,12 @@ std::string CompressedRow(const std::vector<u16>& row) {
 std::string ShadowRows(const TSpriteShape& shape) {
   std::string out;
   for (i32 y = 0; y < shape.Height; ++y) {
+    auto darkAt = [&](i32 x) { return shape.ShadowPixels ? shape.ShadowPixels(x, y) : x >= shape.Width / 2; };
     std::string row;
     for (i32 x = 0; x < shape.Width;) {
-      const bool dark = shape.ShadowPixels ? shape.ShadowPixels(x, y) : x >= shape.Width / 2;
+      const bool dark = darkAt(x);
       i32 n = 1;
-      while (x + n < shape.Width && n < (dark ? 128 : 127) &&
-             (shape.ShadowPixels ? shape.ShadowPixels(x + n, y) : x + n >= shape.Width / 2) == dark)
-        ++n;
+      while (x + n < shape.Width && n < (dark ? 128 : 127) && darkAt(x + n) == dark) ++n;
       row += static_cast<char>(dark ? -n : n);
       x += n;
     }

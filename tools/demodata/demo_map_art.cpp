@@ -40,6 +40,10 @@ constexpr i32 Bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 
 
 u16 Colour565(u32 rgb) { return Rgb565(static_cast<u8>(rgb >> 16), static_cast<u8>(rgb >> 8), static_cast<u8>(rgb)); }
 
+TPixelFunction PanelPixels(u32 rgb) {
+  return [rgb](i32, i32 x, i32 y) -> u32 { return (x + y) % 7 == 0 ? Colour565(rgb / 2 & 0x7F7F7F) : Colour565(rgb); };
+}
+
 TPixelFunction Figure(u32 rgb, bool beast, bool dying) {
   return [=](i32 frame, i32 x, i32 y) -> u32 {
     const i32 sink = dying ? frame * 3 : 0, step = dying ? 0 : (frame % 2 ? 1 : -1);

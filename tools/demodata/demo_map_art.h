@@ -1,7 +1,8 @@
 // The pictures of the demo map, drawn by small pixel functions: units,
 // decorations, markers, corners, flags, banners, camps, the fog's soft edges
-// and the mist of the overlay weather. 16-bit pictures are 5-6-5 on the key
-// DemoKey; the mist is premultiplied ARGB.
+// and the mist of the overlay weather, and the plain plates the window
+// sprites share. 16-bit pictures are 5-6-5 on the key DemoKey; the mist is
+// premultiplied ARGB.
 #pragma once
 
 #include <memory>
@@ -13,6 +14,10 @@ namespace Builder {
 constexpr u16 DemoKey = 0xF81F;
 
 u16 Colour565(u32 rgb);
+
+// A plate of one colour, every seventh diagonal in half of it: window
+// pieces, icons and the panels without a picture of their own.
+TPixelFunction PanelPixels(u32 rgb);
 
 // A person or beast 40 x 40, feet at row 38; frames move the legs, and the
 // dying set sinks to the ground.

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
+#include "engine/base/base.h"
 #include "engine/data/stream.h"
 #include "engine/gfx/sprite_list.h"
 #include "tools/databuilder/sprite_builder.h"
@@ -22,6 +24,7 @@
 #include "world/scenario/quest_objective.h"
 #include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
+#include "world/scenario/scenario_header.h"
 #include "world/units/group.h"
 
 namespace Builder {
@@ -435,6 +438,16 @@ std::string DemoScenario(i32 mission) {
 }
 
 std::string GenerateScenario(const TScenarioParams& params) {
+  // The game refuses other sides, and the owners are dealt out among the
+  // players from 1 on.
+  if (!IsValidMapSide(params.Width) || !IsValidMapSide(params.Height))
+    throw std::invalid_argument(
+        Base::Format("a map side is a multiple of 4 from 4 to %d fields, not %d x %d", MaxMapFields, params.Width,
+                     params.Height));
+  if (params.Players < 2 || params.Players > MaxPlayers)
+    throw std::invalid_argument(Base::Format("a scenario has 2 to %d players, not %d", MaxPlayers, params.Players));
+  if (params.Groups < 0 || params.Doodles < 0 || params.Cities < 0)
+    throw std::invalid_argument("the numbers of groups, doodles and cities cannot be negative");
   TScenarioMaker m(params.Width, params.Height, "Weites Land", params.BackgroundFile, params.Seed);
   TScenario& s = m.S();
   std::mt19937 rng(params.Seed);

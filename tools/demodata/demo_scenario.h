@@ -48,7 +48,8 @@ struct TScenarioParams {
 
 // A scenario filled at random (the seed decides), naming the resources of
 // "demo1.scn" (but its own ground picture, when asked): it loads wherever the
-// demo data set is the data path.
+// demo data set is the data path. Parameters the game or the generator
+// cannot take (a side it refuses, fewer than two players) raise.
 std::string GenerateScenario(const TScenarioParams& params);
 
 }  // namespace Builder

@@ -3,15 +3,12 @@
 #include <cstdlib>
 
 #include "tools/databuilder/sprite_builder.h"
+#include "tools/demodata/demo_map_art.h"
 #include "tools/demodata/demo_sprites.h"
 
 namespace Builder {
 
 namespace {
-
-constexpr u16 Key = 0xF81F;
-
-u16 Colour(u32 rgb) { return Rgb565(static_cast<u8>(rgb >> 16), static_cast<u8>(rgb >> 8), static_cast<u8>(rgb)); }
 
 enum class TState { Normal, Hover, Pressed, Disabled };
 
@@ -42,7 +39,7 @@ TSpriteShape Shape(int entry, i16 w, i16 h) {
   shape.ID = FirstWindowSpriteID + static_cast<u32>(entry);
   shape.Width = w;
   shape.Height = h;
-  shape.ColorKey = Key;
+  shape.ColorKey = DemoKey;
   return shape;
 }
 
@@ -59,8 +56,8 @@ std::unique_ptr<Gfx::TSprite> Arrow(int entry, TState s, bool vertical, bool inc
     if (increment) along = 15 - along;
     // The triangle: its tip at 5, one pixel wider on each side per row to 9.
     const bool inside = along >= 5 && along <= 9 && std::abs(2 * across - 15) <= 2 * (along - 5) + 1;
-    if (inside) return Colour(s == TState::Disabled ? 0x9A968E : s == TState::Hover ? 0xFFE070 : 0xF4E8C8);
-    return Colour(Bevel(s, 16, 16, x, y));
+    if (inside) return Colour565(s == TState::Disabled ? 0x9A968E : s == TState::Hover ? 0xFFE070 : 0xF4E8C8);
+    return Colour565(Bevel(s, 16, 16, x, y));
   });
 }
 
@@ -71,8 +68,8 @@ std::unique_ptr<Gfx::TSprite> Thumb(int entry, TState s, bool vertical) {
     const i32 along = vertical ? y : x, across = vertical ? x : y, length = vertical ? h : w;
     const bool grip = across >= 4 && across <= 11 && (along == length / 2 - 3 || along == length / 2 ||
                                                        along == length / 2 + 3);
-    if (grip) return Colour(s == TState::Pressed ? 0x3A2A18 : 0xE0C890);
-    return Colour(Bevel(s, w, h, x, y));
+    if (grip) return Colour565(s == TState::Pressed ? 0x3A2A18 : 0xE0C890);
+    return Colour565(Bevel(s, w, h, x, y));
   });
 }
 
@@ -80,17 +77,15 @@ std::unique_ptr<Gfx::TSprite> Track(int entry, bool vertical) {
   const i16 w = vertical ? 16 : 400, h = vertical ? 400 : 16;
   return Make(Shape(entry, w, h), [=](i32, i32 x, i32 y) -> u32 {
     const i32 across = vertical ? x : y;
-    if (across == 0 || across == 15) return Colour(0x1E160C);
-    return Colour(across == 7 || across == 8 ? 0x241A10 : 0x3C2E1E);
+    if (across == 0 || across == 15) return Colour565(0x1E160C);
+    return Colour565(across == 7 || across == 8 ? 0x241A10 : 0x3C2E1E);
   });
 }
 
 // A frame around a filled rectangle for the entries without a skin here.
 std::unique_ptr<Gfx::TSprite> Panel(int entry) {
   const u32 rgb = 0x5A4632 + static_cast<u32>(entry) * 0x030201;
-  return Make(Shape(entry, 32, 32), [rgb](i32, i32 x, i32 y) -> u32 {
-    return ((x + y) % 7 == 0) ? Colour(rgb / 2 & 0x7F7F7F) : Colour(rgb);
-  });
+  return Make(Shape(entry, 32, 32), PanelPixels(rgb));
 }
 
 // 13 pieces in the scroll bar's entry order.
@@ -109,23 +104,23 @@ std::unique_ptr<Gfx::TSprite> CheckBox(int entry) {
   constexpr TState states[] = {TState::Normal, TState::Hover, TState::Pressed};
   const TState s = states[i % 3];
   return Make(Shape(entry, 16, 16), [=](i32, i32 x, i32 y) -> u32 {
-    if (x == 0 || y == 0 || x == 15 || y == 15) return Colour(s == TState::Hover ? 0xFFE070 : 0x2A1E10);
+    if (x == 0 || y == 0 || x == 15 || y == 15) return Colour565(s == TState::Hover ? 0xFFE070 : 0x2A1E10);
     if (checked) {
       // A tick: down from (3, 8) to (6, 11), then up to (12, 5).
       const bool tick = (x >= 3 && x <= 6 && (y == x + 5 || y == x + 4)) ||
                         (x >= 6 && x <= 12 && (y == 17 - x || y == 16 - x));
-      if (tick) return Colour(0x2E7D32);
+      if (tick) return Colour565(0x2E7D32);
     }
-    return Colour(s == TState::Pressed ? 0xB8A888 : 0xF0E6D0);
+    return Colour565(s == TState::Pressed ? 0xB8A888 : 0xF0E6D0);
   });
 }
 
 std::unique_ptr<Gfx::TSprite> MenuButton(int entry) {
   return Make(Shape(entry, 160, 28), [](i32, i32 x, i32 y) -> u32 {
-    if (x == 0 || y == 0 || x == 159 || y == 27) return Colour(0x2A1E10);
-    if (x == 1 || y == 1) return Colour(0xE8D4A8);
-    if (x == 158 || y == 26) return Colour(0x4A3620);
-    return Colour(0x7A5C36 + static_cast<u32>(y / 4) * 0x030201);
+    if (x == 0 || y == 0 || x == 159 || y == 27) return Colour565(0x2A1E10);
+    if (x == 1 || y == 1) return Colour565(0xE8D4A8);
+    if (x == 158 || y == 26) return Colour565(0x4A3620);
+    return Colour565(0x7A5C36 + static_cast<u32>(y / 4) * 0x030201);
   });
 }
 

@@ -16,10 +16,6 @@ namespace Builder {
 namespace {
 
 constexpr u32 PlayerColors[5] = {0xC8C8C8, 0x0083E9, 0xD45C5C, 0x8CD27E, 0xD8E78B};
-constexpr u16 Key = 0xF81F;
-
-u16 Colour(u32 rgb) { return Rgb565(static_cast<u8>(rgb >> 16), static_cast<u8>(rgb >> 8), static_cast<u8>(rgb)); }
-
 using TList = std::vector<std::unique_ptr<Gfx::TSprite>>;
 
 TSpriteShape Shape(u32 id, i16 w, i16 h, i32 frames = 1, i16 hotX = 0, i16 hotY = 0) {
@@ -30,7 +26,7 @@ TSpriteShape Shape(u32 id, i16 w, i16 h, i32 frames = 1, i16 hotX = 0, i16 hotY 
   s.Frames = frames;
   s.HotX = hotX;
   s.HotY = hotY;
-  s.ColorKey = Key;
+  s.ColorKey = DemoKey;
   return s;
 }
 
@@ -39,15 +35,10 @@ TPixelFunction Disc(u32 rgb, i32 w, i32 h) {
   return [rgb, w, h](i32 frame, i32 x, i32 y) -> u32 {
     i32 dx = 2 * x - (w - 1), dy = 2 * y - (h - 1), r = std::min(w, h) - 2;
     i32 d2 = dx * dx + dy * dy;
-    if (d2 > r * r) return Key;
+    if (d2 > r * r) return DemoKey;
     bool rim = d2 > (r - 4) * (r - 4) && ((x + y + frame) / 3) % 2 == 0;
-    return rim ? 0xFFFF : Colour(rgb);
+    return rim ? 0xFFFF : Colour565(rgb);
   };
-}
-
-// A frame around a filled rectangle: window pieces and icons.
-TPixelFunction Panel(u32 rgb) {
-  return [rgb](i32, i32 x, i32 y) -> u32 { return ((x + y) % 7 == 0) ? Colour(rgb / 2 & 0x7F7F7F) : Colour(rgb); };
 }
 
 void Add(TList& list, const TSpriteShape& shape, const TPixelFunction& pixels) {
@@ -71,7 +62,7 @@ u32 SpellIconID(i32 spellNumber) { return 7000 + static_cast<u32>(spellNumber); 
 
 std::string CommonSprites() {
   TList list;
-  Add(list, Shape(GenericSpriteID, 16, 16), Panel(0x806040));
+  Add(list, Shape(GenericSpriteID, 16, 16), PanelPixels(0x806040));
   for (i32 slot = 1; slot <= 4; ++slot) Add(list, Shape(SpriteTableID(slot), 10, 10), Corner(slot, 10));
   for (i32 owner = 0; owner < 5; ++owner)
     Add(list, Shape(SpriteTableID(5 + owner), 44, 22, 4, 22, 3), Marker(PlayerColors[owner], 44, 22));
@@ -132,9 +123,9 @@ std::string InterfaceSprites() {
       const auto inside = [](i32 px, i32 py) {
         return (py < 17 && px <= py * 10 / 16) || (py >= 12 && py < 23 && px >= (py - 12) / 2 + 4 && px <= (py - 12) / 2 + 7);
       };
-      if (!inside(x, y)) return Key;
+      if (!inside(x, y)) return DemoKey;
       const bool edge = x == 0 || !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
-      return edge ? 0 : Colour(fill);
+      return edge ? 0 : Colour565(fill);
     });
   }
   TSpriteShape loading = Shape(InterfaceSpriteID(24), 800, 600);
@@ -152,7 +143,7 @@ std::string InterfaceSprites() {
     const u32 r = (rgb >> 16) * a / 255, g = (rgb >> 8 & 0xFF) * a / 255, b = (rgb & 0xFF) * a / 255;
     return a << 24 | r << 16 | g << 8 | b;
   }));
-  Add(list, Shape(InterfaceSpriteID(26), 16, 16), Panel(0x404040));
+  Add(list, Shape(InterfaceSpriteID(26), 16, 16), PanelPixels(0x404040));
   return SpriteListBytes(5, std::move(list));
 }
 
@@ -173,7 +164,7 @@ std::string ScenarioSprites() {
   picture.ColorKey = Gfx::NoColor;
   list.push_back(MakeSprite16(picture, CheckerPixels(Rgb565(90, 70, 50), Rgb565(120, 100, 70), 50),
                               TSpriteEncoding::RunLength));
-  for (u32 i = 0; i < 4; ++i) Add(list, Shape(MerchantIconID + i, 48, 48), Panel(0x604020 + i * 0x102030));
+  for (u32 i = 0; i < 4; ++i) Add(list, Shape(MerchantIconID + i, 48, 48), PanelPixels(0x604020 + i * 0x102030));
   Add(list, Shape(AnimationSpriteID, 48, 48, 6, 24, 40), Disc(0xF0C040, 48, 48));
   return SpriteListBytes(6, std::move(list));
 }

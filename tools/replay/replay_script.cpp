@@ -24,7 +24,8 @@ constexpr u32 ActionCount = sizeof ActionNames / sizeof ActionNames[0];
 
 std::string Hex(u64 hash) { return Base::Format("%016llx", static_cast<unsigned long long>(hash)); }
 
-// A whole word as a number: decimal, negative allowed (words are 32 bits).
+// A whole word as a number as C writes it (decimal, 0x hex, leading-0
+// octal), negative allowed (words are 32 bits).
 bool ParseNumber(const std::string& word, i64& value) {
   if (word.empty()) return false;
   errno = 0;
