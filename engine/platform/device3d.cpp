@@ -13,11 +13,13 @@ namespace {
 // One channel of a texel widened to 8 bits.
 std::uint32_t Channel(std::uint32_t p, std::uint32_t mask, std::uint32_t absent) {
   if (mask == 0) return absent;
+  // A stored format may carry any mask: a channel of all 32 bits, or one
+  // with gaps, must neither shift out of range nor spill into the next.
   const int shift = std::countr_zero(mask);
-  const std::uint32_t bits = static_cast<std::uint32_t>(CountMaskBits(mask));
-  const std::uint32_t v = (p & mask) >> shift;
-  const std::uint32_t max = (1u << bits) - 1;
-  return (v * 255 + max / 2) / max;
+  const int bits = CountMaskBits(mask);
+  const std::uint64_t v = (p & mask) >> shift;
+  const std::uint64_t max = (std::uint64_t{1} << bits) - 1;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>((v * 255 + max / 2) / max, 255));
 }
 
 // Textures other than ARGB8888 are widened for the rasterizer.
