@@ -11,8 +11,8 @@
 
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/gfx/screen.h"
-#include "engine/platform/platform.h"
-#include "engine/platform/sdl_platform.h"
+#include "engine/platform/window/platform.h"
+#include "engine/platform/window/sdl_platform.h"
 
 namespace Bench {
 

@@ -8,7 +8,7 @@ set(ORV_LAYERS
   "engine/data engine/gfx engine/dxapp engine/astreams engine/dsframe engine/athread engine/dpframe engine/d3dframe engine/dxwin tools/databuilder"
   "world tools/demodata"
   "combat script ai"
-  "game/controls"
+  "controls"
   "game frontend"
 )
 # Beside the layers: these may use any layer. Tests under tests/<folder> take

@@ -6,7 +6,7 @@
 #include "engine/athread/action_thread.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/dxwin/window_system.h"
-#include "game/controls/orv_tooltip.h"
+#include "controls/orv_tooltip.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
 #include "world/scenario/settings.h"

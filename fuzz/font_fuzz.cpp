@@ -6,7 +6,7 @@
 
 #include "engine/gfx/font.h"
 #include "engine/gfx/screen.h"
-#include "engine/platform/display_types.h"
+#include "engine/platform/display/display_types.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "engine/gfx/bitmap.h"
 #include "engine/gfx/screen.h"
 #include "engine/gfx/sprite.h"
-#include "engine/platform/display.h"
+#include "engine/platform/display/display.h"
 
 namespace {
 

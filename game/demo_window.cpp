@@ -6,11 +6,11 @@
 #include "engine/gfx/colors.h"
 #include "engine/gfx/font.h"
 #include "engine/gfx/screen.h"
-#include "game/controls/labels.h"
-#include "game/controls/menu_check_box.h"
-#include "game/controls/sprite_button.h"
-#include "game/controls/sprite_scroll_bar.h"
-#include "game/controls/text_buttons.h"
+#include "controls/labels.h"
+#include "controls/menu_check_box.h"
+#include "controls/sprite_button.h"
+#include "controls/sprite_scroll_bar.h"
+#include "controls/text_buttons.h"
 #include "world/data2/global_data.h"
 
 namespace Main {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "game/controls/orv_window.h"
+#include "controls/orv_window.h"
 
 namespace Data2 {
 class TGlobalData;

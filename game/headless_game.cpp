@@ -9,7 +9,7 @@
 #include "engine/base/base.h"
 #include "engine/data/stream.h"
 #include "engine/dxapp/dxapp.h"
-#include "engine/platform/clock.h"
+#include "engine/platform/system/clock.h"
 #include "frontend/front_end.h"
 #include "game/game.h"
 #include "game/save_game.h"

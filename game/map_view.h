@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/base/types.h"
-#include "engine/platform/wintypes.h"
+#include "engine/platform/window/wintypes.h"
 
 namespace GameData {
 class TScenario;

@@ -4,7 +4,7 @@
 #include "engine/dxapp/dxapp.h"
 #include "engine/dxwin/window_system.h"
 #include "engine/gfx/screen.h"
-#include "engine/platform/platform.h"
+#include "engine/platform/window/platform.h"
 #include "game/game.h"
 #include "game/game_windows.h"
 #include "game/map_view.h"

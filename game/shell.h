@@ -6,7 +6,7 @@
 // screenshots, and Escape ends the program until the menus come.
 #pragma once
 
-#include "engine/platform/wintypes.h"
+#include "engine/platform/window/wintypes.h"
 
 namespace Main {
 

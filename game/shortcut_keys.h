@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/base/types.h"
-#include "engine/platform/wintypes.h"
+#include "engine/platform/window/wintypes.h"
 
 namespace Main {
 

@@ -114,7 +114,7 @@ endif()
 
 # Include directives of every source against the same order.
 set(sources "")
-foreach(top IN ITEMS engine world combat script ai game frontend tools tests)
+foreach(top IN ITEMS engine world combat script ai controls game frontend tools tests)
   file(GLOB_RECURSE found RELATIVE ${ROOT} ${ROOT}/${top}/*.h ${ROOT}/${top}/*.cpp)
   list(APPEND sources ${found})
 endforeach()

@@ -3,7 +3,7 @@ file(GLOB_RECURSE sources RELATIVE ${ROOT}
      ${ROOT}/engine/*.h ${ROOT}/engine/*.cpp ${ROOT}/world/*.h ${ROOT}/world/*.cpp
      ${ROOT}/game/*.h ${ROOT}/game/*.cpp ${ROOT}/combat/*.h ${ROOT}/combat/*.cpp
      ${ROOT}/script/*.h ${ROOT}/script/*.cpp ${ROOT}/ai/*.h ${ROOT}/ai/*.cpp
-     ${ROOT}/frontend/*.h ${ROOT}/frontend/*.cpp ${ROOT}/tools/*.h ${ROOT}/tools/*.cpp
+     ${ROOT}/controls/*.h ${ROOT}/controls/*.cpp ${ROOT}/frontend/*.h ${ROOT}/frontend/*.cpp ${ROOT}/tools/*.h ${ROOT}/tools/*.cpp
      ${ROOT}/tests/*.h ${ROOT}/tests/*.cpp ${ROOT}/bench/*.cpp)
 set(bad "")
 foreach(f IN LISTS sources)

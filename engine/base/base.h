@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/base/types.h"
-#include "engine/platform/files.h"
-#include "engine/platform/modules.h"
+#include "engine/platform/system/files.h"
+#include "engine/platform/system/modules.h"
 
 namespace Base {
 

@@ -6,7 +6,7 @@
 
 #include "engine/base/base.h"
 #include "engine/base/errors.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 
 namespace Base {
 

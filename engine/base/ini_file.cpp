@@ -7,8 +7,8 @@
 
 #include "engine/base/base.h"
 #include "engine/base/errors.h"
-#include "engine/platform/files.h"
-#include "engine/platform/text.h"
+#include "engine/platform/system/files.h"
+#include "engine/platform/system/text.h"
 
 namespace Base {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "engine/platform/wintypes.h"
+#include "engine/platform/window/wintypes.h"
 
 namespace Base {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/d3dframe/d3dframe.h"
-#include "engine/platform/platform.h"
+#include "engine/platform/window/platform.h"
 
 using namespace Plat;
 

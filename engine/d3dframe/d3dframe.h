@@ -7,9 +7,9 @@
 
 #include "engine/base/errors.h"
 #include "engine/base/types.h"
-#include "engine/platform/device3d.h"
-#include "engine/platform/display.h"
-#include "engine/platform/modules.h"
+#include "engine/platform/display/device3d.h"
+#include "engine/platform/display/display.h"
+#include "engine/platform/system/modules.h"
 
 namespace D3DFrame {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "engine/base/base.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 
 namespace Data {
 

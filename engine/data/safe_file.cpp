@@ -2,7 +2,7 @@
 
 #include "engine/base/base.h"
 #include "engine/data/crypto_stream.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 
 namespace Data {
 

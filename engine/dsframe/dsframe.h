@@ -11,8 +11,8 @@
 
 #include "engine/astreams/audio_stream.h"
 #include "engine/base/errors.h"
-#include "engine/platform/modules.h"
-#include "engine/platform/sound_device.h"
+#include "engine/platform/system/modules.h"
+#include "engine/platform/sound/sound_device.h"
 
 class TAudioList;
 

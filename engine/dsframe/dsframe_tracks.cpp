@@ -5,7 +5,7 @@
 
 #include "engine/astreams/audio_list.h"
 #include "engine/dsframe/dsframe.h"
-#include "engine/platform/clock.h"
+#include "engine/platform/system/clock.h"
 
 namespace DSFrame {
 

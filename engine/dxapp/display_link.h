@@ -4,7 +4,7 @@
 // windowed and 0, and every command does nothing.
 #pragma once
 
-#include "engine/platform/wintypes.h"
+#include "engine/platform/window/wintypes.h"
 
 namespace DXApp {
 

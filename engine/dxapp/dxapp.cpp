@@ -1,3 +1,6 @@
+// The application object: window procedure, message loop, fixed-step frame
+// clock with its update and render callbacks, modal loops, display set-ups
+// and screenshots.
 #include "engine/dxapp/dxapp.h"
 
 #include <memory>
@@ -5,8 +8,8 @@
 #include <string>
 
 #include "engine/base/base.h"
-#include "engine/platform/clock.h"
-#include "engine/platform/platform.h"
+#include "engine/platform/system/clock.h"
+#include "engine/platform/window/platform.h"
 
 using namespace Plat;
 

@@ -6,7 +6,7 @@
 
 #include "engine/base/types.h"
 #include "engine/dxapp/display_link.h"
-#include "engine/platform/wintypes.h"
+#include "engine/platform/window/wintypes.h"
 
 namespace DXApp {
 

@@ -8,8 +8,8 @@
 #include "engine/base/bitmap.h"
 #include "engine/base/errors.h"
 #include "engine/dxapp/dxapp.h"
-#include "engine/platform/files.h"
-#include "engine/platform/platform.h"
+#include "engine/platform/system/files.h"
+#include "engine/platform/window/platform.h"
 
 using namespace Plat;
 

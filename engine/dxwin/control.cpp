@@ -1,7 +1,7 @@
 #include "engine/dxwin/control.h"
 
 #include "engine/dxwin/window.h"
-#include "engine/platform/platform.h"
+#include "engine/platform/window/platform.h"
 
 using namespace Plat;
 

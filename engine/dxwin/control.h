@@ -8,7 +8,7 @@
 #include "engine/base/rect.h"
 #include "engine/base/types.h"
 #include "engine/dxwin/closure.h"
-#include "engine/platform/wintypes.h"
+#include "engine/platform/window/wintypes.h"
 
 namespace Gfx {
 class TSprite;

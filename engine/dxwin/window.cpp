@@ -6,7 +6,7 @@
 #include "engine/dxapp/dxapp.h"
 #include "engine/dxwin/button.h"
 #include "engine/dxwin/window_system.h"
-#include "engine/platform/platform.h"
+#include "engine/platform/window/platform.h"
 
 using namespace Plat;
 

@@ -5,7 +5,7 @@
 #include "engine/gfx/font.h"
 #include "engine/gfx/kernels.h"
 #include "engine/gfx/screen.h"
-#include "engine/platform/surface.h"
+#include "engine/platform/display/surface.h"
 
 namespace Gfx {
 

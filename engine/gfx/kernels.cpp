@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/platform/blitter.h"
+#include "engine/platform/display/blitter.h"
 
 namespace Gfx {
 

@@ -9,7 +9,7 @@
 #include "engine/base/rect.h"
 #include "engine/data/object_list.h"
 #include "engine/gfx/colors.h"
-#include "engine/platform/display_types.h"
+#include "engine/platform/display/display_types.h"
 
 namespace Plat {
 class TSurface;

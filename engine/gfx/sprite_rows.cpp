@@ -10,7 +10,7 @@
 #include "engine/gfx/lzrw1kh.h"
 #include "engine/gfx/screen.h"
 #include "engine/gfx/sprite.h"
-#include "engine/platform/display_types.h"
+#include "engine/platform/display/display_types.h"
 
 namespace Gfx {
 

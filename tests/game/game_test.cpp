@@ -5,7 +5,7 @@
 
 #include "engine/dxapp/dxapp.h"
 #include "engine/gfx/font.h"
-#include "game/controls/labels.h"
+#include "controls/labels.h"
 #include "game/game_windows.h"
 #include "tests/game/game_fixture.h"
 #include "world/data2/global_data.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/base/errors.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 #include "game/game_windows.h"
 #include "tests/game/game_fixture.h"
 #include "tests/support/write_fault.h"

@@ -1,6 +1,6 @@
 // The shell's message hook and update step: input reaches the window
 // system, Ctrl+G switches the screenshot series.
-#include "engine/platform/platform.h"
+#include "engine/platform/window/platform.h"
 #include "game/shell.h"
 #include "tests/engine/dxwin/window_fixture.h"
 

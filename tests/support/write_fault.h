@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 
 namespace TestSupport {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/base/base.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 #include "game/game.h"
 #include "game/headless_game.h"
 #include "tests/world/demo_data_dir.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/data/stream.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 
 namespace Builder {
 

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_fonts.h"

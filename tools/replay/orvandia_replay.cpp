@@ -8,7 +8,7 @@
 
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
-#include "engine/platform/text.h"
+#include "engine/platform/system/text.h"
 #include "game/game.h"
 #include "game/headless_game.h"
 #include "tools/replay/replay_script.h"

@@ -6,7 +6,7 @@
 #include "engine/base/base.h"
 #include "engine/data/text_data.h"
 #include "engine/gfx/font.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 
 namespace Data2 {
 

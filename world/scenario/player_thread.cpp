@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "engine/dpframe/dpframe.h"
-#include "engine/platform/text.h"
+#include "engine/platform/system/text.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 

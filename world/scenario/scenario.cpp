@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/gfx/sprite_list.h"
-#include "engine/platform/text.h"
+#include "engine/platform/system/text.h"
 #include "world/locations/city.h"
 #include "world/locations/location.h"
 #include "world/map/background.h"

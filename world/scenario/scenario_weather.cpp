@@ -6,7 +6,7 @@
 #include "engine/gfx/kernels.h"
 #include "engine/gfx/screen.h"
 #include "engine/gfx/sprite.h"
-#include "engine/platform/surface.h"
+#include "engine/platform/display/surface.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/scenario.h"
 

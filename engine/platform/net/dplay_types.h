@@ -3,7 +3,7 @@
 // keep their classic numbers because the game compares against them.
 #pragma once
 
-#include "engine/platform/guid.h"
+#include "engine/platform/system/guid.h"
 
 #include <array>
 #include <cstdint>

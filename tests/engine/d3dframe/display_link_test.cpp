@@ -7,8 +7,8 @@
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/d3dframe/display_link.h"
 #include "engine/dxapp/dxapp.h"
-#include "engine/platform/clock.h"
-#include "engine/platform/headless_platform.h"
+#include "engine/platform/system/clock.h"
+#include "engine/platform/window/headless_platform.h"
 
 namespace {
 

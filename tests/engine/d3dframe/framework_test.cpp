@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/d3dframe/d3dframe.h"
-#include "engine/platform/headless_platform.h"
+#include "engine/platform/window/headless_platform.h"
 
 namespace {
 

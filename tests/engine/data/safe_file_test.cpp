@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/base/errors.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/write_fault.h"
 #include "tools/databuilder/archive_builder.h"

@@ -9,7 +9,7 @@
 
 #include "engine/astreams/ax_stream.h"
 #include "engine/dsframe/dsframe.h"
-#include "engine/platform/clock.h"
+#include "engine/platform/system/clock.h"
 #include "tests/engine/astreams/stream_helpers.h"
 #include "tools/databuilder/sound_builder.h"
 

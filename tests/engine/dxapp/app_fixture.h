@@ -10,8 +10,8 @@
 
 #include "engine/base/errors.h"
 #include "engine/dxapp/dxapp.h"
-#include "engine/platform/clock.h"
-#include "engine/platform/headless_platform.h"
+#include "engine/platform/system/clock.h"
+#include "engine/platform/window/headless_platform.h"
 
 namespace AppTest {
 

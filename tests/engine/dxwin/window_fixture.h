@@ -14,8 +14,8 @@
 #include "engine/dxapp/dxapp.h"
 #include "engine/dxwin/button.h"
 #include "engine/dxwin/window_system.h"
-#include "engine/platform/clock.h"
-#include "engine/platform/headless_platform.h"
+#include "engine/platform/system/clock.h"
+#include "engine/platform/window/headless_platform.h"
 
 namespace WinTest {
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "engine/d3dframe/d3dframe.h"
-#include "engine/platform/display.h"
+#include "engine/platform/display/display.h"
 
 namespace TestSupport {
 

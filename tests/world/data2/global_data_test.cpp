@@ -6,7 +6,7 @@
 
 #include "engine/gfx/font.h"
 #include "engine/gfx/screen.h"
-#include "engine/platform/files.h"
+#include "engine/platform/system/files.h"
 #include "tests/engine/gfx/software_display.h"
 #include "tests/support/temp_dir.h"
 #include "tests/world/demo_data_dir.h"
