@@ -1,6 +1,7 @@
 #include "ai/ai_handler.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "engine/base/errors.h"
 #include "world/scenario/player.h"
@@ -94,6 +95,11 @@ void TAIHandler::Load(Data::TStream& s) {
     unit->Army = Armies.LookupByID(unit->StoredArmyID);
     if (!unit->Army) throw Data::EInvalidData("AIArmy with given ID not found.");
   }
+  // An army holds only units linked to it, each once: removing a unit then
+  // leaves no army pointing at it.
+  std::unordered_set<const TAIUnit*> inArmies;
+  for (const TAIArmy* army : Armies.Items)
+    for (const TAIUnit* unit : army->Units) Data::CheckData(unit->Army == army && inArmies.insert(unit).second);
   ScriptStack.Load(s);
   // A next ID at or below an ID in use would make the next new AI unit
   // collide with a stored one in the middle of a game.
@@ -135,16 +141,18 @@ bool TAIHandler::RemoveUnit(TUnit* unit, bool dropTargetingTasks) {
 }
 
 void TAIHandler::RemoveAIUnit(TAIUnit* unit, bool dropTargetingTasks) {
-  if (Scenario) {
-    for (i32 i = 0; i < Scenario->PlayerCount(); ++i)
-      if (auto* h = dynamic_cast<TAIHandler*>(Scenario->PlayerAt(i)->AIHandler.get()))
-        h->DropUnitFromTasks(unit, dropTargetingTasks);
-  } else {
-    DropUnitFromTasks(unit, dropTargetingTasks);
-  }
+  // This handler's own tasks let go of the unit even when it is not (yet)
+  // a player's handler of the scenario.
+  bool self = false;
+  for (i32 i = 0; Scenario && i < Scenario->PlayerCount(); ++i)
+    if (auto* h = dynamic_cast<TAIHandler*>(Scenario->PlayerAt(i)->AIHandler.get())) {
+      h->DropUnitFromTasks(unit, dropTargetingTasks);
+      self = self || h == this;
+    }
+  if (!self) DropUnitFromTasks(unit, dropTargetingTasks);
   RemoveFromArmies(unit);
   // The lists of the running pass let go of it too.
-  FreePool.Remove(unit);
+  while (FreePool.IndexOf(unit) >= 0) FreePool.Remove(unit);
   for (TAIMultiTask* m : MultiTasks.Items)
     if (m->Combined && m->Combined->HasUnit(unit)) m->Combined->UnassignUnit(unit);
   for (TAITask* t : Tasks.Items)

@@ -87,13 +87,15 @@ bool TAITask::AssignUnit(TAIUnit* unit) {
   return true;
 }
 
+// Every entry goes: assigning an army twice lists its units twice.
 void TAITask::UnassignUnit(TAIUnit* unit) {
   unit->Assigned = 0;
-  Units.Remove(unit);
+  for (i32 i = Units.Count() - 1; i >= 0; --i)
+    if (Units[i] == unit) Units.Delete(i);
 }
 
 void TAITask::UnassignAll() {
-  for (i32 i = Units.Count() - 1; i >= 0; --i) UnassignUnit(Units[i]);
+  while (Units.Count() > 0) UnassignUnit(Units[Units.Count() - 1]);
 }
 
 bool TAITask::UnassignUnitIfFree(TAIUnit* unit) {

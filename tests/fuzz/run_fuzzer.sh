@@ -12,6 +12,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus" "$work/seeds"
 case "$target" in
   net | action) "$tool" seeds "$work/seeds" >/dev/null ;;
+  ai_stream) ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac
 case "$target" in
@@ -60,6 +61,8 @@ case "$target" in
       "$tool" extract "$work/data/scenario.dat" "$s" "$work/seeds/$s"
     done
     "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;
+  ai_stream)
+    "$tool" opponents "$work/seeds" ;;
   save_game)
     maxlen=262144
     export ORV_FUZZ_DATA="$work/data"
