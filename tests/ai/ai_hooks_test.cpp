@@ -71,10 +71,14 @@ TEST_F(AIHooks, TheDropFlagDecidesWhetherOtherPlayersTasksOnTheUnitSurvive) {
   self->Army = army;
   self->InArmy = 1;
 
-  // A change of owner keeps the tasks aimed at the unit.
+  own->Units.Add(self);
+
+  // A change of owner keeps the tasks aimed at the unit; one that held the
+  // unit lets go of it, which is about to be deleted.
   ASSERT_TRUE(Handler(1).RemoveUnit(knight, false));
   EXPECT_EQ(Handler(2).FindTask(hunt->ID), hunt);
   EXPECT_EQ(Handler(1).FindTask(own->ID), own);
+  EXPECT_EQ(own->Units.Count(), 0);
   EXPECT_EQ(holder->Units.Count(), 0) << "released";
   EXPECT_EQ(army->Units.Count(), 0);
 

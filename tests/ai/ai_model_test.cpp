@@ -152,6 +152,10 @@ TEST_F(AIModel, TasksTakeFreeUnitsAndArmiesOnlyAsAWhole) {
   EXPECT_TRUE(second->UnassignArmy(army) == false) << "a is not in the second task";
   EXPECT_EQ(b->Assigned, 0);
 
+  // An army given twice is listed twice; its units leave with every entry.
+  first->AssignArmy(army);
+  first->UnassignUnit(a);
+  EXPECT_FALSE(first->HasUnit(a));
   first->UnassignAll();
   EXPECT_EQ(first->Units.Count(), 0);
   EXPECT_EQ(a->Assigned + c->Assigned + d->Assigned, 0);

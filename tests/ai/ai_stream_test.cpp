@@ -244,6 +244,7 @@ TEST_F(AIStream, DamagedStreamsAreRefusedWithTheirMessages) {
        }),
        "AIArmy with given ID not found."},
       {"queue above 500", noQueue.substr(0, noQueue.size() - 8) + Words({0, 501}), "Invalid data."},
+      {"army holding a unit that names no army", edited([](TAIHandler& c) { c.Units[1]->InArmy = 0; }), "Invalid data."},
       {"units out of order", edited([&](TAIHandler& c) { std::swap(c.Units.Items[0], c.Units.Items[1]); }),
        "Invalid data."},
       {"next ID not above the IDs", edited([&](TAIHandler& c) { c.NextIDValue = firstUnit; }), "Invalid data."},
