@@ -102,6 +102,9 @@ TEST_F(ScriptValues, AConversationAliasHidesTheScenarioAliasOnlyInsideItsConvers
   EXPECT_EQ(talk.GetOperandValue("ZAEHLER"), 40);
   EXPECT_EQ(check.GetOperandValue("ZAEHLER"), 90) << "the first matching entry wins";
   EXPECT_EQ(&check.ResolveVariable("ZAEHLER"), &Scenario->Globals[9]);
+  // A damaged file's alias beyond the globals names no variable.
+  Scenario->AddAlias("KAPUTT", GlobalCount);
+  EXPECT_EQ(ErrorOf([&] { check.ResolveVariable("KAPUTT"); }), "Unknown variable:KAPUTT!");
   Conversation.Aliases = {{"LOCAL5", 4}};
   EXPECT_EQ(ErrorOf([&] { talk.ResolveVariable("LOCAL5X"); }), "'5X' is not a valid integer value")
       << "a LOCAL name is never an alias";
