@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ai/ai_handler.h"
+#include "script/script_connection.h"
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/d3dframe/display_link.h"
 #include "engine/data/archive.h"
@@ -97,6 +98,7 @@ int main() {
     return 1;
   }
   AIHandler::ConnectToWorld();
+  Script::ConnectToWorld();
   GameData::ConnectThreadErrorReport(ShowThreadError);
   int exitCode = 0;
   try {

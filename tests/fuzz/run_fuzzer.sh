@@ -73,6 +73,18 @@ case "$target" in
     done ;;
   settings)
     "$replay" settings "$work/seeds" ;;
+  check_script)
+    # Scripts using every command, run against the first demo mission.
+    export ORV_FUZZ_DATA="$work/data"
+    printf '<IFEQUAL(1,1)><SETRESULT(1)><ELSE><SETRESULT(-1)><ENDIF>' >"$work/seeds/blocks"
+    printf '<SET(LOCAL1,GLOBAL2+3*4/2-1)><CRLF><IFGREATER(LOCAL1,2)><IFUNEQUAL(1,2)><IFTRUE(1)><IFFALSE(0)>' \
+      >"$work/seeds/values"
+    printf '<ENDIF><ENDIF><ENDIF><ENDIF><GETRANDOM(5)><SETRESULT(LOCAL0)>' >>"$work/seeds/values"
+    printf '<LIVESUNIT(1000)><LIVEUNITSAND(1000,1001,0)><LIVEUNITSOR(5,1002)><GETPROTOTYPECOUNT(1,2)>' \
+      >"$work/seeds/world"
+    printf '<GETUNITSINAREA(1,1)><UNITINAREA(1,1000)><GETTURN><GETUNITS(2)><GETCONTROLLER(1001)>' \
+      >>"$work/seeds/world"
+    printf '<GETHEROID><UNITSINCITY(1001,1000,0)><SET(SPIELER,1)>' >>"$work/seeds/world" ;;
 esac
 exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"

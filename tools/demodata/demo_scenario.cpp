@@ -265,6 +265,30 @@ class TScenarioMaker {
   std::unique_ptr<TScenario> Scenario = std::make_unique<TScenario>();
 };
 
+// The named objective is given to the player from the start and solved once
+// no unit of the computer player's groups lives; its final conversation then
+// tells the player so.
+void GiveBeatTheGroupObjective(TScenarioMaker& m, const std::string& name, i32 player, i32 computer,
+                               const char* finalText) {
+  TScenario& s = m.S();
+  std::vector<std::string> lines{"<SET(LOCAL1,0)>"};
+  for (const TUnit* unit : s.Units.Items)
+    if (unit->GetGroup() && unit->GetGroup()->OwnerIndex == computer)
+      lines.push_back("<LIVESUNIT(" + std::to_string(unit->ID) + ")><SET(LOCAL1,LOCAL1+LOCAL0)>");
+  lines.push_back("<IFEQUAL(LOCAL1,0)>");
+  lines.push_back("<SETRESULT(1)>");
+  lines.push_back("<ENDIF>");
+  // Queued by the quest pass alone: no round is -1.
+  TConversation* final = m.AddConversation(name, coRound, 0, static_cast<u16>(1 << player), {finalText});
+  final->ActivationRound = -1;
+  for (TQuestObjective* q : s.QuestObjectives->Items) {
+    if (q->Name != name) continue;
+    q->Check.SetLines(lines);
+    q->FinalConversationID = final->ID;
+    q->GiveToPlayer(player);
+  }
+}
+
 void Demo1(TScenarioMaker& m) {
   TScenario& s = m.S();
   s.IntroText = "Die W\xF6lfe kommen aus den Bergen. Halte die Grenzmark!";
@@ -285,6 +309,8 @@ void Demo1(TScenarioMaker& m) {
   m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
   m.AddConversation("Der Pass", coArea, pass->ID, 1 << 1, {"<TEXT><0>Hier beginnt der Pass.<ENDTEXT>"});
   m.AddObjective("Die Grenzmark", "Vertreibe die W\xF6lfe aus der Grenzmark.", 1);
+  GiveBeatTheGroupObjective(m, "Die Grenzmark", 1, 2,
+                            "<TEXT><0>Die W\xF6lfe sind vertrieben. Die Grenzmark ist sicher.<ENDTEXT>");
   s.MaxLevel = 10;
   s.MusicTracks[0] = s.MusicTracks[2] = s.MusicTracks[3] = 1;
   s.TransferLimit = 3;

@@ -204,6 +204,9 @@ class TScenario : public Data::TDataObject {
   bool TriggerConversations(i32 playerIndex, u32 ownerType, u32 ownerID);
   void QueueConversation(TConversation* conversation);
   TConversation* PopConversation();
+  // The quest pass: the current player's active entries evaluated; an entry
+  // whose state changed queues its final conversation.
+  void UpdateQuestObjectives();
 
   // Script variables: the index an alias names, -1 for no alias.
   i32 FindAlias(const std::string& name) const;
