@@ -12,6 +12,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus" "$work/seeds"
 case "$target" in
   net | action) "$tool" seeds "$work/seeds" >/dev/null ;;
+  battle_round) ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac
 case "$target" in
@@ -70,6 +71,14 @@ case "$target" in
     done ;;
   settings)
     "$replay" settings "$work/seeds" ;;
+  battle_round)
+    # Three against three, level 3, every order a spell or a blow.
+    head -c 600 /dev/zero >"$work/seeds/zero"
+    {
+      printf '\002\002\000\007\000'
+      for u in 1 2 3 4 5 6; do printf '\001\003\050\000\024\000\012\000\012\000\040\000\014\000\001\000\062\000\012\000\000\000\000'; done
+      for s in 105 120 0 69 88 122; do printf "\\001\\000\\000\\000\\002\\000\\000\\000\\$(printf %o $s)\\000\\000\\000\\004\\000\\000\\000"; done
+    } >"$work/seeds/orders" ;;
 esac
 exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"
