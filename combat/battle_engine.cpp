@@ -51,6 +51,11 @@ class TBattleEngine : public TBattleRules {
   void ResolveBattle(TGroup* attacker, TGroup* defender, i32 defenceBonus) override {
     if (!attacker) return;
     TScenario* scenario = attacker->Scenario;
+    // A city's defenders come with the battle screen; until then nothing happens.
+    if (!defender) {
+      scenario->ClearBattleFlags(attacker, defender);
+      return;
+    }
     TFight fight;
     fight.Unseen = true;
     fight.SetGroups(attacker, defender);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "combat/fight_orders.h"
 #include "tests/combat/combat_fixture.h"
 #include "world/scenario/random.h"
 
@@ -321,6 +322,30 @@ TEST_F(BattleSpells, Formulas) {
        }},
   };
   for (const TRow& row : rows) Run(row);
+}
+
+// Data that makes a divisor zero: spell 80 by a caster of level 0, a trial
+// round over a unit whose hit-point maximum is 0.
+TEST_F(BattleSpells, ZeroDivisorsChangeNothing) {
+  AddSpell(80, 1, 1, 2, {100, 100, 100, 50});
+  MakeBattle({Soldier}, {Wolf});
+  SetLevelOf(U(0), 0);
+  Fight.SetSpellAction(0, 3, 80);
+  Fight.ApplySpellEffect(0, nullptr);
+  EXPECT_EQ(U(3)->Effective.Attack.Current, 20);
+  EXPECT_EQ(U(3)->Effective.CounterAttack.Current, 5);
+  SetLevelOf(U(0), 1);
+  U(3)->Base.HitPoints = TUnitProperty{5, 0, 0, 0};
+  U(3)->RecalcEffective(false);
+  Fight.ClearActions();
+  Fight.SetAttackAction(0, 3);
+  // The killed unit scores 100; no share of a zero maximum is taken.
+  const TFightEvaluation r = EvaluateAttackerRound(&Fight);
+  EXPECT_EQ(r.Benefit, 100.0);
+  U(3)->Base.HitPoints = TUnitProperty{5, 0, 0, 0};
+  U(3)->RecalcEffective(false);
+  Fight.ClearActions();
+  EXPECT_EQ(EvaluateAttackerRound(&Fight).Benefit, 0.0);
 }
 
 TEST_F(BattleSpells, Spell74HurtsTheUndeadOnASecondContest) {
