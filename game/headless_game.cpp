@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ai/ai_handler.h"
+#include "combat/battle_engine.h"
 #include "script/script_connection.h"
 #include "engine/base/base.h"
 #include "engine/data/stream.h"
@@ -71,6 +72,7 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
   DXApplication->UpdateCount = 0;
   AIHandler::ConnectToWorld();
   Script::ConnectToWorld();
+  GameData::ConnectCombat();
   try {
     Data2::CreateArchives();
     Data2::CreateGlobalData();

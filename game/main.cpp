@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ai/ai_handler.h"
+#include "combat/battle_engine.h"
 #include "script/script_connection.h"
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/d3dframe/display_link.h"
@@ -99,6 +100,7 @@ int main() {
   }
   AIHandler::ConnectToWorld();
   Script::ConnectToWorld();
+  GameData::ConnectCombat();
   GameData::ConnectThreadErrorReport(ShowThreadError);
   int exitCode = 0;
   try {

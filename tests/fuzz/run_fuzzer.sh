@@ -13,6 +13,7 @@ mkdir -p "$work/corpus" "$work/seeds"
 case "$target" in
   net | action) "$tool" seeds "$work/seeds" >/dev/null ;;
   ai_stream) ;;
+  battle_round) ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac
 case "$target" in
@@ -85,6 +86,14 @@ case "$target" in
     printf '<GETUNITSINAREA(1,1)><UNITINAREA(1,1000)><GETTURN><GETUNITS(2)><GETCONTROLLER(1001)>' \
       >>"$work/seeds/world"
     printf '<GETHEROID><UNITSINCITY(1001,1000,0)><SET(SPIELER,1)>' >>"$work/seeds/world" ;;
+  battle_round)
+    # Three against three, level 3, every order a spell or a blow.
+    head -c 600 /dev/zero >"$work/seeds/zero"
+    {
+      printf '\002\002\000\007\000'
+      for u in 1 2 3 4 5 6; do printf '\001\003\050\000\024\000\012\000\012\000\040\000\014\000\001\000\062\000\012\000\000\000\000'; done
+      for s in 105 120 0 69 88 122; do printf "\\001\\000\\000\\000\\002\\000\\000\\000\\$(printf %o $s)\\000\\000\\000\\004\\000\\000\\000"; done
+    } >"$work/seeds/orders" ;;
 esac
 exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"

@@ -107,6 +107,7 @@ std::string UnitSprites() {
 std::string SpellSprites() {
   TList list;
   for (i32 n : {1, 2, 3, 13, 65, 66}) Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
+  for (i32 n = 67; n <= 125; ++n) Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
   return SpriteListBytes(4, std::move(list));
 }
 

@@ -195,6 +195,9 @@ class TScenario : public Data::TDataObject {
   bool IsInDepartureGroup(const TUnit* unit) const;
   // The dead leave the map; dead units of groups on the map leave corpses.
   void RemoveDeadUnits();
+  // Every group on the map holding a dead unit starts dying; the tick then
+  // removes the dead and leaves their corpses.
+  void BeginDeathAnimations();
   // Puts every unit in exactly one place after loading; true when anything changed.
   bool CheckUnitLists();
   void ForgetUnlearnedSpells();
