@@ -9,11 +9,13 @@
 #include "engine/dpframe/dpframe.h"
 #include "engine/dsframe/dsframe.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/dxwin/window_system.h"
 #include "engine/gfx/colors.h"
 #include "engine/platform/system/clock.h"
 #include "frontend/front_end.h"
 #include "controls/labels.h"
 #include "game/game_windows.h"
+#include "game/map_window.h"
 #include "world/data2/global_data.h"
 #include "world/map/doodle.h"
 #include "world/scenario/player.h"
@@ -74,7 +76,7 @@ void TGame::Init() {
   MessagesVisible = 1;
   MessageScroll = 0;
   InitShortcuts();
-  MapWindow = std::make_unique<TMapWindow>();
+  MapWindow = std::make_unique<TMapWindow>(WindowSystem);
   SmallMapWindow = std::make_unique<TSmallMapWindow>();
   FightDialog = std::make_unique<TFightDialog>();
   ButtonWindow = std::make_unique<TButtonWindow>();

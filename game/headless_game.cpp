@@ -10,6 +10,8 @@
 #include "engine/data/stream.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/platform/system/clock.h"
+#include "engine/platform/window/headless_platform.h"
+#include "engine/platform/window/platform.h"
 #include "frontend/front_end.h"
 #include "game/game.h"
 #include "game/save_game.h"
@@ -66,6 +68,10 @@ u64 GameStateHash() {
 
 THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat::TFakeClock>(seed)) {
   Plat::SetClock(Clock.get());
+  if (!Plat::Installed()) {
+    Plat::Install(std::make_unique<Plat::THeadlessPlatform>());
+    OwnsPlatform = true;
+  }
   DXApplication->GameTime = 0;
   DXApplication->UpdateCount = 0;
   AIHandler::ConnectToWorld();
@@ -80,6 +86,7 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
     Data2::FreeGlobalData();
     Data2::FreeArchives();
     Plat::SetClock(nullptr);
+    if (OwnsPlatform) Plat::Install(nullptr);
     throw;
   }
   DefaultSettings();
@@ -94,6 +101,7 @@ THeadlessGame::~THeadlessGame() {
   Data2::FreeGlobalData();
   Data2::FreeArchives();
   Plat::SetClock(nullptr);
+  if (OwnsPlatform) Plat::Install(nullptr);
 }
 
 bool THeadlessGame::Running() const { return Game && Game->Scenario && Game->Active; }
