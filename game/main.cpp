@@ -1,7 +1,8 @@
 // Program entry: the window, the display framework in full screen, the
 // sound, the data behind the loading screen, the game, and the frame loop
 // until the program is asked to end. "--log-startup" prints the time from
-// launch to the first drawn frame of the game.
+// launch to the first drawn frame of the game, "--log-actions" every
+// executed action record with the view position after it.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,7 @@
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
 #include "world/scenario/player.h"
+#include "world/scenario/scenario.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
 
@@ -36,6 +38,13 @@ D3DFrame::TFrameworkDisplayLink displayLink;
 const auto Launch = std::chrono::steady_clock::now();
 bool LogStartup = false;
 bool StartingUp = false;
+bool LogActions = false;
+
+void PrintAction(const GameData::TActionRecord& r) {
+  const GameData::TScenario* s = Game ? Game->Scenario.get() : nullptr;
+  std::fprintf(stderr, "action %u %u %u %u %u %u %u %u view %d %d\n", r.Words[0], r.Words[1], r.Words[2], r.Words[3],
+               r.Words[4], r.Words[5], r.Words[6], r.Words[7], s ? s->ViewX : 0, s ? s->ViewY : 0);
+}
 
 // The shell's render step; the first frame drawn with a scenario loaded is
 // logged on request.
@@ -103,6 +112,7 @@ void InitApplication() {
   // Asked to end while loading.
   if (DXApplication->Quit) return;
   Main::CreateGame();
+  if (LogActions) Game->OnActionExecuted = PrintAction;
   Main::ConnectStandInMenu();
   MainMenu->Open(0);
 }
@@ -112,6 +122,7 @@ void InitApplication() {
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--log-startup") == 0) LogStartup = true;
+    else if (std::strcmp(argv[i], "--log-actions") == 0) LogActions = true;
   try {
     Plat::Install(std::make_unique<Plat::TSdlPlatform>());
   } catch (const std::exception& e) {
