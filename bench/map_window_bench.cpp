@@ -16,6 +16,7 @@
 #include "game/headless_game.h"
 #include "game/map_window.h"
 #include "tools/demodata/demo_data.h"
+#include "tools/demodata/demo_scenario.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
