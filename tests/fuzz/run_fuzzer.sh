@@ -13,6 +13,7 @@ mkdir -p "$work/corpus" "$work/seeds"
 case "$target" in
   net | action) "$tool" seeds "$work/seeds" >/dev/null ;;
   colortext) ;;
+  ai_stream) ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac
 case "$target" in
@@ -61,6 +62,8 @@ case "$target" in
       "$tool" extract "$work/data/scenario.dat" "$s" "$work/seeds/$s"
     done
     "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;
+  ai_stream)
+    "$tool" opponents "$work/seeds" ;;
   save_game)
     maxlen=262144
     export ORV_FUZZ_DATA="$work/data"
