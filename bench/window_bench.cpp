@@ -20,7 +20,7 @@
 #include "engine/platform/window/platform.h"
 #include "engine/platform/window/sdl_platform.h"
 #include "controls/orv_tooltip.h"
-#include "game/demo_window.h"
+#include "tests/game/demo_window.h"
 #include "tools/demodata/demo_data.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"

@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "engine/athread/action_thread.h"
+#include "engine/d3dframe/d3dframe.h"
+#include "engine/gfx/sprite.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/dxwin/window_system.h"
 #include "controls/orv_tooltip.h"
@@ -51,6 +53,7 @@ void TMainMenu::Open(i32 page) {
   Page = page;
   Visible = 1;
   if (Data2::GlobalData) GameData::PlayMusic(Data2::GlobalData->MenuMusicID, MusicVolume, 0, false);
+  if (OnOpen) OnOpen(page);
 }
 
 void TMainMenu::CaptureThumbnail() {
@@ -82,13 +85,33 @@ void WatchWork() {
   if (!RunningWork->IsRunning()) WorkDone = true;
 }
 
+}  // namespace
+
+void WaitForLoadingWork() {
+  if (RunningWork) RunningWork->Stop();
+}
+
+namespace {
+
+// The loading picture over the whole screen while the worker runs.
+void DrawLoadingPicture() {
+  if (!D3DFramework || !D3DFramework->Device3D || !D3DFramework->BackBuffer) return;
+  D3DFramework->Device3D->BeginScene();
+  D3DFramework->ClearBackBuffer();
+  if (Data2::MainData)
+    if (Gfx::TSprite* picture = Data2::MainData->InterfaceSprites[Data2::isLoadingPicture])
+      picture->Draw(D3DFramework->BackBuffer, 0, 0, 0, nullptr);
+  D3DFramework->Device3D->EndScene();
+  D3DFramework->PresentFrame();
+}
+
 void RunOnWorker(TActionThread& thread) {
   thread.Start(0);
   if (DXApplication && DXApplication->hWnd) {
     DXApplication->SetUpdatesPerSecond(10);
     RunningWork = &thread;
     WorkDone = false;
-    DXApplication->RunModalLoop(&WorkDone, WatchWork, nullptr);
+    DXApplication->RunModalLoop(&WorkDone, WatchWork, DrawLoadingPicture);
     RunningWork = nullptr;
     DXApplication->SetUpdatesPerSecond(100);
   }

@@ -26,9 +26,17 @@ class TMainMenu {
 
   // Shows a page (0 main, 1 save, 2 load, 3 options) and plays the menu music.
   void Open(i32 page);
+  // The menu's pictures around display changes and lost surfaces.
+  void ReleaseSurfaces() {}
+  void CreateSurfaces() {}
+  void RestoreSurfaces() {}
   // The current back buffer, shrunk to the thumbnail a save game carries:
   // 100 rows of 130 pixels in the display's format; zeros without a display.
   void CaptureThumbnail();
+
+  // Until the menu's pages exist, the program decides what an opened page
+  // does (the first opening starts a new game).
+  std::function<void(i32 page)> OnOpen;
 
   u8 Visible = 0;
   i32 Page = 0;
@@ -63,10 +71,15 @@ class TVideoWindow {
   // Plays a video file modally; a video that cannot be played is skipped.
   // Never raises.
   virtual void Play(const std::string& path);
+  void RestoreSurfaces() {}
 
   // Set while Play runs: nothing else is drawn meanwhile.
   u8 Playing = 0;
 };
+
+// Waits for the loading screen's worker when one runs (the program is ended
+// while it loads).
+void WaitForLoadingWork();
 
 // The window system, and on it the menu, the loading screen and the video
 // window, made at start-up (hidden) and deleted at the end.

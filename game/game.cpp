@@ -9,12 +9,17 @@
 #include "engine/dpframe/dpframe.h"
 #include "engine/dsframe/dsframe.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/dxwin/window_system.h"
 #include "engine/gfx/colors.h"
 #include "engine/platform/system/clock.h"
 #include "frontend/front_end.h"
 #include "controls/labels.h"
+#include "controls/scenario_book.h"
+#include "engine/base/base.h"
 #include "game/game_windows.h"
+#include "game/map_window.h"
 #include "world/data2/global_data.h"
+#include "world/data2/main_data.h"
 #include "world/map/doodle.h"
 #include "world/scenario/player.h"
 #include "world/scenario/random.h"
@@ -74,7 +79,7 @@ void TGame::Init() {
   MessagesVisible = 1;
   MessageScroll = 0;
   InitShortcuts();
-  MapWindow = std::make_unique<TMapWindow>();
+  MapWindow = std::make_unique<TMapWindow>(WindowSystem);
   SmallMapWindow = std::make_unique<TSmallMapWindow>();
   FightDialog = std::make_unique<TFightDialog>();
   ButtonWindow = std::make_unique<TButtonWindow>();
@@ -176,16 +181,24 @@ void TGame::StartGame(const TGameParams& params) {
       break;
   }
   ShowScenarioIntro();
+  if (WindowSystem) WindowSystem->SetOverrideCursor(nullptr);
   Activate();
   BeginTurn();
 }
 
 void TGame::ShowScenarioIntro() {
+  if (WindowSystem && Data2::MainData) WindowSystem->SetOverrideCursor(Data2::MainData->InterfaceSprites[0]);
   MusicRestartPending = 0;
   if (Data2::GlobalData) GameData::PlayMusic(Data2::GlobalData->IntroMusicID, MusicVolume, 0, false);
   if (Scenario->IntroText.empty()) return;
   if (!Scenario->NotCampaign) GameData::PlaySpeech(MissionNumber);
-  // The intro book is shown here once the book window exists.
+  // The page waits for a click: only where there is a screen to show it on.
+  if (WindowSystem && DXApplication && DXApplication->hWnd) {
+    auto* book = new TScenarioBookWindow(WindowSystem, DXWin::wfModal | DXWin::wfCentered);
+    book->SetText(Base::Format("%d. %s", static_cast<int>(MissionNumber), Scenario->Title.c_str()), Scenario->IntroText);
+    book->ShowModal(true);
+    delete book;
+  }
   GameData::FadeOutSpeech();
 }
 

@@ -83,6 +83,12 @@ class TGame {
   void PlayBattleMusic();
   void RequestMapMusic();
   void AddMessage(const std::string& text);
+  // The ticker over everything, after the window system has drawn.
+  void DrawMessages();
+  // Around display-mode changes, and after lost surfaces were restored.
+  void ReleaseSurfaces();
+  void CreateSurfaces();
+  void RestoreSurfaces();
 
   // One update step, and the parts of it.
   void Update();

@@ -10,6 +10,7 @@
 #include "frontend/front_end.h"
 #include "game/game.h"
 #include "game/game_windows.h"
+#include "game/map_window.h"
 #include "world/data2/global_data.h"
 #include "world/locations/city.h"
 #include "world/scenario/conversation.h"

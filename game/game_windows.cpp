@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "game/game.h"
+#include "game/map_window.h"
 #include "world/locations/city.h"
 #include "world/scenario/battle_rules.h"
 #include "world/scenario/conversation.h"
@@ -10,37 +11,65 @@
 #include "world/scenario/scenario.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
+#include "world/units/group.h"
 
 namespace Main {
 
-// The map window.
+// The command buttons.
 
-void TMapWindow::SetScenario(GameData::TScenario* scenario) {
-  TGameWindow::SetScenario(scenario);
-  RedrawAll = 1;
-  Centring = Acknowledge = 0;
-  ClickMarker = 0;
+bool TButtonWindow::LocalTurn() const {
+  const GameData::TPlayer* current = Scenario ? Scenario->PlayerAt(Scenario->CurrentPlayerIndex) : nullptr;
+  return current && current == Scenario->ViewingPlayer && current->Kind == GameData::pkHuman;
 }
 
-void TMapWindow::CentreOn(i32 x, i32 y, i32 steps, bool acknowledge) {
-  if (!Scenario) return;
-  // The panels on the right cover 145 pixels of the view.
-  Scenario->ScrollViewTo(x - (Scenario->ViewWidth - 145) / 2, y - Scenario->ViewHeight / 2, steps);
-  Centring = 1;
-  Acknowledge = acknowledge ? 1 : 0;
+void TButtonWindow::EndTurnClick() {
+  if (!LocalTurn()) return;
+  GameData::TActionRecord r;
+  r.Words[0] = GameData::atEndTurn;
+  Scenario->PlayerAt(Scenario->CurrentPlayerIndex)->PostAction(true, r);
 }
 
-bool TMapWindow::IsInView(i32 x, i32 y) const {
-  return Scenario && x >= Scenario->ViewX && x < Scenario->ViewX + Scenario->ViewWidth && y >= Scenario->ViewY &&
-         y < Scenario->ViewY + Scenario->ViewHeight;
+void TButtonWindow::SelectNextGroup(bool withActionPoints) {
+  if (!LocalTurn()) return;
+  GameData::TPlayer* current = Scenario->PlayerAt(Scenario->CurrentPlayerIndex);
+  const auto& objects = Scenario->MapObjects;
+  const i32 n = objects.Count();
+  const GameData::TGroup* selected = current->GetSelectedGroup();
+  const i32 start = selected ? Scenario->IndexOfMapObject(selected) : -1;
+  // Cyclically after the selected group, which is not looked at again.
+  for (i32 k = 1; k <= n; ++k) {
+    const i32 i = (start + k) % n;
+    if (selected && i == start) break;
+    const GameData::TMapObject* o = objects[i];
+    if (o->Type != GameData::otGroup) continue;
+    const auto* g = static_cast<const GameData::TGroup*>(o);
+    if (g->GetOwner() != current || (withActionPoints && !g->CanStepOut())) continue;
+    GameData::TActionRecord r;
+    r.Words[0] = GameData::atSelect;
+    r.Words[1] = g->ID;
+    current->PostAction(true, r);
+    return;
+  }
 }
 
-void TMapWindow::Update() {
-  if (!Scenario || !Centring || Scenario->ScrollSteps > 0) return;
-  Centring = 0;
-  if (!Acknowledge) return;
-  Acknowledge = 0;
-  if (GameData::TPlayer* current = Scenario->PlayerAt(Scenario->CurrentPlayerIndex)) current->SetResult(1);
+void TButtonWindow::NextGroupClick() { SelectNextGroup(false); }
+void TButtonWindow::NextActiveGroupClick() { SelectNextGroup(true); }
+
+void TButtonWindow::CampClick() {
+  if (!LocalTurn()) return;
+  GameData::TPlayer* current = Scenario->PlayerAt(Scenario->CurrentPlayerIndex);
+  const GameData::TGroup* g = current->GetSelectedGroup();
+  if (!g || current->GetRelationToGroup(g) != GameData::rSelf) return;
+  GameData::TActionRecord r;
+  if (g->CampState == GameData::csNone) r.Words[0] = GameData::atMakeCamp;
+  else if (g->CampState == GameData::csCamped) r.Words[0] = GameData::atBreakCamp;
+  else return;
+  r.Words[1] = g->ID;
+  current->PostAction(true, r);
+}
+
+void TButtonWindow::MainMenuClick() {
+  if (LocalTurn()) Game->ReturnToMainMenu(0);
 }
 
 // The city window.

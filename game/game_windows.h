@@ -1,5 +1,5 @@
-// The game's windows as the controller drives them: the map window, the mini
-// map, the command buttons, the group panel, the city window, the battle
+// The game's windows as the controller drives them (the map window has a
+// file of its own): the mini map, the command buttons, the group panel, the city window, the battle
 // screen and the conversation window. This is what the controller needs of
 // them so far (binding, showing, the view, and the world changes that the
 // city actions and battles make on every machine); their drawing and input
@@ -28,31 +28,28 @@ class TGameWindow {
   u8 Visible = 0;
 };
 
-class TMapWindow : public TGameWindow {
- public:
-  void SetScenario(GameData::TScenario* scenario) override;
-  // The whole picture is drawn anew on the next paint.
-  void Invalidate() { RedrawAll = 1; }
-  // Scrolls the view to the map pixel in steps update steps (0: at once);
-  // with acknowledge the current player's result word becomes 1 once there.
-  void CentreOn(i32 x, i32 y, i32 steps, bool acknowledge);
-  bool IsInView(i32 x, i32 y) const;
-  void HideClickMarker() { ClickMarker = 0; }
-  // One update step of the window.
-  void Update();
-
-  u8 RedrawAll = 0;
-  u8 Centring = 0;
-  u8 Acknowledge = 0;
-  u8 ClickMarker = 0;
-};
-
 class TSmallMapWindow : public TGameWindow {};
-class TButtonWindow : public TGameWindow {};
+// The command buttons' operations, which the map window's keys run too.
+class TButtonWindow : public TGameWindow {
+ public:
+  void EndTurnClick();
+  void NextGroupClick();
+  void NextActiveGroupClick();
+  void CampClick();
+  void CreatureBookClick() {}
+  void DiaryClick() {}
+  void MainMenuClick();
+
+ private:
+  bool LocalTurn() const;
+  void SelectNextGroup(bool withActionPoints);
+};
 
 class TGroupInfoWindow : public TGameWindow {
  public:
   void UpdatePanels() {}
+  // The spell book of the unit in a panel slot (0..2).
+  void OpenSpellBook(i32) {}
 };
 
 // Executes the city actions for whichever player posts them.

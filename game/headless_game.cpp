@@ -12,6 +12,8 @@
 #include "engine/data/stream.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/platform/system/clock.h"
+#include "engine/platform/window/headless_platform.h"
+#include "engine/platform/window/platform.h"
 #include "frontend/front_end.h"
 #include "game/game.h"
 #include "game/save_game.h"
@@ -68,6 +70,10 @@ u64 GameStateHash() {
 
 THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat::TFakeClock>(seed)) {
   Plat::SetClock(Clock.get());
+  if (!Plat::Installed()) {
+    Plat::Install(std::make_unique<Plat::THeadlessPlatform>());
+    OwnsPlatform = true;
+  }
   DXApplication->GameTime = 0;
   DXApplication->UpdateCount = 0;
   AIHandler::ConnectToWorld();
@@ -84,6 +90,7 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
     Data2::FreeGlobalData();
     Data2::FreeArchives();
     Plat::SetClock(nullptr);
+    if (OwnsPlatform) Plat::Install(nullptr);
     throw;
   }
   DefaultSettings();
@@ -98,6 +105,7 @@ THeadlessGame::~THeadlessGame() {
   Data2::FreeGlobalData();
   Data2::FreeArchives();
   Plat::SetClock(nullptr);
+  if (OwnsPlatform) Plat::Install(nullptr);
 }
 
 bool THeadlessGame::Running() const { return Game && Game->Scenario && Game->Active; }

@@ -62,6 +62,9 @@ class THeadlessGame {
 
   u32 Seed;
   std::unique_ptr<Plat::TFakeClock> Clock;
+  // The window system's input reads the key state: a platform without a
+  // screen when none is installed.
+  bool OwnsPlatform = false;
 };
 
 }  // namespace Main

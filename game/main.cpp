@@ -1,6 +1,11 @@
-// Program entry: the window, the display framework in full screen, the data,
-// and the frame loop until the program is asked to end.
+// Program entry: the window, the display framework in full screen, the
+// sound, the data behind the loading screen, the game, and the frame loop
+// until the program is asked to end. "--log-startup" prints the time from
+// launch to the first drawn frame of the game, "--log-actions" every
+// executed action record with the view position after it.
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 
@@ -17,20 +22,41 @@
 #include "engine/platform/window/platform.h"
 #include "engine/platform/window/sdl_platform.h"
 #include "frontend/front_end.h"
-#include "game/demo_window.h"
 #include "game/game.h"
-#include "game/map_view.h"
 #include "game/shell.h"
 #include "game/sound_system.h"
+#include "game/start_up.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
 #include "world/scenario/player.h"
+#include "world/scenario/scenario.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
 
 namespace {
 
 D3DFrame::TFrameworkDisplayLink displayLink;
+
+const auto Launch = std::chrono::steady_clock::now();
+bool LogStartup = false;
+bool StartingUp = false;
+bool LogActions = false;
+
+void PrintAction(const GameData::TActionRecord& r) {
+  const GameData::TScenario* s = Game ? Game->Scenario.get() : nullptr;
+  std::fprintf(stderr, "action %u %u %u %u %u %u %u %u view %d %d\n", r.Words[0], r.Words[1], r.Words[2], r.Words[3],
+               r.Words[4], r.Words[5], r.Words[6], r.Words[7], s ? s->ViewX : 0, s ? s->ViewY : 0);
+}
+
+// The shell's render step; the first frame drawn with a scenario loaded is
+// logged on request.
+void RenderFrame() {
+  Main::RenderFrame();
+  if (!LogStartup || !Game || !Game->Scenario) return;
+  LogStartup = false;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Launch);
+  std::fprintf(stderr, "startup: first frame of the game after %lld ms\n", static_cast<long long>(ms.count()));
+}
 
 // Only 16-bit modes of 640 x 480, 800 x 600 and 1024 x 768.
 bool DisplayModeFilter(const Plat::TSurfaceDesc* mode) {
@@ -44,30 +70,33 @@ void ShowThreadError(const std::exception& e) { DXApplication->ShowException(e);
 // Everything after the window, in reverse order; safe after a start-up that
 // failed halfway.
 void Shutdown() {
+  // A worker still loading reads the data freed below.
+  Main::WaitForLoadingWork();
   if (DSFramework) DSFramework->StopAll();
   Main::DeleteGame();
   Main::DeleteInterface();
-  delete Main::MapView;
-  Main::MapView = nullptr;
   Data2::FreeGlobalData();
   Data2::FreeMainData();
   Data2::FreeArchives();
-  Main::DeleteSoundSystem();
   Gfx::Shutdown();
   DXApplication->Display = nullptr;
   delete D3DFramework;
   D3DFramework = nullptr;
+  Main::DeleteSoundSystem();
 }
 
+// Inside a nested frame loop (the loading screen, a modal window) the code
+// that runs it still holds the objects: the shutdown then follows once the
+// outer loop has ended.
 void OnDestroy() {
-  Shutdown();
+  if (DXApplication->ModalDepth == 0 && !StartingUp) Shutdown();
   DXApplication->DetachWindow();
 }
 
 void InitApplication() {
   // Alt+Enter switches between full screen and a window.
   DXApplication->Create(nullptr, "Orvandia", "OrvandiaWindow", 0xA0 | DXApp::AppAltEnterSwitch, 100, OnDestroy,
-                        Main::UpdateFrame, Main::RenderFrame, Main::RestoreSurfaces, Main::BeforeModeChange,
+                        Main::UpdateFrame, RenderFrame, Main::RestoreSurfaces, Main::BeforeModeChange,
                         Main::AfterModeChange, Main::SetupScene, Main::HandleAppMessage);
   D3DFramework =
       new D3DFrame::TD3DFramework(DXApplication->hWnd, "Orvandia", D3DFrame::fwDirect3D | D3DFrame::fwRequireSize,
@@ -80,18 +109,22 @@ void InitApplication() {
   Data2::CreateArchives();
   Data2::CreateMainData();
   Main::CreateInterface();
-  Data2::CreateGlobalData();
+  Main::PlayIntroVideos();
+  LoadingScreen->Run(Data2::CreateGlobalData);
+  // Asked to end while loading.
+  if (DXApplication->Quit) return;
   Main::CreateGame();
-  // The demo map, until the game opens on scenarios of its own.
-  Main::MapView = new Main::TMapView;
-  // Owned by the window system.
-  new Main::TDemoWindow(WindowSystem, *Data2::GlobalData);
+  if (LogActions) Game->OnActionExecuted = PrintAction;
+  Main::ConnectStandInMenu();
   MainMenu->Open(0);
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--log-startup") == 0) LogStartup = true;
+    else if (std::strcmp(argv[i], "--log-actions") == 0) LogActions = true;
   try {
     Plat::Install(std::make_unique<Plat::TSdlPlatform>());
   } catch (const std::exception& e) {
@@ -104,8 +137,10 @@ int main() {
   GameData::ConnectThreadErrorReport(ShowThreadError);
   int exitCode = 0;
   try {
+    StartingUp = true;
     InitApplication();
-    exitCode = DXApplication->Run();
+    StartingUp = false;
+    if (!DXApplication->Quit) exitCode = DXApplication->Run();
   } catch (const std::exception& e) {
     DXApplication->ShowException(e);
     if (DXApplication->hWnd) DXApplication->DestroyWindow();

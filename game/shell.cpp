@@ -7,16 +7,19 @@
 #include "engine/platform/window/platform.h"
 #include "game/game.h"
 #include "game/game_windows.h"
-#include "game/map_view.h"
+#include "frontend/front_end.h"
 #include "world/data2/global_data.h"
+#include "world/data2/main_data.h"
 
 namespace Main {
 
 namespace {
 
-// The global sprite lists; their sprites dropped the CPU copy on upload.
+// The interface data's sprite list and the four of the global data; their
+// sprites dropped the CPU copy on upload.
 template <class Op>
-void ForEachGlobalList(Op op) {
+void ForEachList(Op op) {
+  if (Data2::MainData) op(Data2::MainData->SpriteList);
   if (!Data2::GlobalData) return;
   Data2::TGlobalData& g = *Data2::GlobalData;
   for (Gfx::TSpriteList* list : {&g.CommonSpriteList, &g.WindowSpriteList, &g.UnitSpriteList, &g.SpellSpriteList})
@@ -28,42 +31,43 @@ void ForEachGlobalList(Op op) {
 bool ScreenshotSeries = false;
 
 void UpdateFrame() {
-  if (MapView) MapView->Update();
-  if (Game) {
-    Game->Update();
-    // The map window's own step, until it is a window of the window system.
-    if (Game->MapWindow && Game->MapWindow->Visible) Game->MapWindow->Update();
-  }
+  if (Game) Game->Update();
   if (WindowSystem) WindowSystem->Update();
   if (ScreenshotSeries && DXApplication->UpdateCount % 4 == 0) DXApplication->ScreenshotRequested = 1;
 }
 
 void RenderFrame() {
   if (!D3DFramework || !D3DFramework->Device3D) return;
+  // A video draws itself.
+  if (VideoWindow && VideoWindow->Playing) return;
   D3DFramework->Device3D->BeginScene();
   D3DFramework->ClearBackBuffer();
-  if (MapView) MapView->Render(D3DFramework->BackBuffer);
   if (WindowSystem) WindowSystem->Draw(D3DFramework->BackBuffer);
+  if (Game) Game->DrawMessages();
   D3DFramework->Device3D->EndScene();
   D3DFramework->PresentFrame();
 }
 
 void RestoreSurfaces() {
   Gfx::RestoreDeviceObjects();
-  ForEachGlobalList([](Gfx::TSpriteList& list) { list.RestoreDeviceObjects(); });
-  if (MapView) MapView->RestoreGraphics();
+  ForEachList([](Gfx::TSpriteList& list) { list.RestoreDeviceObjects(); });
+  if (MainMenu) MainMenu->RestoreSurfaces();
+  if (Game) Game->RestoreSurfaces();
+  if (VideoWindow) VideoWindow->RestoreSurfaces();
 }
 
 void BeforeModeChange() {
   Gfx::ReleaseDeviceObjects();
-  ForEachGlobalList([](Gfx::TSpriteList& list) { list.ReleaseDeviceObjects(); });
-  if (MapView) MapView->ReleaseGraphics();
+  ForEachList([](Gfx::TSpriteList& list) { list.ReleaseDeviceObjects(); });
+  if (MainMenu) MainMenu->ReleaseSurfaces();
+  if (Game) Game->ReleaseSurfaces();
 }
 
 void AfterModeChange() {
   Gfx::RecreateDeviceObjects();
-  ForEachGlobalList([](Gfx::TSpriteList& list) { list.RecreateDeviceObjects(); });
-  if (MapView) MapView->CreateGraphics();
+  ForEachList([](Gfx::TSpriteList& list) { list.RecreateDeviceObjects(); });
+  if (MainMenu) MainMenu->CreateSurfaces();
+  if (Game) Game->CreateSurfaces();
 }
 
 void SetupScene() {
@@ -86,11 +90,6 @@ void SetupScene() {
 void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM lParam) {
   const bool keyDown = msg == Plat::WM_KEYDOWN || msg == Plat::WM_SYSKEYDOWN;
   if (keyDown && wParam == 'G' && Plat::Current().IsKeyDown(Plat::VK_CONTROL)) ScreenshotSeries = !ScreenshotSeries;
-  if (msg == Plat::WM_KEYDOWN && wParam == Plat::VK_ESCAPE) DXApplication->Terminate();
-  if (MapView) {
-    if (msg == Plat::WM_KEYDOWN) MapView->KeyDown(wParam);
-    if (msg == Plat::WM_KEYUP) MapView->KeyUp(wParam);
-  }
   if (WindowSystem) WindowSystem->HandleMessage(msg, wParam, lParam);
 }
 

@@ -1,9 +1,8 @@
-// The application's callbacks as far as the game's parts exist: each update
-// step advances the map view, the game and the windows, each frame is drawn
-// and presented through the display framework, display changes and lost
-// surfaces are passed to every owner of device objects, the keys go to the
-// map view and all input to the window system, Ctrl+G switches a series of
-// screenshots, and Escape ends the program until the menus come.
+// The application's callbacks: each update step advances the game and the
+// windows, each frame draws the windows and the ticker and is presented
+// through the display framework, display changes and lost surfaces are
+// passed to every owner of device objects, all input goes to the window
+// system, and Ctrl+G switches a series of screenshots.
 #pragma once
 
 #include "engine/platform/window/wintypes.h"

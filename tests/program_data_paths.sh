@@ -12,9 +12,10 @@ cp "$1" "$work/orvandia"
 printf '[Main]\r\nDataPath=%s/Gr\374n\r\n' "$work" > "$work/expected.ini"
 cmp "$work/data.ini" "$work/expected.ini"
 set +e
-"$work/orvandia" 2>"$work/err" &
+"$work/orvandia" --log-startup 2>"$work/err" &
 pid=$!
-sleep 1
+i=0
+while ! grep -q "^startup:" "$work/err" && kill -0 "$pid" 2>/dev/null && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
 if ! kill -0 "$pid" 2>/dev/null; then
   echo "program ended early:"; cat "$work/err"; exit 1
 fi

@@ -1,6 +1,6 @@
 #!/bin/sh
 # smoke_program.sh PROGRAM DATATOOL
-# Runs the program beside a fresh demo data set for a second, asks it to end
+# Runs the program beside a fresh demo data set until its first picture, asks it to end
 # and expects an orderly exit with code 0.
 set -e
 work=$(mktemp -d)
@@ -9,9 +9,11 @@ cp "$1" "$work/orvandia"
 "$2" build "$work/data" >/dev/null
 "$2" ini "$work" "$work/data"
 set +e
-"$work/orvandia" &
+"$work/orvandia" --log-startup 2>"$work/err" &
 pid=$!
-sleep 1
+# Up to the game's first picture, however slow the machine is today.
+i=0
+while ! grep -q "^startup:" "$work/err" && kill -0 "$pid" 2>/dev/null && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
 if ! kill -0 "$pid" 2>/dev/null; then
   wait "$pid"
   echo "program ended early with $?"

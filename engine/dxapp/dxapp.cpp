@@ -227,8 +227,10 @@ void TDXApplication::RunModalLoop(bool* done, TCallback onUpdate, TCallback onRe
     ~TRestore() {
       App.OnUpdate = Update;
       App.OnRender = Render;
+      --App.ModalDepth;
     }
   } restore{*this, OnUpdate, OnRender};
+  ++ModalDepth;
   if (onUpdate) OnUpdate = onUpdate;
   if (onRender) OnRender = onRender;
   while (!Quit && !*done) {

@@ -92,6 +92,8 @@ class TDXApplication {
   i32 MouseX = 0;
   i32 MouseY = 0;
   u8 ScreenshotRequested = 0;
+  // Nested frame loops running (RunModalLoop).
+  i32 ModalDepth = 0;
   u32 ScreenshotNumber = 0;
 
   // The display device; set by the start-up once it exists.

@@ -1,6 +1,6 @@
 // The demo window on the demo data: the list, its scroll bar, the arrow
 // buttons, the check box and the menu button answer a person's clicks.
-#include "game/demo_window.h"
+#include "tests/game/demo_window.h"
 
 #include "engine/dxwin/list_box.h"
 #include "tests/engine/dxwin/window_fixture.h"

@@ -7,6 +7,7 @@
 #include "engine/gfx/font.h"
 #include "controls/labels.h"
 #include "game/game_windows.h"
+#include "game/map_window.h"
 #include "tests/game/game_fixture.h"
 #include "world/data2/global_data.h"
 #include "world/locations/city.h"
@@ -34,7 +35,7 @@ TEST_F(Game_, ANewCampaignStartsAtTheFirstMissionWithPlayerOneTheOnlyHuman) {
     EXPECT_TRUE(Player(i).Name.empty()) << "default parameters empty the names";
   }
   EXPECT_TRUE(Game->Active);
-  EXPECT_TRUE(Game->MapWindow->Visible && Game->GroupInfoWindow->Visible);
+  EXPECT_TRUE(Game->MapWindow->IsVisible() && Game->GroupInfoWindow->Visible);
   EXPECT_EQ(Game->MapWindow->Scenario, Game->Scenario.get());
   // The mission-start save, the turn, and the single-player turn's autosave.
   EXPECT_EQ(Game->Messages, (std::vector<std::string>{"", "Spiel gespeichert.", "Runde 1 beginnt. Spieler 1 ist am Zug.",
@@ -104,7 +105,7 @@ TEST_F(Game_, DeactivatingLeavesAnOpenCity) {
   EXPECT_TRUE(S().CityScreenOpen);
   EXPECT_EQ(Game->CityWindow->City, city);
   EXPECT_EQ(city->DepartureGroup->GetUnitCount(), 2);
-  EXPECT_FALSE(Game->MapWindow->Visible) << "the city hides the map";
+  EXPECT_FALSE(Game->MapWindow->IsVisible()) << "the city hides the map";
   Game->Deactivate();
   EXPECT_FALSE(S().CityScreenOpen);
   EXPECT_EQ(Game->CityWindow->City, nullptr);

@@ -8,6 +8,7 @@
 #include "engine/base/errors.h"
 #include "engine/platform/system/files.h"
 #include "game/game_windows.h"
+#include "game/map_window.h"
 #include "tests/game/game_fixture.h"
 #include "tests/support/write_fault.h"
 #include "tools/databuilder/archive_builder.h"

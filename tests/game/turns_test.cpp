@@ -7,6 +7,7 @@
 #include "frontend/front_end.h"
 #include "game/game_windows.h"
 #include "game/save_game.h"
+#include "game/map_window.h"
 #include "tests/game/game_fixture.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"

@@ -1,6 +1,7 @@
 #include "tools/demodata/demo_sprites.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/demo_scrolls.h"
 #include "tools/demodata/demo_skin.h"
 #include "world/map/background.h"
 
@@ -49,7 +51,7 @@ void Add(TList& list, const TSpriteShape& shape, const TPixelFunction& pixels) {
 
 u32 SpriteTableID(i32 slot) {
   if ((slot >= 1 && slot <= 9) || (slot >= 1034 && slot <= 1043) || slot == WeatherOverlaySlot ||
-      (slot >= 1111 && slot <= 1136))
+      (slot >= 1108 && slot <= 1136) || IsScrollSlot(slot))
     return 5000 + static_cast<u32>(slot);
   // Fog edges; over a field with everything around it explored nothing is drawn.
   if (slot >= FogEdgeSlot && slot < FogEdgeSlot + 1023) return 20000 + static_cast<u32>(slot);
@@ -73,12 +75,27 @@ std::string CommonSprites() {
   TSpriteShape mist = Shape(SpriteTableID(WeatherOverlaySlot), 64, 64);
   mist.ColorKey = Gfx::NoColor;
   list.push_back(MakeAlphaSprite(mist, Mist(64), 0xFF));
+  // The map's path arrows pointing north about their centre: red beyond
+  // reach this turn, green reachable, yellow without the points to attack.
+  for (i32 slot = 1108; slot <= 1110; ++slot) {
+    TSpriteShape arrow = Shape(SpriteTableID(slot), 24, 24, 1, 12, 12);
+    arrow.ColorKey = Gfx::NoColor;
+    const u32 rgb = slot == 1108 ? 0xD03020 : slot == 1109 ? 0x30C040 : 0xE0C020;
+    list.push_back(MakeAlphaSprite(arrow, [rgb](i32, i32 x, i32 y) -> u32 {
+      const bool head = y >= 3 && y < 13 && std::abs(2 * x - 23) <= 2 * (y - 3);
+      const bool shaft = y >= 13 && y < 21 && x >= 9 && x < 15;
+      return head || shaft ? 0xFF000000 | rgb : 0;
+    }, 0xFF));
+  }
   // The banner sheet: three columns (unit count) by five rows (colour).
   Add(list, Shape(SpriteTableID(1111), 36, 50), Banner(PlayerColors, 12, 10));
   for (i32 slot = 1112; slot <= 1136; ++slot) {
     i32 owner = (slot - 1112) % 5;
     Add(list, Shape(SpriteTableID(slot), 16, 24, 4, 1, 23), Flag(PlayerColors[owner], 16, 24));
   }
+  for (i32 slot = HorizScrollSlot; slot <= PortraitFrameSlot; ++slot)
+    list.push_back(ScrollSprite(slot, SpriteTableID(slot)));
+  list.push_back(ScrollSprite(BookSlot, SpriteTableID(BookSlot)));
   return SpriteListBytes(1, std::move(list));
 }
 

@@ -1,4 +1,4 @@
-#include "game/demo_window.h"
+#include "tests/game/demo_window.h"
 
 #include <iterator>
 

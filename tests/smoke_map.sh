@@ -1,0 +1,96 @@
+#!/bin/sh
+# smoke_map.sh PROGRAM DATATOOL
+# On a virtual X display: the program starts into demo mission 1; xdotool
+# closes the introduction with a click, deselects with a right click, clicks
+# the own group (selected), a
+# field (the group walks there) and the city (the group goes in), presses
+# Ctrl+G for screenshots, and the executed action records the program logs
+# show that each click did its work. Skipped (77) without xvfb-run or xdotool.
+if [ "$1" = "--inside" ]; then
+  cd "$2" || exit 1
+  ./orvandia --log-actions --log-startup 2>log &
+  pid=$!
+  # The view from the newest logged record.
+  view() { grep "^action" log | tail -n 1 | awk '{print $11, $12}'; }
+  # Screen point of the centre of field x, y.
+  click_field() {
+    set -- "$1" "$2" $(view)
+    xdotool mousemove $(($1 * 40 + 20 - $3)) $(($2 * 40 + 20 - $4))
+    sleep 0.3
+    xdotool click 1
+    sleep 0.3
+  }
+  # A logged record matching the pattern after line $2 of the log.
+  wait_for() {
+    i=0
+    while ! tail -n +"$(($2 + 1))" log | grep -q "$1" && [ $i -lt 100 ] && kill -0 $pid 2>/dev/null; do
+      sleep 0.2
+      i=$((i + 1))
+    done
+    tail -n +"$(($2 + 1))" log | grep -q "$1"
+  }
+  status=0
+  mark=0
+  check() {
+    if ! wait_for "$2" "$mark"; then
+      echo "FAILED: $1"
+      status=1
+    fi
+    # On from the matching record.
+    n=$(tail -n +"$((mark + 1))" log | grep -n "$2" | head -n 1 | cut -d: -f1)
+    [ -n "$n" ] && mark=$((mark + n))
+  }
+  # The introduction is the game's first picture; a click closes it and the
+  # turn starts with a result record.
+  check "the introduction came up" "^startup: first frame"
+  sleep 1
+  xdotool mousemove 400 300
+  sleep 0.2
+  xdotool click 1
+  check "the first turn began" "^action 3 1 "
+  sleep 0.5
+  set -- $(view)
+  xdotool mousemove $((8 * 40 + 20 - $1)) $((8 * 40 + 20 - $2)) click 3
+  check "a right click deselects" "^action 4 0 "
+  click_field 4 6
+  check "a click on the group selects it" "^action 4 [1-9]"
+  # One field towards the city, so that the action points last for going in.
+  click_field 4 5
+  check "a click on a field walks the selected group there" "^action 5 4 5 0 0 0 0 1"
+  check "the walk ended" "^action 3 1 "
+  sleep 0.5
+  # The city's fields 2..3, 2..3.
+  click_field 2 2
+  check "a click on the city orders the group in" "^action 5 0 0 0 256 0 [1-9][0-9]* 1"
+  check "the group entered the city" "^action 10 [1-9]"
+  mkdir -p Bmp
+  xdotool key ctrl+g
+  sleep 0.5
+  xdotool key ctrl+g
+  sleep 0.3
+  ls Bmp/*.bmp >/dev/null 2>&1 || { echo "FAILED: Ctrl+G wrote no screenshot"; status=1; }
+  [ $status -eq 0 ] || cat log
+  kill -TERM $pid 2>/dev/null
+  i=0
+  while kill -0 $pid 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+  if kill -0 $pid 2>/dev/null; then
+    kill -KILL $pid
+    echo "program did not end after SIGTERM"
+    exit 1
+  fi
+  wait $pid || { echo "program exit code $?"; exit 1; }
+  exit $status
+fi
+
+if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v xdotool >/dev/null 2>&1; then
+  echo "xvfb-run or xdotool missing: skipped"
+  exit 77
+fi
+set -e
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$1" "$work/orvandia"
+"$2" build "$work/data" >/dev/null
+"$2" ini "$work" "$work/data"
+set +e
+xvfb-run -a -s "-screen 0 800x600x24" sh "$0" --inside "$work"
