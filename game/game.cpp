@@ -13,7 +13,9 @@
 #include "engine/platform/system/clock.h"
 #include "frontend/front_end.h"
 #include "controls/labels.h"
+#include "engine/dxwin/window_system.h"
 #include "game/game_windows.h"
+#include "game/unit_detail_window.h"
 #include "world/data2/global_data.h"
 #include "world/map/doodle.h"
 #include "world/scenario/player.h"
@@ -78,7 +80,8 @@ void TGame::Init() {
   SmallMapWindow = std::make_unique<TSmallMapWindow>();
   FightDialog = std::make_unique<TFightDialog>();
   ButtonWindow = std::make_unique<TButtonWindow>();
-  GroupInfoWindow = std::make_unique<TGroupInfoWindow>();
+  GroupInfoWindow = std::make_unique<TGroupInfoWindow>(WindowSystem);
+  UnitDetailWindow = std::make_unique<TUnitDetailWindow>(WindowSystem, 0x110000);
   CityWindow = std::make_unique<TCityWindow>();
   LoadSettings();
 }
@@ -95,6 +98,7 @@ void TGame::Release() {
   FightDialog.reset();
   ButtonWindow.reset();
   GroupInfoWindow.reset();
+  UnitDetailWindow.reset();
   CityWindow.reset();
   Messages.clear();
   Scenario.reset();

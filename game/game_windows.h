@@ -7,6 +7,7 @@
 #pragma once
 
 #include "engine/base/types.h"
+#include "game/group_panel.h"
 
 namespace GameData {
 class TScenario;
@@ -38,6 +39,8 @@ class TMapWindow : public TGameWindow {
   void CentreOn(i32 x, i32 y, i32 steps, bool acknowledge);
   bool IsInView(i32 x, i32 y) const;
   void HideClickMarker() { ClickMarker = 0; }
+  // Whether a group is being led out of a city; none until the map tracks it.
+  bool HasDepartingGroup() const { return false; }
   // One update step of the window.
   void Update();
 
@@ -50,10 +53,6 @@ class TMapWindow : public TGameWindow {
 class TSmallMapWindow : public TGameWindow {};
 class TButtonWindow : public TGameWindow {};
 
-class TGroupInfoWindow : public TGameWindow {
- public:
-  void UpdatePanels() {}
-};
 
 // Executes the city actions for whichever player posts them.
 class TCityWindow : public TGameWindow {
