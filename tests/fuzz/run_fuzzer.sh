@@ -12,6 +12,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus" "$work/seeds"
 case "$target" in
   net | action) "$tool" seeds "$work/seeds" >/dev/null ;;
+  colortext) ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac
 case "$target" in

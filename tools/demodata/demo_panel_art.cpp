@@ -14,7 +14,7 @@ constexpr u32 PlayerRGB[5] = {0xC8C8C8, 0x0083E9, 0xD45C5C, 0x8CD27E, 0xD8E78B};
 constexpr u32 SchoolRGB[4] = {0x3C8C3C, 0x3C5CC8, 0x9C3CB4, 0xB48C3C};
 
 bool IsPanelSlot(i32 slot) {
-  return (slot >= 1054 && slot <= 1062) || slot == 1084 || slot == 1087 || (slot >= 1093 && slot <= 1097) ||
+  return (slot >= 1054 && slot <= 1062) || slot == 1087 || (slot >= 1093 && slot <= 1097) ||
          (slot >= 1103 && slot <= 1107) || (slot >= 1132 && slot <= 1141);
 }
 
@@ -86,10 +86,8 @@ void AddPanelSprites(std::vector<std::unique_ptr<Gfx::TSprite>>& list) {
   });
   Add(list, Shape(1059, 80, 80), Border(0x6A6A6A, 80, 80, 3));
   Add(list, Shape(1060, 80, 80), Border(0xF0D040, 80, 80, 2, 3));
-  // The detail window's parchment and the frame of its unit picture.
-  AddAlpha(list, Shape(1084, 64, 64), [](i32, i32 x, i32 y) -> u32 {
-    return Premultiplied((x * 7 + y * 3) % 9 == 0 ? 0xD0BC90 : 0xE4D4B0, 0xF8);
-  });
+  // The frame of the detail window's unit picture; its parchment is the
+  // vertical scroll's background.
   Add(list, Shape(1087, 104, 136, 1, 4, 4), Border(0x5A3A1A, 104, 136, 4));
   // The spell book's icon frame, hot spot on the icon's corner, and the tabs.
   Add(list, Shape(1093, 46, 46, 1, 3, 3), Border(0x6A4A20, 46, 46, 3));

@@ -254,7 +254,11 @@ class TScenarioMaker {
 
 void Demo1(TScenarioMaker& m) {
   TScenario& s = m.S();
-  s.IntroText = "Die W\xF6lfe kommen aus den Bergen. Halte die Grenzmark!";
+  // The introduction's mark-up: fonts and a colour.
+  s.IntroText =
+      "Die <B>W\xF6lfe <N>kommen aus den Bergen. Seit dem ersten Frost heulen sie n\xE4her an den H\xF6" "fen, "
+      "und die Hirten wagen sich nicht mehr auf die Weiden. <I>Halte die Grenzmark! <N>Das Rudel lagert "
+      "<RGB(160,32,32)>im Osten hinter dem Wald<RGB(0,0,0)>, die Stadt liegt im Westen.";
   s.AddAlias("NEUTRAL", 0);
   s.AddAlias("SPIELER", 1);
   s.AddAlias("GEGNER", 2);

@@ -4,6 +4,7 @@
 
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/demo_scrolls.h"
 #include "tools/demodata/demo_sprites.h"
 
 namespace Builder {
@@ -133,6 +134,7 @@ std::unique_ptr<Gfx::TSprite> WindowSprite(int entry) {
   if (entry >= HorizontalScrollBarEntry && entry < HorizontalScrollBarEntry + 13)
     return ScrollBarPiece(HorizontalScrollBarEntry, entry, false);
   if (entry >= CheckBoxEntry && entry < CheckBoxEntry + 6) return CheckBox(entry);
+  if (IsBookPageEntry(entry)) return BookPageSprite(entry, FirstWindowSpriteID + static_cast<u32>(entry));
   return Panel(entry);
 }
 
