@@ -176,6 +176,16 @@ TEST_F(SpellBook, ResultsByKeyClickAndRightButton) {
          Os->Click(DXWin::mbLeft, b.Left + 70, b.Top + 100);
        },
        1013},
+      {"click after a page turn by key",
+       [&](TSpellSelectDialog& b) {
+         Os->MouseMove(b.Left + 70, b.Top + 100);
+         Drain();
+         Os->KeyDown(VK_NEXT);
+         Drain();
+         Os->MouseButton(DXWin::mbLeft, true, b.Left + 70, b.Top + 100);
+         Os->MouseButton(DXWin::mbLeft, false, b.Left + 70, b.Top + 100);
+       },
+       1021},
       {"shifted key",
        [&](TSpellSelectDialog&) { Os->KeyDown(VK_SHIFT);
          Os->KeyDown('1');
@@ -219,6 +229,36 @@ TEST_F(SpellBook, TwoSpreadsPicture) {
   MoveTo(20, 440);
   DrawScreen();
   ExpectPicture("spell_book_spread2", area);
+}
+
+TEST_F(SpellBook, NoChoiceArmsNothing) {
+  auto* panel = new Main::TGroupInfoWindow(Sys.get());
+  panel->SetScenario(Scenario.get());
+  panel->Show();
+  Scenario->ViewingPlayer->Select(GroupAt(7, 21));
+  Step(12);
+  Clock.StepPerRead = 1;
+  // Closed with Esc, then a loop that ends without any result (the program quitting).
+  for (bool quit : {false, true}) {
+    Game->ArmedSpell = 5;
+    Game->ArmedCaster = 2;
+    u32 at = 0;
+    WinTest::Script = [&](u32 count) {
+      if (at == 0) at = count;
+      if (count == at + 40) {
+        if (quit)
+          App->Quit = 1;
+        else
+          Os->KeyDown(VK_ESCAPE);
+      }
+    };
+    panel->OpenSpellBook(0);
+    App->Quit = 0;
+    EXPECT_EQ(Game->ArmedSpell, 0) << quit;
+    EXPECT_EQ(Game->ArmedCaster, 0) << quit;
+  }
+  WinTest::Script = nullptr;
+  Clock.StepPerRead = 0;
 }
 
 TEST_F(SpellBook, GroupPanelArmsTheChosenSpell) {
