@@ -18,6 +18,7 @@
 #include "engine/base/base.h"
 #include "game/game_windows.h"
 #include "game/map_window.h"
+#include "game/unit_detail_window.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
 #include "world/map/doodle.h"
@@ -83,7 +84,8 @@ void TGame::Init() {
   SmallMapWindow = std::make_unique<TSmallMapWindow>();
   FightDialog = std::make_unique<TFightDialog>();
   ButtonWindow = std::make_unique<TButtonWindow>();
-  GroupInfoWindow = std::make_unique<TGroupInfoWindow>();
+  GroupInfoWindow = std::make_unique<TGroupInfoWindow>(WindowSystem);
+  UnitDetailWindow = std::make_unique<TUnitDetailWindow>(WindowSystem, 0x110000);
   CityWindow = std::make_unique<TCityWindow>();
   LoadSettings();
 }
@@ -100,6 +102,7 @@ void TGame::Release() {
   FightDialog.reset();
   ButtonWindow.reset();
   GroupInfoWindow.reset();
+  UnitDetailWindow.reset();
   CityWindow.reset();
   Messages.clear();
   Scenario.reset();

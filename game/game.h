@@ -32,6 +32,7 @@ class TMapWindow;
 class TSmallMapWindow;
 class TButtonWindow;
 class TGroupInfoWindow;
+class TUnitDetailWindow;
 class TCityWindow;
 class TFightDialog;
 class TTalkDialog;
@@ -142,6 +143,7 @@ class TGame {
   std::unique_ptr<TGroupInfoWindow> GroupInfoWindow;
   std::unique_ptr<TButtonWindow> ButtonWindow;
   std::unique_ptr<TCityWindow> CityWindow;
+  std::unique_ptr<TUnitDetailWindow> UnitDetailWindow;
   TShortcutKey Shortcuts[ShortcutCount] = {};
 
   // Tools and tests: called after every executed action record.

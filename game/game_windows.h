@@ -7,6 +7,7 @@
 #pragma once
 
 #include "engine/base/types.h"
+#include "game/group_panel.h"
 
 namespace GameData {
 class TScenario;
@@ -45,12 +46,6 @@ class TButtonWindow : public TGameWindow {
   void SelectNextGroup(bool withActionPoints);
 };
 
-class TGroupInfoWindow : public TGameWindow {
- public:
-  void UpdatePanels() {}
-  // The spell book of the unit in a panel slot (0..2).
-  void OpenSpellBook(i32) {}
-};
 
 // Executes the city actions for whichever player posts them.
 class TCityWindow : public TGameWindow {

@@ -35,7 +35,7 @@ TEST_F(Game_, ANewCampaignStartsAtTheFirstMissionWithPlayerOneTheOnlyHuman) {
     EXPECT_TRUE(Player(i).Name.empty()) << "default parameters empty the names";
   }
   EXPECT_TRUE(Game->Active);
-  EXPECT_TRUE(Game->MapWindow->IsVisible() && Game->GroupInfoWindow->Visible);
+  EXPECT_TRUE(Game->MapWindow->IsVisible() && Game->GroupInfoWindow->IsVisible());
   EXPECT_EQ(Game->MapWindow->Scenario, Game->Scenario.get());
   // The mission-start save, the turn, and the single-player turn's autosave.
   EXPECT_EQ(Game->Messages, (std::vector<std::string>{"", "Spiel gespeichert.", "Runde 1 beginnt. Spieler 1 ist am Zug.",

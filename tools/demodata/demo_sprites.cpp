@@ -9,6 +9,7 @@
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/demo_panel_art.h"
 #include "tools/demodata/demo_scrolls.h"
 #include "tools/demodata/demo_skin.h"
 #include "world/map/background.h"
@@ -50,6 +51,7 @@ void Add(TList& list, const TSpriteShape& shape, const TPixelFunction& pixels) {
 }  // namespace
 
 u32 SpriteTableID(i32 slot) {
+  if (u32 id = PanelSpriteID(slot)) return id;
   if ((slot >= 1 && slot <= 9) || (slot >= 1034 && slot <= 1043) || slot == WeatherOverlaySlot ||
       (slot >= 1108 && slot <= 1136) || IsScrollSlot(slot))
     return 5000 + static_cast<u32>(slot);
@@ -93,6 +95,7 @@ std::string CommonSprites() {
     i32 owner = (slot - 1112) % 5;
     Add(list, Shape(SpriteTableID(slot), 16, 24, 4, 1, 23), Flag(PlayerColors[owner], 16, 24));
   }
+  AddPanelSprites(list);
   for (i32 slot = HorizScrollSlot; slot <= PortraitFrameSlot; ++slot)
     list.push_back(ScrollSprite(slot, SpriteTableID(slot)));
   list.push_back(ScrollSprite(BookSlot, SpriteTableID(BookSlot)));
@@ -115,7 +118,7 @@ std::string UnitSprites() {
       Add(list, Shape(UnitSpriteID(p, set), 40, 40, set == 0 ? 1 : 4, 20, 30),
           Figure(rgb, beast, set == 1 || set == 6));
     }
-    Add(list, Shape(UnitSpriteID(p, 10), 48, 48), Disc(rgb, 48, 48));
+    Add(list, Shape(UnitSpriteID(p, 10), 80, 80), Disc(rgb, 80, 80));
     Add(list, Shape(UnitSpriteID(p, 11), 96, 128), Disc(rgb, 96, 128));
   }
   return SpriteListBytes(3, std::move(list));
@@ -123,8 +126,8 @@ std::string UnitSprites() {
 
 std::string SpellSprites() {
   TList list;
-  for (i32 n : {1, 2, 3, 13, 65, 66}) Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
-  for (i32 n = 67; n <= 125; ++n) Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
+  for (i32 n : {1, 2, 3, 13, 65, 66}) Add(list, Shape(SpellIconID(n), 40, 40), Disc(0x3050F0 + static_cast<u32>(n) * 0x0B0300, 40, 40));
+  for (i32 n = 67; n <= 125; ++n) Add(list, Shape(SpellIconID(n), 40, 40), Disc(0x3050F0 + static_cast<u32>(n) * 0x0B0300, 40, 40));
   return SpriteListBytes(4, std::move(list));
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "engine/base/base.h"
+#include "engine/gfx/sprite.h"
+#include "engine/gfx/sprite_list.h"
 #include "world/data2/global_data.h"
 
 namespace GameData {
@@ -380,8 +382,25 @@ std::vector<i32> TUnit::EffectIconSpells() const {
   return ids;
 }
 
-// Stretched sprite drawing comes with the display device: then each of
-// EffectIconSpells goes into the rectangles of EffectIconRects.
-void TUnit::DrawEffectIcons(Plat::TSurface*, i32, i32, const ::Base::TRect*) {}
+void TUnit::DrawEffectIcons(Plat::TSurface* target, i32 x, i32 y, const ::Base::TRect* clip) {
+  if (!target || !Data2::GlobalData) return;
+  Data2::TGlobalData& global = *Data2::GlobalData;
+  const std::vector<i32> spells = EffectIconSpells();
+  for (std::size_t k = 0; k < spells.size(); ++k) {
+    ::Base::TRect frame, icon;
+    EffectIconRects(static_cast<i32>(k), x, y, frame, icon);
+    DrawSpriteStretched(global.SpriteTable[1132 + SpellSchool(spells[k])], target, 0, frame, clip);
+    const TSpellPrototype& spell = global.SpellPrototypes[global.FindSpellPrototype(static_cast<i16>(spells[k]))];
+    DrawSpriteStretched(global.SpellSpriteList.FindLoadedSprite(spell.IconID), target, 0, icon, clip);
+  }
+}
+
+void DrawSpriteStretched(Gfx::TSprite* sprite, Plat::TSurface* target, i32 frame, const ::Base::TRect& dest,
+                         const ::Base::TRect* clip) {
+  if (!sprite || !target) return;
+  // Lists other than the common one keep no device objects of their own.
+  if (!(sprite->Flags & Gfx::sfDeviceObjects)) sprite->Upload(false);
+  sprite->DrawStretched(target, frame, dest, clip, true);
+}
 
 }  // namespace GameData

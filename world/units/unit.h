@@ -196,6 +196,11 @@ class TUnit : public Data::TDataObject {
   bool Vanish();
 };
 
+// The sprite's frame stretched into dest (nothing unless dest lies inside
+// the clip); a sprite without device objects gets them first.
+void DrawSpriteStretched(Gfx::TSprite* sprite, Plat::TSurface* target, i32 frame, const ::Base::TRect& dest,
+                         const ::Base::TRect* clip);
+
 // Finds a global unit prototype by ID; null when absent.
 const TUnitPrototype* FindUnitPrototype(u32 id);
 
