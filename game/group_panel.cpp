@@ -5,6 +5,7 @@
 #include "controls/click_sound.h"
 #include "game/game.h"
 #include "game/game_windows.h"
+#include "game/map_window.h"
 #include "game/spell_book.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"

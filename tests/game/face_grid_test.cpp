@@ -94,7 +94,14 @@ TEST_F(SpellList, OfferColoursAndAMissingTwin) {
   EXPECT_EQ(Main::SpellOfferColour(*u, 3), Main::OfferLevelTooLow);  // level 2
   EXPECT_EQ(Main::SpellOfferColour(*u, 13), Main::OfferNotAllowed);
 
-  // Offers: spell 1 (twin 65 exists) and spell 3 (no 67).
+  // Offers: spell 1 (twin 65 exists) and spell 3, whose twin 67 is hidden for this test.
+  const i32 twin = Data2::GlobalData->FindSpellPrototype(67);
+  ASSERT_GE(twin, 0);
+  Data2::GlobalData->SpellPrototypes[twin].Number = 32000;
+  struct TRestore {
+    i32 Index;
+    ~TRestore() { Data2::GlobalData->SpellPrototypes[Index].Number = 67; }
+  } restore{twin};
   static const u32 items[] = {2, 0, 120, 2, 80};
   auto* win = new Main::TOrvWindow(Sys.get(), 0, 0);
   win->SetBounds({0, 0, 600, 200});

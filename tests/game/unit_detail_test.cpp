@@ -98,7 +98,7 @@ TEST_F(UnitDetail, ListsTwelveSpellsAndTenSkills) {
   EXPECT_EQ(skills[9].SkillID, 12);
   EXPECT_EQ(skills[9].Line.Top, 370 + 16 * 9);
   // Hints: a spell square, a skill line, nothing.
-  EXPECT_EQ(Detail->HintAt(45, 375), "Kampfheilung\nDer Zauber Kampfheilung.");
+  EXPECT_EQ(Detail->HintAt(45, 375), "Wundsegen\nDer Kampfzauber Wundsegen.");
   EXPECT_EQ(Detail->HintAt(95, 375), "Heilung\nDer Zauber Heilung.");
   EXPECT_EQ(Detail->HintAt(272, 370 + 16 + 3), "Kunst 4\nDie Kunst Nummer 4.");
   EXPECT_EQ(Detail->HintAt(85, 375), "");  // between two icons
