@@ -19,9 +19,10 @@ using Clock = std::chrono::steady_clock;
 TEST(SoundThread, RefillsAStreamingBufferWithoutGaps) {
   Plat::SetSoundOutputKind(Plat::TSoundOutputKind::Manual);
   {
+    // The stream outlives the framework, whose update thread reads it until the end.
+    auto stream = RampStream(4 * 44100);
     DSFrame::TDSFramework f(nullptr);
     f.Initialize(-1, GameFlags, 16, 3, 500, 44100, 16, 2);
-    auto stream = RampStream(4 * 44100);
     const int track = f.PlayStream(stream.get(), 0, 100, false, false);
     ASSERT_GE(track, 0);
     Plat::TSoundBuffer* buffer = nullptr;
