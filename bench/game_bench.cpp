@@ -4,6 +4,7 @@
 // per second, beside the scenario's own update step.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -86,6 +87,36 @@ void BM_WriteSaveBytes(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteSaveBytes)->Unit(benchmark::kMillisecond);
 
+// The floor of any save: the save's bytes enciphered in memory and written
+// in one piece, flushed and renamed.
+void BM_EncipherAndWriteOnce(benchmark::State& state) {
+  const std::string& bytes = LargeSave();
+  std::string stored(bytes.size(), '\0');
+  for (auto _ : state) {
+    const std::string name = Data2::SaveDirectory + "bench.sav";
+    Data::TCipherKey(name).Encipher(reinterpret_cast<const u8*>(bytes.data()), reinterpret_cast<u8*>(stored.data()),
+                                    static_cast<i64>(bytes.size()), 0);
+    Data::TSafeFileWriter out(name, false);
+    out.Stream().WriteBuffer(stored.data(), static_cast<i32>(stored.size()));
+    out.Commit();
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<i64>(bytes.size()));
+}
+BENCHMARK(BM_EncipherAndWriteOnce)->Unit(benchmark::kMillisecond);
+
+// How saves were written before: enciphered and written 256 bytes at a time.
+void BM_WriteSaveBytesIn256BytePieces(benchmark::State& state) {
+  const std::string& bytes = LargeSave();
+  for (auto _ : state) {
+    Data::TSafeFileWriter out(Data2::SaveDirectory + "bench.sav", true);
+    for (std::size_t at = 0; at < bytes.size(); at += 256)
+      out.Stream().WriteBuffer(bytes.data() + at, static_cast<i32>(std::min<std::size_t>(256, bytes.size() - at)));
+    out.Commit();
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<i64>(bytes.size()));
+}
+BENCHMARK(BM_WriteSaveBytesIn256BytePieces)->Unit(benchmark::kMillisecond);
+
 void BM_LoadGameLarge(benchmark::State& state) {
   const i64 size = static_cast<i64>(LargeSave().size());
   for (auto _ : state) Game->LoadGame("large.sav");
@@ -141,6 +172,28 @@ void BM_ReplayDemoGame(benchmark::State& state) {
   state.counters["steps/s"] = benchmark::Counter(steps, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ReplayDemoGame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The full map's update step as the headless game runs it (the viewing
+// player's captions included), beside the map's own scenario step with
+// nobody viewing (no captions).
+void BM_HeadlessStepLarge(benchmark::State& state) {
+  Main::THeadlessGame& game = *Bench().Headless;
+  game.StartScenario("large.scn");
+  for (int i = 0; i < 100; ++i) game.Step();
+  for (auto _ : state) game.Step();
+}
+BENCHMARK(BM_HeadlessStepLarge)->Unit(benchmark::kMicrosecond);
+
+void BM_TickLargeUnviewed(benchmark::State& state) {
+  Main::THeadlessGame& game = *Bench().Headless;
+  game.StartScenario("large.scn");
+  for (int i = 0; i < 100; ++i) game.Step();
+  GameData::TPlayer* viewer = Game->Scenario->ViewingPlayer;
+  Game->Scenario->ViewingPlayer = nullptr;
+  for (auto _ : state) Game->Scenario->Tick();
+  Game->Scenario->ViewingPlayer = viewer;
+}
+BENCHMARK(BM_TickLargeUnviewed)->Unit(benchmark::kMicrosecond);
 
 // The baseline: the mission's own update step alone.
 void BM_TickDemoMission(benchmark::State& state) {

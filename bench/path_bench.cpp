@@ -4,11 +4,15 @@
 // breadth-first flood over the same field array, with no step costs.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "bench/generated_map.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/opponent.h"
 #include "world/scenario/player.h"
@@ -190,5 +194,79 @@ void BM_BaselinePlainFlood(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BaselinePlainFlood);
+
+// The same on the generator's 128 x 128 map (300 groups, 3000 doodles, 8
+// cities, its hills and blocked fields): a group of player 1 in the middle
+// of it, a path to the farthest field its move costs reach, and the plain
+// flood over the same fields from the same place as the baseline.
+struct TGeneratedPaths {
+  std::unique_ptr<TScenario> Scenario = Bench::TGeneratedWorld::Map(128);
+  TGroup* Mover = nullptr;
+  TField Far{};
+  TGeneratedPaths() {
+    i32 best = INT32_MAX;
+    for (TMapObject* o : Scenario->MapObjects)
+      if (o->Type == otGroup && static_cast<TGroup*>(o)->OwnerIndex == 1) {
+        const i32 d = std::abs(o->FieldX() - 64) + std::abs(o->FieldY() - 64);
+        if (d < best) {
+          best = d;
+          Mover = static_cast<TGroup*>(o);
+        }
+      }
+    Scenario->ComputeMoveCosts(Mover->FieldX(), Mover->FieldY(), Mover);
+    u8 farthest = 0;
+    for (i32 y = 0; y < Size; ++y)
+      for (i32 x = 0; x < Size; ++x)
+        if (u8 c = Scenario->MoveCosts[Scenario->FieldIndex(x, y)]; c < 255 && c > farthest && !Scenario->OccupantAt(x, y)) {
+          farthest = c;
+          Far = {static_cast<i16>(x), static_cast<i16>(y)};
+        }
+  }
+};
+
+TGeneratedPaths& Generated() {
+  static TGeneratedPaths paths;
+  Bench::TGeneratedWorld::Get();
+  return paths;
+}
+
+void BM_GeneratedMoveCostsAndPath(benchmark::State& state) {
+  TGeneratedPaths& g = Generated();
+  TScenario& s = *g.Scenario;
+  i32 steps = 0;
+  for (auto _ : state) {
+    s.ComputeMoveCosts(g.Mover->FieldX(), g.Mover->FieldY(), g.Mover);
+    steps = s.FindPath(g.Mover->FieldX(), g.Mover->FieldY(), g.Far.x, g.Far.y, g.Mover);
+    benchmark::DoNotOptimize(steps);
+  }
+  state.counters["steps"] = steps;
+}
+BENCHMARK(BM_GeneratedMoveCostsAndPath);
+
+void BM_GeneratedBaselinePlainFlood(benchmark::State& state) {
+  TGeneratedPaths& g = Generated();
+  const TScenario& s = *g.Scenario;
+  std::vector<u8> seen(s.Costs.size());
+  std::vector<i32> queue(s.Costs.size());
+  for (auto _ : state) {
+    std::fill(seen.begin(), seen.end(), 0);
+    i32 head = 0, tail = 0;
+    queue[tail++] = s.FieldIndex(g.Mover->FieldX(), g.Mover->FieldY());
+    seen[queue[0]] = 1;
+    while (head < tail) {
+      const i32 i = queue[head++], x = i % Size, y = i / Size;
+      for (i32 d = 0; d < 8; ++d) {
+        const i32 nx = x + DirectionStepX[d], ny = y + DirectionStepY[d];
+        if (nx < 0 || ny < 0 || nx >= Size || ny >= Size) continue;
+        const i32 n = ny * Size + nx;
+        if (seen[n] || s.Costs[n] == 255) continue;
+        seen[n] = 1;
+        queue[tail++] = n;
+      }
+    }
+    benchmark::DoNotOptimize(seen.data());
+  }
+}
+BENCHMARK(BM_GeneratedBaselinePlainFlood);
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/generated_map.h"
 #include "engine/data/archive.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/demodata/demo_data.h"
@@ -83,15 +84,44 @@ void BM_LinearScanForComparison(benchmark::State& state) {
 }
 BENCHMARK(BM_LinearScanForComparison);
 
+// A walking group's pixel steps (4 pixels, back and forth over three fields)
+// on generated maps of 32 x 32 and 128 x 128 with the same density of
+// objects and a current player whose view the occupancy holds: a step must
+// cost the same on both.
 void BM_MoveGroup(benchmark::State& state) {
-  static TBigMap map;
-  std::mt19937 rng(4);
+  // Made for each run: a later benchmark frees the global data.
+  auto s = Bench::TGeneratedWorld::Map(static_cast<i32>(state.range(0)));
+  GameData::TGroup* walker = nullptr;
+  for (GameData::TMapObject* o : s->MapObjects)
+    if (o->Type == GameData::otGroup && static_cast<GameData::TGroup*>(o)->OwnerIndex == 1)
+      walker = static_cast<GameData::TGroup*>(o);
+  const i32 x0 = walker->X, y = walker->Y;
+  i32 x = x0, dx = 4;
   for (auto _ : state) {
-    i32 index = static_cast<i32>(rng() % map.Scenario->MapObjects.Count());
-    map.Scenario->MoveMapObject(index, rng() % 5120, rng() % 5120);
+    if (x + dx > x0 + 120 || x + dx < x0) dx = -dx;
+    x += dx;
+    s->MoveMapObject(s->IndexOfMapObject(walker), x, y);
   }
 }
-BENCHMARK(BM_MoveGroup);
+BENCHMARK(BM_MoveGroup)->Arg(32)->Arg(128);
+
+// How a step cost before: the move and a whole rebuild of the occupancy.
+void BM_MoveGroupWithWholeRebuild(benchmark::State& state) {
+  auto s = Bench::TGeneratedWorld::Map(static_cast<i32>(state.range(0)));
+  GameData::TGroup* walker = nullptr;
+  for (GameData::TMapObject* o : s->MapObjects)
+    if (o->Type == GameData::otGroup && static_cast<GameData::TGroup*>(o)->OwnerIndex == 1)
+      walker = static_cast<GameData::TGroup*>(o);
+  const i32 x0 = walker->X, y = walker->Y;
+  i32 x = x0, dx = 4;
+  for (auto _ : state) {
+    if (x + dx > x0 + 120 || x + dx < x0) dx = -dx;
+    x += dx;
+    s->MoveMapObject(s->IndexOfMapObject(walker), x, y);
+    s->UpdateOccupancy();
+  }
+}
+BENCHMARK(BM_MoveGroupWithWholeRebuild)->Arg(32)->Arg(128);
 
 struct TDemoFixture {
   std::string Dir;

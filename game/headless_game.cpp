@@ -114,10 +114,13 @@ void THeadlessGame::StartMission(i32 number) {
   const Data2::TGlobalData& global = *Data2::GlobalData;
   if (number < 1 || number > global.MissionCount)
     throw std::runtime_error(Base::Format("There is no mission %d.", number));
-  LoadingScreen->RunMethod([number, &global] {
-    Game->LoadScenario(global.MissionFiles[number - 1], number);
+  LoadingScreen->RunMethod([number, &global] { Game->LoadScenario(global.MissionFiles[number - 1], number); });
+  // As in the game, a mission-start save that fails is reported, not fatal.
+  try {
     Game->AutoSaveMission();
-  });
+  } catch (const std::exception& e) {
+    Game->AddMessage(e.what());
+  }
   Main::TGameParams params;
   params.SetDefaults();
   Game->StartGame(params);

@@ -1,5 +1,6 @@
 // Our data tool: writes the demo data set, and lists or deciphers archives
 // for debugging.
+#include <climits>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -40,8 +41,24 @@ int Usage() {
   return 2;
 }
 
+// A whole decimal number from 0 to max; what names the argument in the error.
+u32 Number(const std::string& text, const char* what, u32 max = UINT32_MAX) {
+  u64 value = 0;
+  bool ok = !text.empty() && text.size() <= 10;
+  for (char c : text) {
+    ok = ok && c >= '0' && c <= '9';
+    if (ok) value = value * 10 + static_cast<u32>(c - '0');
+  }
+  if (!ok || value > max)
+    throw std::runtime_error(Base::Format("%s must be a number from 0 to %u, not \"%s\"", what, max, text.c_str()));
+  return static_cast<u32>(value);
+}
+
 // Opens an archive given as a path to its ".dat" file or its folder.
 std::unique_ptr<Data::TArchive> OpenArchive(std::string path) {
+  if (Plat::FileExists(path) && !Plat::DirectoryExists(path) &&
+      !(path.size() > 4 && path.substr(path.size() - 4) == ".dat"))
+    throw std::runtime_error(path + " is neither an archive file (NAME.dat) nor an archive folder");
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   std::size_t slash = path.find_last_of('/');
   std::string dir = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
@@ -121,6 +138,10 @@ int main(int argc, char** argv) {
     if (cmd == "build" && (args.size() == 2 || (args.size() == 3 && args[2] == "--loose"))) {
       Builder::WriteDemoData(args[1], args.size() == 3 ? Builder::TArchiveForm::Loose : Builder::TArchiveForm::Packed);
     } else if (cmd == "ini" && args.size() == 3) {
+      // A relative data path counts from the program's folder, as the game reads it.
+      const bool absolute = !args[2].empty() && (args[2][0] == '/' || args[2][0] == '\\');
+      if (!Plat::DirectoryExists(absolute ? args[2] : args[1] + "/" + args[2]))
+        throw std::runtime_error("no such data folder: " + args[2]);
       Builder::WriteDataIni(args[1], args[2]);
     } else if (cmd == "list" && args.size() == 2) {
       if (!ListArchive(*OpenArchive(args[1]))) return 1;
@@ -134,14 +155,23 @@ int main(int argc, char** argv) {
       WriteFile(args[2], Builder::ReadEnciphered(args[1]));
     } else if (cmd == "sound" && (args.size() == 5 || (args.size() == 6 && args[5] == "--wav"))) {
       auto archive = OpenArchive(args[1]);
-      WriteFile(args[4], SoundEntry(*archive, args[2], static_cast<u32>(std::stoul(args[3])), args.size() == 6));
+      WriteFile(args[4], SoundEntry(*archive, args[2], Number(args[3], "ID"), args.size() == 6));
     } else if (cmd == "scenario" && args.size() >= 3 && args.size() <= 9) {
       Builder::TScenarioParams p;
       i32* values[] = {&p.Width, &p.Height, &p.Groups, &p.Doodles, &p.Cities};
-      for (std::size_t i = 3; i < args.size() && i < 8; ++i) *values[i - 3] = std::stoi(args[i]);
-      if (args.size() == 9) p.Seed = static_cast<u32>(std::stoul(args[8]));
+      const char* names[] = {"WIDTH", "HEIGHT", "GROUPS", "DOODLES", "CITIES"};
+      for (std::size_t i = 3; i < args.size() && i < 8; ++i)
+        *values[i - 3] = static_cast<i32>(Number(args[i], names[i - 3], INT32_MAX));
+      if (args.size() == 9) p.Seed = Number(args[8], "SEED");
+      if (!Plat::DirectoryExists(args[1])) throw std::runtime_error("no such data folder: " + args[1]);
+      Builder::TScenarioCounts placed;
+      const std::string bytes = Builder::GenerateScenario(p, &placed);
+      if (placed.Groups < p.Groups || placed.Doodles < p.Doodles || placed.Cities < p.Cities)
+        Plat::WriteErrorLine(Base::Format(
+            "orvandia-data: the map holds %d of %d groups, %d of %d doodles and %d of %d cities", placed.Groups,
+            p.Groups, placed.Doodles, p.Doodles, placed.Cities, p.Cities));
       Plat::CreateDirectories(args[1] + "/scenario");
-      Builder::WriteEnciphered(args[1] + "/scenario/" + args[2], Builder::GenerateScenario(p));
+      Builder::WriteEnciphered(args[1] + "/scenario/" + args[2], bytes);
     } else if (cmd == "opponents" && args.size() == 2) {
       const std::vector<std::string> streams = Builder::DemoOpponentStreams();
       for (std::size_t i = 0; i < streams.size(); ++i) WriteFile(args[1] + "/opponent" + std::to_string(i), streams[i]);

@@ -92,7 +92,8 @@ void TAXStream::OpenRead(Data::TStream* source) {
   Bits = h.Bits;
   BlockAlign = Bits / 8 * Channels;
   Length = h.Samples;
-  const i32 tableCount = IsADPCM() ? (Length + AXSeekInterval - 1) / AXSeekInterval : 0;
+  // 64 bits: a count near 2^31 would overflow and pass the size check below.
+  const i64 tableCount = IsADPCM() ? (static_cast<i64>(Length) + AXSeekInterval - 1) / AXSeekInterval : 0;
   if (static_cast<i64>(h.DataBytes) != DataBytesOf(Length)) Invalid();
   const i64 start = source->GetPosition();
   const i64 size = source->GetSize();

@@ -1,6 +1,7 @@
 #include "engine/base/bitmap.h"
 
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -62,10 +63,15 @@ void WriteBitmap565(const std::string& path, const void* pixels, i32 pitch, i32 
     for (u32 pad = static_cast<u32>(width) * 2; pad < rowBytes; ++pad) file.push_back(0);
   }
   std::FILE* f = std::fopen(Plat::NativePath(path).c_str(), "wb");
-  if (!f) throw EStreamError(Format("Cannot create file \"%s\".", path.c_str()));
+  auto fail = [&](int code) {
+    throw EStreamError(
+        Format("Cannot create file \"%s\". %s", Plat::DisplayPath(path).c_str(), Plat::SystemErrorText(code).c_str()));
+  };
+  if (!f) fail(errno);
   bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) throw EStreamError(Format("Cannot create file \"%s\".", path.c_str()));
+  const int code = ok ? 0 : errno;
+  if (std::fclose(f) != 0 && ok) fail(errno);
+  if (!ok) fail(code ? code : EIO);
 }
 
 }  // namespace Base

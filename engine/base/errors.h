@@ -77,10 +77,12 @@ class EStreamError : public std::runtime_error {
 class EReadError : public EStreamError {
  public:
   EReadError() : EStreamError("Stream read error.") {}
+  explicit EReadError(const std::string& message) : EStreamError(message) {}
 };
 class EWriteError : public EStreamError {
  public:
   EWriteError() : EStreamError("Stream write error.") {}
+  explicit EWriteError(const std::string& message) : EStreamError(message) {}
 };
 // A file that cannot be opened (or is not in its archive).
 class EFOpenError : public EStreamError {
@@ -106,3 +108,9 @@ class EInvalidData : public Base::EStreamError {
   explicit EInvalidData(const std::string& message) : Base::EStreamError(message) {}
 };
 }  // namespace Data
+
+namespace Base {
+// Inside a handler of a stream error: raises an error of the same class whose
+// text is the old one followed by where (which file, which entry).
+[[noreturn]] void RethrowStreamErrorWith(const std::string& where);
+}  // namespace Base

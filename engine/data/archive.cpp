@@ -149,7 +149,9 @@ TCryptoStream* TArchive::OpenLoose(const std::string& name) const {
   std::shared_ptr<Plat::TFile> file =
       Plat::TFile::OpenNative(NativeLooseDir + Plat::Cp1252ToUtf8(name), Plat::TFile::TMode::Read, error);
   const std::string fileName = LooseDir() + name;
-  if (!file) throw Base::EFOpenError(Base::Format("Cannot open file \"%s\". %s", fileName.c_str(), error.c_str()));
+  if (!file)
+    throw Base::EFOpenError(
+        Base::Format("Cannot open file \"%s\". %s", Plat::DisplayPath(fileName).c_str(), error.c_str()));
   i64 length = std::clamp<i64>(file->Length(), 0, INT32_MAX);
   return new TCryptoStream(std::move(file), length, std::make_shared<TCipherKey>(fileName), fileName, 0,
                            static_cast<i32>(length));
@@ -174,8 +176,16 @@ TCryptoStream* TArchive::OpenEntry(i32 index) const {
   const TFileEntry& e = Entries[index];
   // The sums wrap as 32-bit values: a loose mark reads as size -1 and is refused.
   const i32 offset = static_cast<i32>(DataOffset + e.Offset), size = static_cast<i32>(e.Size);
-  if (!File) return new TCryptoStream(Path, offset, size);
-  return new TCryptoStream(File, FileLength, Key, Path, offset, size);
+  try {
+    if (!File) return new TCryptoStream(Path, offset, size);
+    return new TCryptoStream(File, FileLength, Key, Path, offset, size);
+  } catch (const Base::EStreamError&) {
+    Base::RethrowStreamErrorWith(Where(e.Name));
+  }
+}
+
+std::string TArchive::Where(const std::string& entry) const {
+  return Base::Format(" (archive \"%s\", entry \"%s\")", Plat::DisplayPath(Path).c_str(), entry.c_str());
 }
 
 }  // namespace Data

@@ -51,6 +51,9 @@ class TArchive {
   TCryptoStream* OpenEntry(i32 index) const;
   std::string GetFileName(i32 index) const { return Entries[index].Name; }
   i32 Count() const { return Entries.Count(); }
+  // " (archive "...", entry "...")": appended to the message of an error
+  // raised while an entry is opened or read.
+  std::string Where(const std::string& entry) const;
 
   std::string Name;
   std::string Path;

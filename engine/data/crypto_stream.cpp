@@ -75,13 +75,19 @@ TCryptoStream::TCryptoStream(std::shared_ptr<Plat::TFile> file, const std::strin
 void TCryptoStream::Decode(u8* data, i32 count, i64 physicalPosition) { Key->Decipher(data, count, physicalPosition); }
 
 i32 TCryptoStream::Write(const void* buffer, i32 count) {
+  if (count <= 0) return 0;
   const u8* src = static_cast<const u8*>(buffer);
   i64 p = PhysicalPosition();
+  const i32 want = std::min(count, WriteChunk);
+  if (BufferSize < want) {
+    Buffer = std::make_unique_for_overwrite<u8[]>(static_cast<std::size_t>(want));
+    BufferSize = want;
+  }
   i32 written = 0;
   while (written < count) {
-    i32 chunk = std::min<i32>(count - written, static_cast<i32>(sizeof Buffer));
-    Key->Encipher(src + written, Buffer, chunk, p);
-    i32 n = TSubStream::Write(Buffer, chunk);
+    i32 chunk = std::min(count - written, BufferSize);
+    Key->Encipher(src + written, Buffer.get(), chunk, p);
+    i32 n = TSubStream::Write(Buffer.get(), chunk);
     written += n;
     p += n;
     if (n < chunk) break;

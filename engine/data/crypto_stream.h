@@ -58,7 +58,11 @@ class TCryptoStream : public TSubStream {
 
  private:
   std::shared_ptr<const TCipherKey> Key;
-  u8 Buffer[256];
+  // Enciphered bytes on their way to the file, in pieces as large as the
+  // reading side's blocks or larger: every write is a call down to the file.
+  static constexpr i32 WriteChunk = 256 * 1024;
+  std::unique_ptr<u8[]> Buffer;
+  i32 BufferSize = 0;
 };
 
 }  // namespace Data

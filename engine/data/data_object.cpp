@@ -24,7 +24,12 @@ void TDataObject::CopyFrom(const TDataObject* source) {
 
 void TDataObject::LoadFromArchive(TArchive* archive, const std::string& fileName) {
   std::unique_ptr<TStream> stream(archive->OpenFile(fileName));
-  Load(*stream);
+  try {
+    Load(*stream);
+  } catch (const Base::EStreamError&) {
+    // The user learns which file of which archive is damaged.
+    Base::RethrowStreamErrorWith(archive->Where(fileName));
+  }
 }
 
 }  // namespace Data

@@ -22,9 +22,10 @@ TFileStream::TFileStream(const std::string& fileName, u16 mode) : FileName(fileN
   std::string error;
   File = Plat::TFile::Open(fileName, FileMode(mode), error);
   if (File) return;
+  const std::string shown = Plat::DisplayPath(fileName);
   if (mode == fmCreate)
-    throw Base::EFCreateError(Base::Format("Cannot create file \"%s\". %s", fileName.c_str(), error.c_str()));
-  throw Base::EFOpenError(Base::Format("Cannot open file \"%s\". %s", fileName.c_str(), error.c_str()));
+    throw Base::EFCreateError(Base::Format("Cannot create file \"%s\". %s", shown.c_str(), error.c_str()));
+  throw Base::EFOpenError(Base::Format("Cannot open file \"%s\". %s", shown.c_str(), error.c_str()));
 }
 
 TFileStream::TFileStream(std::shared_ptr<Plat::TFile> file, const std::string& fileName)

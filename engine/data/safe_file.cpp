@@ -10,7 +10,8 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName, bool encipher) : F
   std::string error;
   Replacement = Plat::TReplacementFile::Create(fileName, error);
   if (!Replacement)
-    throw Base::EFCreateError(Base::Format("Cannot create file \"%s\". %s", fileName.c_str(), error.c_str()));
+    throw Base::EFCreateError(
+        Base::Format("Cannot create file \"%s\". %s", Plat::DisplayPath(fileName).c_str(), error.c_str()));
   if (encipher)
     Out = std::make_unique<TCryptoStream>(Replacement->File(), fileName);
   else
@@ -27,7 +28,8 @@ void TSafeFileWriter::Commit() {
   Out.reset();
   std::string error;
   if (!Replacement->Commit(error))
-    throw Base::EStreamError(Base::Format("Cannot write file \"%s\". %s", FileName.c_str(), error.c_str()));
+    throw Base::EStreamError(
+        Base::Format("Cannot write file \"%s\". %s", Plat::DisplayPath(FileName).c_str(), error.c_str()));
 }
 
 }  // namespace Data

@@ -75,7 +75,8 @@ void TMemoryStream::SetSize(i64 size) {
 void RaiseInvalidData() { throw EInvalidData(); }
 
 void CheckAvailable(TStream& stream, i64 count, i64 itemBytes) {
-  if (count < 0 || (count > 0 && count > stream.Remaining() / std::max<i64>(itemBytes, 1))) RaiseInvalidData();
+  if (count < 0) RaiseInvalidData();
+  if (count > 0 && count > stream.Remaining() / std::max<i64>(itemBytes, 1)) throw Base::EReadError();
 }
 
 void ReadString(TStream& s, std::string& out) {

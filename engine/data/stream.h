@@ -78,7 +78,9 @@ inline void CheckData(bool ok) {
   if (!ok) RaiseInvalidData();
 }
 // A count read from a stream must fit the bytes that are left, so a damaged
-// count can neither exhaust memory nor read past the data.
+// count can neither exhaust memory nor read past the data: a negative count
+// raises "Invalid data.", one past the end the read error the short read
+// would have raised.
 void CheckAvailable(TStream& stream, i64 count, i64 itemBytes);
 
 // Little-endian values of fixed width.

@@ -272,8 +272,8 @@ const u8* DecodeRLERow16(const u8* row, const u8* end, u16* dst, int width) {
   return WalkRLE(row, end, TFullRow{dst, width, false, 0});
 }
 
-const u8* DecodeRLERowKeyed16(const u8* row, const u8* end, u16* dst, int width, u16 key) {
-  return WalkRLE(row, end, TFullRow{dst, width, true, key});
+const u8* DecodeRLERowKeyed16(const u8* row, const u8* end, u16* dst, int width, u32 key) {
+  return WalkRLE(row, end, TFullRow{dst, width, key <= 0xFFFF, static_cast<u16>(key)});
 }
 
 const u8* DecodeRLERowClipped16(const u8* row, const u8* end, u16* dst, int skip, int count, u32 key) {

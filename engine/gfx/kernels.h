@@ -40,7 +40,8 @@ void DrawGlyphRow32(const u32* src, u32* dst, int count, u32 key, u32 colour);
 // 0 ends the row. The result is the next row, or null when the row does not
 // cover exactly width pixels or runs past end.
 const u8* DecodeRLERow16(const u8* row, const u8* end, u16* dst, int width);
-const u8* DecodeRLERowKeyed16(const u8* row, const u8* end, u16* dst, int width, u16 key);
+// A key above 0xFFFF matches no 16-bit pixel.
+const u8* DecodeRLERowKeyed16(const u8* row, const u8* end, u16* dst, int width, u32 key);
 // Only pixels skip .. skip + count - 1 of the row, written to dst[0 .. count - 1];
 // runs of the key are left out (0xFFFFFFFF: no key).
 const u8* DecodeRLERowClipped16(const u8* row, const u8* end, u16* dst, int skip, int count, u32 key);

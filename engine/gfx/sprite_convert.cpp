@@ -11,8 +11,6 @@ namespace {
 
 [[noreturn]] void RaiseUnsupported() { throw EGraphicsError("Unsupported pixel format conversion."); }
 
-u16 To555(u16 p) { return static_cast<u16>(RGB565ToRGB555(p)); }
-
 }  // namespace
 
 void TSprite::ConvertFrame(i32 index, int displayBits) {
@@ -58,8 +56,8 @@ void TSprite::ConvertToScreenFormat() {
   for (i32 i = 0; i < Frames.Count(); ++i) ConvertFrame(i, display);
   if (Format == 16) {
     if (ScreenIs565) return;
-    if (ColorKey != NoColor) ColorKey = To555(static_cast<u16>(ColorKey));
-    if (ShadowColor != NoColor) ShadowColor = To555(static_cast<u16>(ShadowColor));
+    if (ColorKey != NoColor) ColorKey = RGB565ToRGB555(ColorKey);
+    if (ShadowColor != NoColor) ShadowColor = RGB565ToRGB555(ShadowColor);
   } else if (Format == 24 || Format == 32) {
     Format = static_cast<u16>(display);
   }

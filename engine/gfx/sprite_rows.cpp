@@ -61,7 +61,7 @@ inline bool Aligned(const void* p, std::size_t n) { return reinterpret_cast<std:
 
 // A raw row of count pixels, keyed or not.
 void CopyRaw(const u8* src, u8* dst, int bytesPerPixel, int count, bool keyed, u32 key) {
-  if (!keyed) {
+  if (!keyed || (bytesPerPixel == 2 && key > 0xFFFF)) {
     std::memcpy(dst, src, static_cast<std::size_t>(count) * bytesPerPixel);
     return;
   }
@@ -134,7 +134,7 @@ const u8* TSprite::DrawRow(const u8* row, const u8* end, u8* dst, int bytesPerPi
       if (!Aligned(dst, 2)) return nullptr;
       u16* out = reinterpret_cast<u16*>(dst);
       if (FrameEncoding() == feRunLength)
-        return keyed ? DecodeRLERowKeyed16(row, end, out, Width, static_cast<u16>(ColorKey))
+        return keyed ? DecodeRLERowKeyed16(row, end, out, Width, ColorKey)
                      : DecodeRLERow16(row, end, out, Width);
       return keyed ? DecodeRLE2RowKeyed16(row, end, out, Width)
                    : DecodeRLE2Row16(row, end, out, Width, static_cast<u16>(ColorKey));

@@ -35,4 +35,18 @@ for size in "0 0" "30 16" "16 132"; do
   grep -q "a map side is a multiple of 4" "$dir/err"
 done
 test ! -e "$dir/packed/scenario/bad.scn"
+# Wrong arguments are named; nothing is cut or created silently.
+if "$tool" scenario "$dir/packed" bad.scn 16 1x 2> "$dir/err"; then echo "height 1x accepted"; exit 1; fi
+grep -q 'HEIGHT must be a number from 0 to 2147483647, not "1x"' "$dir/err"
+if "$tool" sound "$dir/packed/sounds.dat" x.aul abc "$dir/s" 2> "$dir/err"; then echo "ID abc accepted"; exit 1; fi
+grep -q 'ID must be a number' "$dir/err"
+if "$tool" scenario "$dir/none" gen.scn 2> "$dir/err"; then echo "scenario into a missing folder succeeded"; exit 1; fi
+grep -q "no such data folder" "$dir/err"
+test ! -e "$dir/none"
+"$tool" scenario "$dir/packed" full.scn 8 8 200 0 0 2> "$dir/err"
+grep -q "the map holds [0-9]* of 200 groups" "$dir/err"
+if "$tool" list "$dir/a.txt" 2> "$dir/err"; then echo "list of a plain file succeeded"; exit 1; fi
+grep -q "neither an archive file" "$dir/err"
+if "$tool" ini "$dir" "$dir/nothere" 2> "$dir/err"; then echo "ini with a missing data folder succeeded"; exit 1; fi
+grep -q "no such data folder" "$dir/err"
 echo ok

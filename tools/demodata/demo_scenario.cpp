@@ -523,15 +523,17 @@ std::vector<std::string> DemoOpponentStreams() {
   return out;
 }
 
-std::string GenerateScenario(const TScenarioParams& params) {
+std::string GenerateScenario(const TScenarioParams& params, TScenarioCounts* placed) {
+  TScenarioCounts counts;
   // The game refuses other sides, and the owners are dealt out among the
   // players from 1 on.
   if (!IsValidMapSide(params.Width) || !IsValidMapSide(params.Height))
     throw std::invalid_argument(
         Base::Format("a map side is a multiple of 4 from 4 to %d fields, not %d x %d", MaxMapFields, params.Width,
                      params.Height));
-  if (params.Players < 2 || params.Players > MaxPlayers)
-    throw std::invalid_argument(Base::Format("a scenario has 2 to %d players, not %d", MaxPlayers, params.Players));
+  // The neutral player counts: a game loads no scenario with fewer than three.
+  if (params.Players < 3 || params.Players > MaxPlayers)
+    throw std::invalid_argument(Base::Format("a scenario has 3 to %d players, not %d", MaxPlayers, params.Players));
   if (params.Groups < 0 || params.Doodles < 0 || params.Cities < 0)
     throw std::invalid_argument("the numbers of groups, doodles and cities cannot be negative");
   TScenarioMaker m(params.Width, params.Height, "Weites Land", params.BackgroundFile, params.Seed);
@@ -564,7 +566,7 @@ std::string GenerateScenario(const TScenarioParams& params) {
     for (i32 dy = 0; dy < 3; ++dy)
       for (i32 dx = 0; dx < 2; ++dx) take(x + dx, y + dy);
     m.AddCity("Stadt " + std::to_string(c + 1), static_cast<u8>(1 + c % (params.Players - 1)), x, y);
-    ++c;
+    counts.Cities = ++c;
   }
   const u32 kinds[] = {TreeDoodle, RockDoodle, SpringDoodle, FlowersDoodle};
   for (i32 d = 0, tries = 0; d < params.Doodles && tries < 10 * (params.Doodles + 1); ++tries) {
@@ -574,7 +576,7 @@ std::string GenerateScenario(const TScenarioParams& params) {
     // Rocks block their field: no group may stand there.
     if (kind == RockDoodle) take(x, y);
     m.AddDoodle(kind, x * FieldSize + 5 + random(30), y * FieldSize + 5 + random(30));
-    ++d;
+    counts.Doodles = ++d;
   }
   s.RebuildFieldMaps();
   const u32 units[] = {Knight, Sorceress, Wolf, Skeleton, Spearman};
@@ -586,13 +588,14 @@ std::string GenerateScenario(const TScenarioParams& params) {
     TGroup* group = m.AddGroup(owner, x, y, {units[random(5)]});
     for (i32 extra = random(3); extra > 0; --extra)
       group->AddUnit(m.NewUnit(units[2 + random(3)], owner), true, false, true);
-    ++g;
+    counts.Groups = ++g;
   }
   for (i32 p = 1; p < params.Players; ++p) {
     m.AddConversation("Willkommen", coRound, 0, static_cast<u16>(1 << p), {"<TEXT><0>Willkommen!<ENDTEXT>"});
     m.AddObjective("Das weite Land", "Behaupte dich im weiten Land.", p);
   }
   m.AddArea({Field(0, 0), Field(1, 0), Field(0, 1)});
+  if (placed) *placed = counts;
   return m.Bytes(-1, 0);
 }
 

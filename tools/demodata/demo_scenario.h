@@ -53,7 +53,11 @@ struct TScenarioParams {
 // A scenario filled at random (the seed decides), naming the resources of
 // "demo1.scn" (but its own ground picture, when asked): it loads wherever the
 // demo data set is the data path. Parameters the game or the generator
-// cannot take (a side it refuses, fewer than two players) raise.
-std::string GenerateScenario(const TScenarioParams& params);
+// cannot take (a side it refuses, fewer than three players) raise.
+// What a generated scenario holds; fewer than asked when the map has no room.
+struct TScenarioCounts {
+  i32 Groups = 0, Doodles = 0, Cities = 0;
+};
+std::string GenerateScenario(const TScenarioParams& params, TScenarioCounts* placed = nullptr);
 
 }  // namespace Builder

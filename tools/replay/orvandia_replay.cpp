@@ -8,6 +8,7 @@
 
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
+#include "engine/platform/system/files.h"
 #include "engine/platform/system/text.h"
 #include "game/game.h"
 #include "game/headless_game.h"
@@ -44,9 +45,11 @@ void ListScenario(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool list = argc == 4 && std::string(argv[1]) == "list";
-  const bool settings = argc == 3 && std::string(argv[1]) == "settings";
-  if (argc != 3 && !list) {
+  // The first word names the command; a data folder called "list" would
+  // need "./list".
+  const std::string command = argc > 1 ? argv[1] : "";
+  const bool list = command == "list", settings = command == "settings";
+  if (argc != (list ? 4 : 3)) {
     std::fprintf(stderr,
                  "usage:\n"
                  "  orvandia-replay DATADIR SCRIPT       play the script, one line per executed action\n"
@@ -66,11 +69,16 @@ int main(int argc, char** argv) {
       ListScenario(Plat::Utf8ToCp1252(argv[3]));
       return 0;
     }
+    if (Plat::DirectoryExists(Plat::Utf8ToCp1252(argv[2])))
+      throw std::runtime_error(Plat::Utf8ToCp1252(argv[2]) + " is a folder, not a script");
     std::ifstream in(argv[2], std::ios::binary);
-    if (!in) throw std::runtime_error(std::string("cannot read ") + argv[2]);
     std::stringstream script;
-    script << in.rdbuf();
-    Replay::RunScript(script.str(), [](const std::string& line) { std::printf("%s\n", line.c_str()); });
+    if (in) script << in.rdbuf();
+    if (!in || in.bad()) throw std::runtime_error("cannot read " + Plat::Utf8ToCp1252(argv[2]));
+    // The script's text is UTF-8 like the arguments: names in it (saves)
+    // become the game's Windows-1252.
+    Replay::RunScript(Plat::Utf8ToCp1252(script.str()),
+                      [](const std::string& line) { std::printf("%s\n", line.c_str()); });
   } catch (const std::exception& e) {
     std::fflush(stdout);
     Plat::WriteErrorLine(std::string("orvandia-replay: ") + e.what());

@@ -29,8 +29,10 @@ void CreateArchives() {
 }
 
 void EnsureSaveDirectory() {
-  if (Plat::CreateDirectories(SaveDirectory)) return;
-  throw Base::EFCreateError(Base::Format("Cannot create folder \"%s\".", SaveDirectory.c_str()));
+  std::string error;
+  if (Plat::CreateDirectories(SaveDirectory, error)) return;
+  throw Base::EFCreateError(
+      Base::Format("Cannot create folder \"%s\". %s", Plat::DisplayPath(SaveDirectory).c_str(), error.c_str()));
 }
 
 void FreeArchives() {

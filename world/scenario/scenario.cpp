@@ -81,6 +81,7 @@ void TScenario::SetSize(i32 width, i32 height) {
   Heights.assign(n, 0);
   Costs.assign(n, 0);
   Occupancy.assign(n, nullptr);
+  OccupancyPlayer = nullptr;
   MoveCosts.assign(n, 0);
   CostMap.assign(n, 0);
   ObjectIndex.Reset(width, height);
@@ -108,6 +109,41 @@ void TScenario::UpdateOccupancy() {
     auto* group = static_cast<TGroup*>(o);
     if (group->GetOwner() == current || group->Sighted) group->MarkFields();
   }
+  OccupancyPlayer = current;
+}
+
+void TScenario::UpdateOccupancyAround(const TGroup* group, i32 oldFx, i32 oldFy) {
+  const TPlayer* current = PlayerAt(CurrentPlayerIndex);
+  if (!current) return;
+  if (current != OccupancyPlayer) return UpdateOccupancy();
+  // The last group in draw order that marks a field wins it, as in the whole
+  // rebuild; every group that can cover a field covers the field's centre
+  // with its index rectangle.
+  thread_local std::vector<TMapObject*> near;
+  auto refresh = [&](i32 fx, i32 fy) {
+    if (!IsFieldOnMap(fx, fy)) return;
+    ObjectIndex.Candidates(fx * 40 + 20, fy * 40 + 20, near);
+    TGroup* winner = nullptr;
+    i32 last = -1;
+    for (TMapObject* o : near) {
+      if (o->Type != otGroup) continue;
+      auto* g = static_cast<TGroup*>(o);
+      if ((g->GetOwner() != current && !g->Sighted) || !g->CoversField(fx, fy)) continue;
+      const i32 at = IndexOfMapObject(g);
+      if (at > last) {
+        last = at;
+        winner = g;
+      }
+    }
+    Occupancy[static_cast<std::size_t>(FieldIndex(fx, fy))] = winner;
+  };
+  const i32 reach = group->CampReach();
+  for (i32 fy = oldFy - reach; fy <= oldFy + reach; ++fy)
+    for (i32 fx = oldFx - reach; fx <= oldFx + reach; ++fx) refresh(fx, fy);
+  const i32 nx = group->FieldX(), ny = group->FieldY();
+  if (nx == oldFx && ny == oldFy) return;
+  for (i32 fy = ny - reach; fy <= ny + reach; ++fy)
+    for (i32 fx = nx - reach; fx <= nx + reach; ++fx) refresh(fx, fy);
 }
 
 // Registry.
@@ -275,6 +311,7 @@ void TScenario::RemoveMapObject(TMapObject* object, bool notifyAI) {
 
 void TScenario::MoveMapObject(i32 index, i32 px, i32 py) {
   TMapObject* object = MapObjects[index];
+  const i32 oldFx = object->FieldX(), oldFy = object->FieldY();
   object->X = static_cast<i16>(px);
   object->Y = static_cast<i16>(py);
   while (index > 0 && CompareDrawOrder(object, MapObjects[index - 1]) < 0) {
@@ -289,7 +326,8 @@ void TScenario::MoveMapObject(i32 index, i32 px, i32 py) {
   }
   object->ListPosition = index;
   ObjectIndex.Update(object);
-  UpdateOccupancy();
+  // Only a group marks fields, and only those it left and entered change.
+  if (object->Type == otGroup) UpdateOccupancyAround(static_cast<const TGroup*>(object), oldFx, oldFy);
 }
 
 void TScenario::MapObjectChanged(TMapObject* object) {

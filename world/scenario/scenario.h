@@ -140,6 +140,10 @@ class TScenario : public Data::TDataObject {
   TGroup* OccupantAt(i32 fx, i32 fy) const;
   void RebuildFieldMaps();
   void UpdateOccupancy();
+  // The occupancy of the fields a group covered at (oldFx, oldFy) and covers
+  // now, as UpdateOccupancy would leave them: a walking group's pixel step
+  // costs the same on any map size.
+  void UpdateOccupancyAround(const TGroup* group, i32 oldFx, i32 oldFy);
 
   // Registry of map objects, kept in draw order.
   TMapObject* FindMapObject(u32 id) const;
@@ -283,6 +287,8 @@ class TScenario : public Data::TDataObject {
   std::vector<i16> Heights;
   std::vector<u8> Costs;
   std::vector<TGroup*> Occupancy;
+  // The current player Occupancy was last built for whole.
+  const TPlayer* OccupancyPlayer = nullptr;
   Data::TObjectList<TMapObject> MapObjects{true};
   Data::TObjectList<TMapObject> QueuedObjects{false};
   Data::TDataList<TUnit> Units{true};

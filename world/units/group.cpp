@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <numbers>
 
@@ -448,8 +449,13 @@ bool TGroup::IsFieldFriendly(i32 fx, i32 fy) const {
   return relation == -2 || relation == 2;
 }
 
+bool TGroup::CoversField(i32 fx, i32 fy) const {
+  const i32 reach = CampReach();
+  return std::abs(fx - FieldX()) <= reach && std::abs(fy - FieldY()) <= reach;
+}
+
 void TGroup::MarkFields() {
-  i32 reach = (CampState == csMaking || CampState == csCamped) ? 1 : 0;
+  const i32 reach = CampReach();
   for (i32 fy = FieldY() - reach; fy <= FieldY() + reach; ++fy)
     for (i32 fx = FieldX() - reach; fx <= FieldX() + reach; ++fx)
       if (Scenario->IsFieldOnMap(fx, fy)) Scenario->Occupancy[Scenario->FieldIndex(fx, fy)] = this;

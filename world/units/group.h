@@ -173,6 +173,9 @@ class TGroup : public TMapObject {
   bool IsFieldTakenByOther(i32 fx, i32 fy) const;
   bool IsFieldFriendly(i32 fx, i32 fy) const;
   void MarkFields();
+  // Whether MarkFields enters the group on the field (its own, or its camp's 3 x 3).
+  bool CoversField(i32 fx, i32 fy) const;
+  i32 CampReach() const { return (CampState == csMaking || CampState == csCamped) ? 1 : 0; }
   void UpdateOwnerFog();
   bool IsNearCamp() const;
 
@@ -190,6 +193,9 @@ class TGroup : public TMapObject {
   void DrawWounds(Plat::TSurface* target, i32 x, i32 y, const Base::TRect& screen) const;
   void RandomizeIdleFrame();
   void ChooseCampStyle();
+  // The caption for the viewer from scratch; false when it shows none (no
+  // viewer, or no relation to the owner).
+  bool ComposeCaption(const TPlayer* viewer, std::string& out) const;
 
   u8 Direction = dSouth;
   u8 OwnerIndex = NoOwner;
@@ -236,6 +242,18 @@ class TGroup : public TMapObject {
   template <class F>
   i32 Sum(bool movingOnly, F value) const;
   void UnitsChanged();
+  // What the caption was last composed from; it is composed again only when
+  // one of these differs (every group, every update step).
+  struct TCaptionSource {
+    const TPlayer* Viewer = nullptr;
+    i32 Relation = -1;
+    const TUnit* Units[MaxGroupUnits] = {};
+    i32 Levels[MaxGroupUnits] = {};
+    std::string Names[MaxGroupUnits];
+    std::string Caption;
+  };
+  bool CaptionSourceIs(const TPlayer* viewer, i32 relation) const;
+  TCaptionSource CaptionSource;
   // Parts of the tick.
   void UpdateCaption();
   void AnimateCamp();

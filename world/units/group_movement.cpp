@@ -249,28 +249,61 @@ void TGroup::Tick() {
   CheckEncounter();
 }
 
-void TGroup::UpdateCaption() {
-  const TPlayer* viewer = Scenario->ViewingPlayer;
-  if (!viewer) return;
+bool TGroup::ComposeCaption(const TPlayer* viewer, std::string& out) const {
+  if (!viewer) return false;
   const char* kind;
   switch (viewer->GetRelation(GetOwner())) {
     case rHostile: kind = "Feindliche Gruppe"; break;
     case rSelf: kind = "Deine Gruppe"; break;
     case rNeutral: kind = "Neutrale Gruppe"; break;
     case rAllied: kind = "Verb\xFCndete Gruppe"; break;
-    default: return;
+    default: return false;
   }
-  thread_local std::string caption;
-  caption = kind;
-  caption += ":\n";
+  out = kind;
+  out += ":\n";
   const char* separator = "";
   for (const TUnit* u : Units)
     if (u) {
-      caption += separator;
-      caption += u->GetDisplayName();
+      out += separator;
+      out += u->GetDisplayName();
       separator = ", ";
     }
-  if (caption != Caption) Caption = caption;
+  return true;
+}
+
+bool TGroup::CaptionSourceIs(const TPlayer* viewer, i32 relation) const {
+  const TCaptionSource& s = CaptionSource;
+  if (s.Viewer != viewer || s.Relation != relation) return false;
+  for (i32 i = 0; i < MaxGroupUnits; ++i) {
+    const TUnit* u = Units[i];
+    if (s.Units[i] != u) return false;
+    if (u && (s.Levels[i] != u->Effective.Level || s.Names[i] != u->Name)) return false;
+  }
+  return true;
+}
+
+void TGroup::UpdateCaption() {
+  const TPlayer* viewer = Scenario->ViewingPlayer;
+  if (!viewer) return;
+  const i32 relation = viewer->GetRelation(GetOwner());
+  TCaptionSource& s = CaptionSource;
+  if (!CaptionSourceIs(viewer, relation)) {
+    std::string caption;
+    if (!ComposeCaption(viewer, caption)) return;
+    s.Viewer = viewer;
+    s.Relation = relation;
+    for (i32 i = 0; i < MaxGroupUnits; ++i) {
+      const TUnit* u = Units[i];
+      s.Units[i] = u;
+      s.Levels[i] = u ? u->Effective.Level : 0;
+      if (u)
+        s.Names[i] = u->Name;
+      else
+        s.Names[i].clear();
+    }
+    s.Caption = std::move(caption);
+  }
+  if (Caption != s.Caption) Caption = s.Caption;
 }
 
 i32 TGroup::CampBuildFrames() const { return AnimationFrameCount(TableSprite(CampBuildSprite + CampStyle)); }

@@ -395,14 +395,27 @@ void TNetSession::Freeze() {
 
 void TNetSession::Accepted(std::shared_ptr<TNetLink> link) {
   std::lock_guard lock(Mutex);
-  if (State != TState::Hosting || Frozen || Links.size() >= Settings.MaxConnections) {
-    if (State == TState::Hosting) Log("refused a connection from " + link->PeerName() + ": too many connections");
+  if (State != TState::Hosting || Frozen) {
     link->Close();
     return;
   }
+  std::size_t pending = 0;
+  for (const auto& l : Links) pending += !l->Joined;
+  if (Links.size() >= Settings.MaxConnections || pending >= Settings.MaxPendingConnections) {
+    // Players who joined keep their places; a connection still waiting to
+    // join gives way to the newest, which may be a player about to join.
+    TLinkState* oldest = OldestPending();
+    if (!oldest) {
+      LogConnection("refused a connection from " + link->PeerName() + ": too many connections");
+      link->Close();
+      return;
+    }
+    Drop(*oldest, "dropped " + oldest->Link->PeerName() + ", which had not joined, for a newer connection");
+    Reap();
+  }
   auto ls = std::make_unique<TLinkState>();
   ls->Link = std::move(link);
-  ls->LastHeard = TClock::now();
+  ls->Opened = ls->LastHeard = TClock::now();
   Links.push_back(std::move(ls));
   Links.back()->Link->Start();
 }
@@ -600,12 +613,19 @@ void TNetSession::ArmHeartbeat() {
 
 void TNetSession::Heartbeat() {
   std::lock_guard lock(Mutex);
-  if (Frozen || Links.empty()) return;
+  if (Frozen) return;
+  if (Links.empty()) return FlushConnectionLog(TClock::now());
   auto now = TClock::now();
   auto limit = std::chrono::milliseconds(Settings.SilenceTimeoutMs);
+  auto deadline = std::chrono::milliseconds(Settings.JoinDeadlineMs);
   auto ping = Encode(Wire::TPing{});
+  FlushConnectionLog(now);
   for (auto& l : Links) {
-    if (now - l->LastHeard > limit)
+    // Only the join request counts before joining: pings earn no time.
+    if (State == TState::Hosting && !l->Joined && now - l->Opened > deadline)
+      Drop(*l, "no join request from " + l->Link->PeerName() + " within " + std::to_string(Settings.JoinDeadlineMs) +
+                   " ms");
+    else if (now - l->LastHeard > limit)
       Drop(*l, "no sign of life from " + l->Link->PeerName() + " for " + std::to_string(Settings.SilenceTimeoutMs) + " ms");
     else
       SendTo(*l, ping);
@@ -704,7 +724,10 @@ void TNetSession::Reap() {
       LoseSession(link->DropReason);
       continue;
     }
-    Log(link->DropReason);
+    if (link->Joined)
+      Log(link->DropReason);
+    else
+      LogConnection(link->DropReason);
     std::vector<DPID> gone;
     for (auto& p : Players)
       if (p->Owner == link.get()) gone.push_back(p->ID);
@@ -725,6 +748,30 @@ TFrameBytes TNetSession::Encode(const Wire::TFrame& frame) const {
 
 void TNetSession::Log(const std::string& line) const {
   if (Settings.Log) Settings.Log(line);
+}
+
+void TNetSession::LogConnection(const std::string& line) {
+  const auto now = TClock::now();
+  FlushConnectionLog(now);
+  if (ConnectionLinesInWindow == 0) ConnectionLogWindow = now;
+  if (ConnectionLinesInWindow++ < Settings.MaxConnectionLogLinesPerSecond)
+    Log(line);
+  else
+    ++ConnectionLinesSuppressed;
+}
+
+void TNetSession::FlushConnectionLog(TClock::time_point now) {
+  if (ConnectionLinesInWindow == 0 || now - ConnectionLogWindow < std::chrono::seconds(1)) return;
+  if (ConnectionLinesSuppressed)
+    Log(std::to_string(ConnectionLinesSuppressed) + " more connections that never joined refused or dropped");
+  ConnectionLinesInWindow = ConnectionLinesSuppressed = 0;
+}
+
+TNetSession::TLinkState* TNetSession::OldestPending() {
+  TLinkState* oldest = nullptr;
+  for (auto& l : Links)
+    if (!l->Joined && l->DropReason.empty() && (!oldest || l->Opened < oldest->Opened)) oldest = l.get();
+  return oldest;
 }
 
 }  // namespace Plat

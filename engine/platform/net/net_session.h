@@ -71,6 +71,7 @@ class TNetSession final : private TNetEndpoint {
   struct TLinkState {
     std::shared_ptr<TNetLink> Link;
     bool Joined = false;
+    TClock::time_point Opened;
     TClock::time_point LastHeard;
     std::string DropReason;  // set: dropped at the end of the current operation
   };
@@ -125,6 +126,11 @@ class TNetSession final : private TNetEndpoint {
   void ResetSession();
   TFrameBytes Encode(const Wire::TFrame& frame) const;
   void Log(const std::string& line) const;
+  // Log for lines a stranger can cause many of (connections that never
+  // joined): limited per second, the rest counted.
+  void LogConnection(const std::string& line);
+  void FlushConnectionLog(TClock::time_point now);
+  TLinkState* OldestPending();
 
   const TNetSettings Settings;
   TNetLoop Loop;
@@ -138,6 +144,9 @@ class TNetSession final : private TNetEndpoint {
   DPSESSIONDESC2 Desc;
   HRESULT JoinResult = DP_OK;
   std::vector<std::unique_ptr<TLinkState>> Links;  // host: the clients; client: the host
+  TClock::time_point ConnectionLogWindow;
+  std::uint32_t ConnectionLinesInWindow = 0;
+  std::uint32_t ConnectionLinesSuppressed = 0;
   std::vector<std::unique_ptr<TPlayerState>> Players;  // in ID order, as the host made them
   DPID NextID = 0;
   std::uint64_t NextSeq = 0;

@@ -26,6 +26,14 @@ struct TNetSettings {
   std::size_t MaxQueuedMessages = 100000;
   std::size_t MaxSendBacklogBytes = 16u << 20;  // unsent bytes of one connection
   std::uint32_t MaxConnections = 32;
+  // Connections that have not joined yet: at most this many at a time (a
+  // newer one takes the place of the oldest), each for at most this long
+  // whatever it sends, so that they cannot keep players out.
+  std::uint32_t MaxPendingConnections = 8;
+  std::uint32_t JoinDeadlineMs = 3000;
+  // Lines about refused and dropped connections that never joined; the rest
+  // of a second's lines are counted and reported as one.
+  std::uint32_t MaxConnectionLogLinesPerSecond = 10;
   std::uint32_t MaxEnumRepliesPerSecond = 100;
   // Why a peer was dropped or a session lost; stderr unless replaced.
   std::function<void(const std::string&)> Log;

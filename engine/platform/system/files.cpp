@@ -180,11 +180,22 @@ bool DirectoryExists(const std::string& path) {
 }
 
 bool CreateDirectories(const std::string& path) {
-  std::error_code ec;
+  std::string error;
+  return CreateDirectories(path, error);
+}
+
+bool CreateDirectories(const std::string& path, std::string& error) {
+  std::error_code ec, probe;
   std::string native = NativePath(path);
   fs::create_directories(native, ec);
-  return fs::is_directory(native, ec);
+  if (fs::is_directory(native, probe)) return true;
+  error = ec ? Utf8ToCp1252(ec.message()) : ErrorText(ENOTDIR);
+  return false;
 }
+
+std::string DisplayPath(const std::string& path) { return Utf8ToCp1252(NativePath(path)); }
+
+std::string SystemErrorText(int code) { return ErrorText(code); }
 
 bool WildcardMatch(const std::string& mask, const std::string& name) {
   if (mask == "*.*" || mask == "*") return true;

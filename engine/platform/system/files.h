@@ -27,6 +27,10 @@ struct TFindData {
 // slashes, and an existing component that differs only in case replaces the
 // one asked for. Components that do not exist are kept.
 std::string NativePath(const std::string& path);
+// A path as a message shows it to the user: its native form, in Windows-1252.
+std::string DisplayPath(const std::string& path);
+// The system's text for an error number, in Windows-1252.
+std::string SystemErrorText(int code);
 
 // An open file, read and written at explicit positions, so that several
 // streams over one file share it without seeking.
@@ -90,6 +94,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the directory and its missing parents; true when it exists afterwards.
 bool CreateDirectories(const std::string& path);
+// As above; when it does not exist afterwards, error says why.
+bool CreateDirectories(const std::string& path, std::string& error);
 
 // Windows-style wildcard match ('*', '?'), without regard to case; "*.*"
 // also matches names without a dot.

@@ -205,7 +205,7 @@ TEST(AXStream, DamagedFilesGiveClearErrors) {
   const std::string adpcm = AX(Mono16, Signal(70000, 1), true);
   const std::string pcm = AX(Mono16, Signal(100, 1), false);
   auto put32 = [](std::string f, std::size_t at, u32 v) {
-    for (int i = 0; i < 4; ++i) f[at + i] = static_cast<char>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) f.at(at + i) = static_cast<char>(v >> (8 * i));
     return f;
   };
   const std::size_t dataEnd = TAXHeader::StreamSize + 35000;
@@ -227,6 +227,8 @@ TEST(AXStream, DamagedFilesGiveClearErrors) {
       {"negative samples", put32(adpcm, 20, 0xFFFFFFFF), "Invalid AX file."},
       {"data size", put32(pcm, 24, 201), "Invalid AX file."},
       {"samples past the data", put32(adpcm, 20, 90000), "Invalid AX file."},
+      // The seek-table count near 2^31 samples must not overflow (a 1 GiB claim in a small file).
+      {"samples near 2^31", put32(put32(adpcm, 20, 0x7FFFFFFF), 24, 0x40000000), "Invalid AX file."},
       {"data cut short", adpcm.substr(0, dataEnd - 1), "Invalid AX file."},
       {"seek table cut short", adpcm.substr(0, adpcm.size() - 1), "Invalid AX file."},
       {"seek table index", badIndex, "Invalid AX file."},

@@ -51,6 +51,14 @@ TEST(Bitmap565, HeaderMasksAndBottomUpRows) {
 TEST(Bitmap565, UnwritablePathIsAStreamError) {
   u16 px = 0;
   EXPECT_THROW(Base::WriteBitmap565("/nonexistent-dir/x/y.bmp", &px, 2, 1, 1), Base::EStreamError);
+  // The message shows the path as the user knows it, and the system's reason.
+  TestSupport::TTempDir dir;
+  try {
+    Base::WriteBitmap565(dir.Path() + "Bmp\\000000.bmp", &px, 2, 1, 1);
+    ADD_FAILURE() << "written";
+  } catch (const Base::EStreamError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + dir.Path() + "Bmp/000000.bmp\". No such file or directory");
+  }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "engine/data/archive.h"
+#include "engine/data/data_object.h"
 
 #include <gtest/gtest.h>
 
@@ -149,14 +150,26 @@ TEST_F(Archive, DamagedHeadersAndEntries) {
   writePlain(header + entry.substr(0, 8) + std::string(32, 'n') + "hello");
   EXPECT_THROW(Data::TArchive("bad", Data::TArchive::Packed), Data::EInvalidData) << "unterminated name";
   writePlain(std::string("DATA\xFF\xFF\xFF\x0F", 8) + std::string(8, '\0') + entry);
-  EXPECT_THROW(Data::TArchive("bad", Data::TArchive::Packed), Data::EInvalidData) << "count beyond the file";
+  EXPECT_THROW(Data::TArchive("bad", Data::TArchive::Packed), Base::EReadError) << "count beyond the file";
   writePlain(header + entry + "hel");
   Data::TArchive truncated("bad", Data::TArchive::Packed);
   try {
     Open(truncated, "f.txt");
     ADD_FAILURE();
   } catch (const Base::EStreamError& e) {
-    EXPECT_STREQ(e.what(), "Invalid size of substream.");
+    // The text first, then which archive and entry.
+    EXPECT_EQ(std::string(e.what()),
+              "Invalid size of substream. (archive \"" + Dir.File("bad.dat") + "\", entry \"f.txt\")");
+  }
+  // An object loaded from a damaged entry: the same kind of error, naming both.
+  Data::TDataObject object;
+  writePlain(header + std::string("\0\0\0\0\x02\0\0\0", 8) + "f.txt" + std::string(27, '\0') + "he");
+  Data::TArchive twoBytes("bad", Data::TArchive::Packed);
+  try {
+    object.LoadFromArchive(&twoBytes, "f.txt");
+    ADD_FAILURE();
+  } catch (const Base::EReadError& e) {
+    EXPECT_EQ(std::string(e.what()), "Stream read error. (archive \"" + Dir.File("bad.dat") + "\", entry \"f.txt\")");
   }
   // An entry that stands for a loose file which has since gone.
   Builder::WriteEnciphered(Dir.File("bad/gone.txt"), "x");

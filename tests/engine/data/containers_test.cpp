@@ -97,13 +97,17 @@ TEST(DynamicArray, DamagedStreamsAreInvalidData) {
   const std::string cases[] = {
       std::string("lisx\x01\0\0\0\0\0", 10),          // tag
       std::string("list\xFF\xFF\xFF\xFF", 8),         // negative count
-      std::string("list\x00\x00\x00\x40\x01\x02", 10),  // count far beyond the data
   };
   for (const auto& bytes : cases) {
     Data::TDynamicArray<u32> a;
     TMemoryStream s(bytes);
     EXPECT_THROW(a.Load(s), Data::EInvalidData);
   }
+  // A count far beyond the data: the read error of the stream that ends,
+  // raised before anything is allocated.
+  Data::TDynamicArray<u32> a;
+  TMemoryStream s(std::string("list\x00\x00\x00\x40\x01\x02", 10));
+  EXPECT_THROW(a.Load(s), Base::EReadError);
 }
 
 TEST(DataList, OrderAfterLoadFollowsSortOnLoad) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/platform/system/files.h"
 #include "tests/support/temp_dir.h"
 #include "tools/databuilder/archive_builder.h"
 
@@ -63,6 +64,39 @@ TEST(CryptoStream, RoundTripInPiecesAndAfterSeeking) {
   std::unique_ptr<Data::TSubStream> window(in.CreateSubStream(1000, 50));
   window->ReadBuffer(buf, 50);
   EXPECT_EQ(std::string(buf, 50), plain.substr(1000, 50));
+}
+
+// Writes are enciphered in large pieces: writes of every size, across the
+// pieces' ends and after a seek back, store what a byte-by-byte cipher would;
+// a write the disk cuts short reports the bytes that got there.
+TEST(CryptoStream, WritesOfEverySizeStoreThePlainBytes) {
+  TestSupport::TTempDir dir;
+  const std::string plain = Pattern(700000);
+  {
+    Data::TCryptoStream out(dir.File("write.sav"), Data::fmCreate);
+    std::size_t at = 0;
+    for (std::size_t piece : {1u, 3u, 300u, 262149u, 70000u, 2u, 600000u}) {
+      piece = std::min(piece, plain.size() - at);
+      out.WriteBuffer(plain.data() + at, static_cast<i32>(piece));
+      at += piece;
+    }
+    ASSERT_EQ(at, plain.size());
+    // Over again from within the first piece.
+    out.Seek(250000, Data::soBeginning);
+    out.WriteBuffer(plain.data() + 250000, 300000);
+  }
+  EXPECT_EQ(Builder::ReadEnciphered(dir.File("write.sav")), plain);
+  std::string stored(plain.size(), '\0');
+  Data::TCipherKey("write.sav").Encipher(reinterpret_cast<const u8*>(plain.data()), reinterpret_cast<u8*>(stored.data()),
+                                         static_cast<i64>(plain.size()), 0);
+  EXPECT_TRUE(dir.Read("write.sav") == stored);
+
+  Data::TCryptoStream cut(dir.File("cut.sav"), Data::fmCreate);
+  Plat::SetWriteFaultAfter(300001);
+  const i32 n = cut.Write(plain.data(), 600000);
+  Plat::SetWriteFaultAfter(-1);
+  EXPECT_EQ(n, 300001);
+  EXPECT_EQ(cut.GetPosition(), 300001);
 }
 
 // Reads are served from deciphered blocks: pieces of every size, across block

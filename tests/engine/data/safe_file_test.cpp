@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/base/errors.h"
 #include "engine/platform/system/files.h"
 #include "tests/support/temp_dir.h"
@@ -9,6 +11,32 @@
 #include "tools/databuilder/archive_builder.h"
 
 namespace {
+
+// Paths in messages are the user's form of them, with the system's reason.
+TEST(FileMessages, ShowThePathAsTheUserKnowsIt) {
+  TestSupport::TTempDir dir;
+  const std::string missing = dir.Path() + "Save\\nothere.sav", shown = dir.Path() + "Save/nothere.sav";
+  const struct {
+    const char* What;
+    std::function<void()> Act;
+    std::string Message;
+  } cases[] = {
+      {"open", [&] { Data::TFileStream s(missing, Data::fmOpenRead); },
+       "Cannot open file \"" + shown + "\". No such file or directory"},
+      {"create", [&] { Data::TFileStream s(missing, Data::fmCreate); },
+       "Cannot create file \"" + shown + "\". No such file or directory"},
+      {"safe create", [&] { Data::TSafeFileWriter s(missing, true); },
+       "Cannot create file \"" + shown + "\". No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    try {
+      c.Act();
+      ADD_FAILURE() << c.What;
+    } catch (const std::exception& e) {
+      EXPECT_EQ(std::string(e.what()), c.Message) << c.What;
+    }
+  }
+}
 
 // An enciphered file written under a temporary name reads back under its
 // own name; a write that fails half-way leaves the previous file whole.

@@ -88,9 +88,10 @@ TEST(Strings, EncodingAndRefusals) {
 
   TMemoryStream zero(std::string("\x03\0\0\0A\0B", 7));
   EXPECT_THROW(Data::ReadString(zero), Data::EInvalidData);
-  // A count beyond the data is refused before anything is allocated.
+  // A count beyond the data raises the read error of the stream that ends,
+  // before anything is allocated.
   TMemoryStream huge(std::string("\xFF\xFF\xFF\x7F" "abc", 7));
-  EXPECT_THROW(Data::ReadString(huge), Data::EInvalidData);
+  EXPECT_THROW(Data::ReadString(huge), Base::EReadError);
 }
 
 TEST(Values, FixedWidthLittleEndian) {

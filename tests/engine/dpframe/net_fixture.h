@@ -59,6 +59,7 @@ class TNetFixture : public ::testing::Test {
     s.ConnectTimeoutMs = 3000;
     s.HeartbeatMs = 50;
     s.SilenceTimeoutMs = 500;
+    s.JoinDeadlineMs = 1000;
     s.Log = [this](const std::string& line) {
       std::lock_guard lock(LogMutex);
       LogLines.push_back(line);

@@ -37,6 +37,15 @@ TEST(Kernels, RunLengthRowsOfEncodingOne) {
   EXPECT_EQ(Gfx::DecodeRLERowKeyed16(Bytes(row), End(row), dst.data(), 5, key), End(row));
   EXPECT_EQ(dst, (std::vector<u16>{a, b, 7, 7, 7}));
   EXPECT_EQ(Gfx::DecodeRLERowKeyed16(Bytes(row), End(row), dst.data(), 4, key), nullptr) << "five pixels for four";
+  // A key with bits above the 16 equals no pixel, clipped or not.
+  for (bool clipped : {false, true}) {
+    dst.assign(5, 7);
+    const u32 wide = 0x10000u | key;
+    EXPECT_EQ(clipped ? Gfx::DecodeRLERowClipped16(Bytes(row), End(row), dst.data(), 0, 5, wide)
+                      : Gfx::DecodeRLERowKeyed16(Bytes(row), End(row), dst.data(), 5, wide),
+              End(row));
+    EXPECT_EQ(dst, (std::vector<u16>{a, b, key, key, key})) << clipped;
+  }
   EXPECT_EQ(Gfx::DecodeRLERow16(Bytes(row), End(row), dst.data(), 5), End(row));
   EXPECT_EQ(dst, (std::vector<u16>{a, b, key, key, key}));
   dst.assign(3, 7);

@@ -202,8 +202,8 @@ TEST(SpriteDevice, DamagedSurfaceImages) {
     std::string Bytes;
     std::string Expected;
   } cases[] = {
-      {"cut in the description", good.substr(0, desc + 60), "Invalid data."},
-      {"cut in the pixels", good.substr(0, good.size() - 3), "Invalid data."},
+      {"cut in the description", good.substr(0, desc + 60), "Stream read error."},
+      {"cut in the pixels", good.substr(0, good.size() - 3), "Stream read error."},
       {"other linear size", patched(desc + 16, 14), "Unequal surface sizes!"},
       {"compressed format", patched(desc + 76, Plat::pfFourCC), "CreateSurface failed (DDERR_INVALIDPIXELFORMAT)."},
       {"huge surface", patched(desc + 12, 0x7FFFFFFF), "CreateSurface failed (DDERR_OUTOFVIDEOMEMORY)."},
@@ -228,7 +228,7 @@ TEST(SpriteDevice, DamagedSurfaceImages) {
     const u64 before = display.Framework().DirectDraw->Surfaces()->VideoBytes;
     Gfx::TSprite sprite(0);
     Data::TMemoryStream in(big);
-    EXPECT_THROW(sprite.Load(in), Data::EInvalidData);
+    EXPECT_THROW(sprite.Load(in), Base::EReadError);
     EXPECT_EQ(display.Framework().DirectDraw->Surfaces()->VideoBytes, before);
   }
   // A surface-image sprite whose objects were released cannot be saved.

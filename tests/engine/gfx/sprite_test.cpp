@@ -202,8 +202,8 @@ TEST(Sprite, FramesAreReadAsStored) {
 
   // Raw rows are copied whole when drawn, so a short frame is refused.
   EXPECT_THROW(LoadFrom(sprite, Patched(good, AtFrames, 11, 4)), Data::EInvalidData);
-  // Frame sizes beyond the stream are refused before anything is allocated.
-  EXPECT_THROW(LoadFrom(sprite, Patched(good, AtFrames + 4, 0x7FFFFFF0, 4)), Data::EInvalidData);
+  // Frame sizes beyond the stream raise the read error before anything is allocated.
+  EXPECT_THROW(LoadFrom(sprite, Patched(good, AtFrames + 4, 0x7FFFFFF0, 4)), Base::EReadError);
   // So is an alpha frame compressed whole that could never fill its image.
   TSpriteShape shape;
   shape.Width = 64;
@@ -368,6 +368,13 @@ TEST_F(SpriteConversion, SixteenBitRowsTo555InPlace) {
   auto sprite = Loaded(*compressed, Gfx::sfConvert);
   EXPECT_EQ(FrameBytes(sprite->Frames[1]), FrameBytes(compressed->Frames[1]));
   EXPECT_EQ(sprite->ColorKey, a555);
+  // Bits 16 to 31 of the key and the shadow colour are kept, as the font keeps its key's.
+  shape.ColorKey = 0x0001F81F;
+  auto high = Builder::MakeSprite16(shape, Builder::CheckerPixels(a565, b565, 2));
+  high->ShadowColor = 0x8000FFE0;
+  auto highLoaded = Loaded(*high, Gfx::sfConvert);
+  EXPECT_EQ(highLoaded->ColorKey, 0x00017C1Fu);
+  EXPECT_EQ(highLoaded->ShadowColor, 0x80007FE0u);
 
   // Encoding 2: literals A B, a run of C, a transparent run, the end; then an empty row.
   const std::string row2("\x0C\x00\x02\xFE\x1F\xF8\xE0\x07\xFF\xFF\xDD\x00"

@@ -165,7 +165,7 @@ TEST(UnitPrototypes, MalformedFilesStopLoading) {
       {"description of 2048 characters", UnitFile({TUnitText{.Description = Repeat('d', 2048)}}), "Invalid data."},
       {"unknown sound", UnitFile({TUnitText{.Sounds = {3, 10, 0}}}), "Audio stream with given ID not found (10)."},
       {"count beyond the file", UnitFile({TUnitText{}}, 2), nullptr},
-      {"huge count", UnitFile({TUnitText{}}, 2000000000), "Invalid data."},
+      {"huge count", UnitFile({TUnitText{}}, 2000000000), "Stream read error."},
       {"negative count", TTextBuilder().Token("x").Int(-1).Text(), "Invalid data."},
       {"count not a number", TTextBuilder().Token("x").Token("zwei").Text(), "'zwei' is not a valid integer value."},
       {"truncated record", UnitFile({TUnitText{}}).substr(0, 700), nullptr},

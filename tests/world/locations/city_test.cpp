@@ -918,10 +918,11 @@ TEST_F(CityStream, DamagedFlagsFail) {
     std::size_t offset;
     std::vector<u8> patch;
     const char* what;
+    const char* message;
   } cases[] = {
-      {at, {'t', 's', 'i', 'l'}, "wrong signature"},
-      {at + 4, {0xFF, 0xFF, 0xFF, 0xFF}, "negative count"},
-      {at + 4, {0x00, 0x00, 0x00, 0x40}, "count beyond the data"},
+      {at, {'t', 's', 'i', 'l'}, "wrong signature", "Invalid data."},
+      {at + 4, {0xFF, 0xFF, 0xFF, 0xFF}, "negative count", "Invalid data."},
+      {at + 4, {0x00, 0x00, 0x00, 0x40}, "count beyond the data", "Stream read error."},
   };
   for (const Case& c : cases) {
     std::vector<u8> damaged = bytes;
@@ -932,7 +933,7 @@ TEST_F(CityStream, DamagedFlagsFail) {
       copy.Load(in);
       ADD_FAILURE() << c.what << ": loaded";
     } catch (const std::runtime_error& e) {
-      EXPECT_STREQ(e.what(), "Invalid data.") << c.what;
+      EXPECT_STREQ(e.what(), c.message) << c.what;
     }
   }
   Reattach();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "world/map/area.h"
@@ -97,14 +98,19 @@ TEST(Area, StreamRoundTripAndDamage) {
   };
   std::string empty = bytes.substr(0, 8) + std::string("\0\0\0\0", 4) + bytes.substr(bytes.size() - 4);
   EXPECT_EQ(load(empty), 0);
-  for (const char* count : {"\xFF\xFF\xFF\xFF", "\x00\x00\x00\x80", "\x05\x00\x00\x00", "\x00\x00\x00\x10"}) {
+  // A negative count is invalid; one the bytes left cannot hold is a stream that ends early.
+  const std::pair<const char*, const char*> counts[] = {{"\xFF\xFF\xFF\xFF", "Invalid data."},
+                                                        {"\x00\x00\x00\x80", "Invalid data."},
+                                                        {"\x05\x00\x00\x00", "Stream read error."},
+                                                        {"\x00\x00\x00\x10", "Stream read error."}};
+  for (const auto& [count, message] : counts) {
     std::string bad = bytes;
     bad.replace(8, 4, count, 4);
     try {
       load(bad);
       ADD_FAILURE() << "count accepted";
-    } catch (const Data::EInvalidData& e) {
-      EXPECT_STREQ(e.what(), "Invalid data.");
+    } catch (const Base::EStreamError& e) {
+      EXPECT_STREQ(e.what(), message);
     }
   }
   std::string badTag = bytes;

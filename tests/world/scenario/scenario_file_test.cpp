@@ -211,6 +211,34 @@ TEST_F(ScenarioFile, GeneratedScenarioHoldsWhatItWasAskedFor) {
   EXPECT_TRUE(Builder::GenerateScenario(p) == Builder::GenerateScenario(p)) << "the seed decides";
 }
 
+// What the game would refuse to load is refused when asked for.
+TEST_F(ScenarioFile, TheGeneratorRefusesScenariosTheGameRefuses) {
+  const struct {
+    i32 Players, Side;
+    const char* Message;
+  } cases[] = {
+      {2, 16, "a scenario has 3 to 5 players, not 2"},
+      {MaxPlayers + 1, 16, "a scenario has 3 to 5 players, not 6"},
+      {3, 18, "a map side is a multiple of 4 from 4 to 128 fields, not 18 x 18"},
+  };
+  for (const auto& c : cases) {
+    Builder::TScenarioParams p;
+    p.Players = c.Players;
+    p.Width = p.Height = c.Side;
+    try {
+      Builder::GenerateScenario(p);
+      ADD_FAILURE() << c.Message;
+    } catch (const std::invalid_argument& e) {
+      EXPECT_STREQ(e.what(), c.Message);
+    }
+  }
+  Builder::TScenarioParams three;
+  three.Players = 3;
+  three.Width = three.Height = 16;
+  three.Groups = three.Doodles = three.Cities = 2;
+  EXPECT_EQ(TDemoWorld::Load(Builder::GenerateScenario(three))->PlayerCount(), 3);
+}
+
 TEST_F(ScenarioFile, ResourceNames) {
   auto s = TDemoWorld::Load(Small());
   s->SpriteFile = "abcdefgh.gfl";  // exactly 12
@@ -301,9 +329,9 @@ TEST_F(ScenarioFile, DamagedFilesAreRefused) {
   const TCase cases[] = {
       {"signature", [&] { std::string b = good; b[4] = 'X'; return b; }(), invalid},
       {"version", WithU32(good, 4 + 76, 20), "Invalid version:20 Current version is: 19"},
-      {"unit count beyond the file", WithU32(good, unitCount, 0x7FFFFFFF), invalid},
+      {"unit count beyond the file", WithU32(good, unitCount, 0x7FFFFFFF), "Stream read error."},
       {"negative unit count", WithU32(good, unitCount, 0xFFFFFFFF), invalid},
-      {"particle count beyond the file", WithU32(good, TagAt(good, "list", 0) + 4, 100000), invalid},
+      {"particle count beyond the file", WithU32(good, TagAt(good, "list", 0) + 4, 100000), "Stream read error."},
       {"too many particles", Edited(good, [](TScenario& s) { s.RainDrops.Items.Add(new TRainDrop); }), invalid},
       {"weather state", Edited(good, [](TScenario& s) { s.Weather = 9; }), invalid},
       {"particle target", Edited(good, [](TScenario& s) { s.ParticleTargets[wkSand] = 801; }), invalid},

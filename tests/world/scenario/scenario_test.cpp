@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <vector>
+
 #include "tests/world/world_fixture.h"
 #include "world/locations/city.h"
 #include "world/locations/location.h"
@@ -130,6 +133,47 @@ TEST_F(ScenarioModel, OccupancyFollowsTheCurrentPlayersKnowledge) {
   foreign->CampState = csCamped;
   Scenario->UpdateOccupancy();
   EXPECT_EQ(Scenario->OccupantAt(7, 7), foreign);
+}
+
+// A moving group updates only the fields it leaves and enters: after random
+// walks of crowded groups, camps among them, the occupancy is what a whole
+// rebuild makes, the group last in draw order winning a shared field.
+TEST_F(ScenarioModel, MovingGroupsKeepTheOccupancyOfAWholeRebuild) {
+  u32 state = 99;
+  auto next = [&](u32 n) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<i32>((state >> 16) % n);
+  };
+  std::vector<TGroup*> groups;
+  for (i32 i = 0; i < 24; ++i) {
+    TGroup* g = NewGroup(static_cast<u8>(1 + i % 2), 4 + next(8), 4 + next(8), {Wolf});
+    g->Sighted = static_cast<u8>(next(2));
+    if (i % 5 == 0) g->CampState = csCamped;
+    groups.push_back(g);
+  }
+  Scenario->CurrentPlayerIndex = 1;
+  Scenario->UpdateOccupancy();
+  i32 compared = 0, shared = 0;
+  for (i32 step = 0; step < 3000; ++step) {
+    TGroup* g = groups[static_cast<std::size_t>(next(24))];
+    const i32 x = std::clamp(g->X + next(41) - 20, 0, 16 * 40 - 1), y = std::clamp(g->Y + next(41) - 20, 0, 16 * 40 - 1);
+    Scenario->MoveMapObject(Scenario->IndexOfMapObject(g), x, y);
+    if (step % 7 != 0) continue;
+    const std::vector<TGroup*> moved = Scenario->Occupancy;
+    Scenario->UpdateOccupancy();
+    ASSERT_EQ(moved, Scenario->Occupancy) << "step " << step;
+    ++compared;
+    for (TGroup* a : groups)
+      for (TGroup* b : groups) shared += a < b && a->FieldX() == b->FieldX() && a->FieldY() == b->FieldY();
+  }
+  EXPECT_GT(shared, 0) << "the walks put groups on one field";
+  // Another current player's view is built whole on the next move.
+  Scenario->CurrentPlayerIndex = 2;
+  Scenario->MoveMapObject(Scenario->IndexOfMapObject(groups[0]), groups[0]->X + 1, groups[0]->Y);
+  const std::vector<TGroup*> moved = Scenario->Occupancy;
+  Scenario->UpdateOccupancy();
+  EXPECT_EQ(moved, Scenario->Occupancy);
+  EXPECT_GT(compared, 400);
 }
 
 TEST_F(ScenarioModel, NewRoundAgesNaturalCorpses) {

@@ -325,5 +325,51 @@ TEST_F(GroupMovement, CaptionByTheViewersRelation) {
   EXPECT_EQ(g->Caption, "Neutrale Gruppe:\nSoldat (1), Wolf (1)");
 }
 
+// The caption is composed again only when what it shows changed: after random
+// changes of the viewer, relations, levels, names and the units' places it is
+// the caption composed afresh in every step.
+TEST_F(GroupMovement, CachedCaptionEqualsOneComposedEveryStep) {
+  TGroup* g = Walker(2, 5, 12, {Soldier, Wolf, Soldier});
+  TUnit* units[MaxGroupUnits] = {g->Units[0], g->Units[1], g->Units[2]};
+  const std::string names[] = {"Soldat", "Wolf", "Gro\xDF" "er Wolf"};
+  u32 state = 12345;
+  auto next = [&](u32 n) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) % n;
+  };
+  i32 changes = 0;
+  for (i32 step = 0; step < 400; ++step) {
+    switch (next(7)) {
+      case 0: Scenario->ViewingPlayer = next(4) == 3 ? nullptr : Scenario->PlayerAt(static_cast<i32>(next(3))); break;
+      case 1: Scenario->PlayerAt(static_cast<i32>(next(3)))->Relations[1] = static_cast<i8>(next(5)); break;
+      case 2: units[next(3)]->Effective.Level = static_cast<i16>(next(3)); break;
+      case 3: units[next(3)]->Name = names[next(3)]; break;
+      case 4: std::swap(g->Units[next(3)], g->Units[next(3)]); break;
+      case 5: {  // a unit leaves its place, or one that left comes back
+        TUnit*& place = g->Units[next(3)];
+        if (place) {
+          if (g->GetUnitCount() > 1) place = nullptr;
+        } else {
+          for (TUnit* u : units)
+            if (std::find(std::begin(g->Units), std::end(g->Units), u) == std::end(g->Units)) place = u;
+        }
+        break;
+      }
+      default: break;
+    }
+    const std::string before = g->Caption;
+    g->Tick();
+    std::string composed;
+    if (g->ComposeCaption(Scenario->ViewingPlayer, composed)) {
+      ASSERT_EQ(g->Caption, composed) << "step " << step;
+    } else {
+      ASSERT_EQ(g->Caption, before) << "no caption shown, the old one stays; step " << step;
+    }
+    changes += g->Caption != before;
+  }
+  EXPECT_GT(changes, 50);
+  for (i32 i = 0; i < MaxGroupUnits; ++i) g->Units[i] = units[i];
+}
+
 }  // namespace
 }  // namespace WorldTest

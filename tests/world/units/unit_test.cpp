@@ -401,7 +401,7 @@ TEST_F(UnitStream, TruncatedStreamsRaise) {
 TEST_F(UnitStream, DamagedStreamsRaise) {
   const std::vector<u8> bytes = Bytes(*Sample());
   auto put32 = [](std::vector<u8> b, std::size_t at, u32 v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<u8>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<u8>(v >> (8 * i));
     return b;
   };
   const std::size_t nameAt = 4 + 4 + 128 + 8 + 1;
@@ -414,9 +414,9 @@ TEST_F(UnitStream, DamagedStreamsRaise) {
   const TCase cases[] = {
       {"unknown prototype", put32(bytes, 4, 99), "Prototype not found."},
       {"no prototype", put32(bytes, 4, 0), "Prototype not found."},
-      {"name longer than the stream", put32(bytes, nameAt, 0x7FFFFFFF), "Invalid data."},
-      {"effect count beyond the stream", put32(bytes, countAt, 3), "Invalid data."},
-      {"huge effect count", put32(bytes, countAt, 0xFFFFFFFF), "Invalid data."},
+      {"name longer than the stream", put32(bytes, nameAt, 0x7FFFFFFF), "Stream read error."},
+      {"effect count beyond the stream", put32(bytes, countAt, 3), "Stream read error."},
+      {"huge effect count", put32(bytes, countAt, 0xFFFFFFFF), "Stream read error."},
   };
   for (const TCase& c : cases) {
     Data::TMemoryStream in(c.bytes);
@@ -424,7 +424,7 @@ TEST_F(UnitStream, DamagedStreamsRaise) {
     try {
       v.Load(in);
       ADD_FAILURE() << c.what;
-    } catch (const Data::EInvalidData& e) {
+    } catch (const Base::EStreamError& e) {
       EXPECT_STREQ(e.what(), c.message) << c.what;
     }
   }

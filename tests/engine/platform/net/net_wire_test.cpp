@@ -67,12 +67,12 @@ TEST(NetWire, DamagedFramesAreRefused) {
       {"kind 0", {0}, "unknown frame kind 0"},
       {"kind past the last", {13}, "unknown frame kind 13"},
       {"trailing byte", [&] { auto b = payload(TPing{}); b.push_back(0); return b; }(), "bytes after the last field"},
-      {"flag byte 2", [&] { auto b = withName; b[nameFlag] = 2; return b; }(), "flag byte out of range"},
-      {"name past the limit", [&] { auto b = withName; b[nameFlag + 1] = 0xFF; b[nameFlag + 2] = 0xFF; return b; }(),
+      {"flag byte 2", [&] { auto b = withName; b.at(nameFlag) = 2; return b; }(), "flag byte out of range"},
+      {"name past the limit", [&] { auto b = withName; b.at(nameFlag + 1) = 0xFF; b.at(nameFlag + 2) = 0xFF; return b; }(),
        "name too long"},
-      {"data past the limit", [&] { auto b = payload(TData{1, 0, {1}}); b[9] = 0; b[10] = 0; b[11] = 0x10; return b; }(),
+      {"data past the limit", [&] { auto b = payload(TData{1, 0, {1}}); b.at(9) = 0; b.at(10) = 0; b.at(11) = 0x10; return b; }(),
        "data block too long"},
-      {"player count past the end", [&] { auto b = accept; b[withName.size()] = 200; return b; }(), "player count past the end"},
+      {"player count past the end", [&] { auto b = accept; b.at(withName.size()) = 200; return b; }(), "player count past the end"},
       {"cut inside a field", std::vector<std::uint8_t>(accept.begin(), accept.begin() + 20), "frame ends inside a field"},
   };
   for (const auto& c : cases) {
