@@ -231,8 +231,8 @@ TEST_F(AIStream, DamagedStreamsAreRefusedWithTheirMessages) {
     std::string bytes;
     std::string message;
   } cases[] = {
-      {"unit count past the end", replaced(unitCountAt, 1000), "Invalid data."},
-      {"task count past the end", replaced(taskCountAt, 0x10000000), "Invalid data."},
+      {"unit count past the end", replaced(unitCountAt, 1000), "Stream read error."},
+      {"task count past the end", replaced(taskCountAt, 0x10000000), "Stream read error."},
       {"task naming no AI unit", edited([&](TAIHandler& c) { c.Tasks[0]->Units[0] = &stray; }),
        "AIUnit with given ID not found."},
       {"army naming no AI unit", edited([&](TAIHandler& c) { c.Armies[0]->Units[0] = &stray; }),
