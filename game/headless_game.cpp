@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ai/ai_handler.h"
+#include "combat/map_spell_effects.h"
 #include "engine/base/base.h"
 #include "engine/data/stream.h"
 #include "engine/dxapp/dxapp.h"
@@ -69,6 +70,7 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
   DXApplication->GameTime = 0;
   DXApplication->UpdateCount = 0;
   AIHandler::ConnectToWorld();
+  GameData::ConnectSpellModule();
   try {
     Data2::CreateArchives();
     Data2::CreateGlobalData();

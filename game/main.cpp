@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ai/ai_handler.h"
+#include "combat/map_spell_effects.h"
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/d3dframe/display_link.h"
 #include "engine/data/archive.h"
@@ -97,6 +98,7 @@ int main() {
     return 1;
   }
   AIHandler::ConnectToWorld();
+  GameData::ConnectSpellModule();
   GameData::ConnectThreadErrorReport(ShowThreadError);
   int exitCode = 0;
   try {
