@@ -4,6 +4,7 @@
 
 #include "game/game.h"
 #include "world/locations/city.h"
+#include "world/scenario/battle_rules.h"
 #include "world/scenario/conversation.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
@@ -127,7 +128,7 @@ void TFightDialog::Execute() {
 }
 
 void TFightDialog::ResolveBattle(GameData::TGroup* attacker, GameData::TGroup* defender) {
-  if (attacker) attacker->Scenario->ClearBattleFlags(attacker, defender);
+  if (attacker) GameData::BattleRules().ResolveBattle(attacker, defender, 0);
   Attacker = Defender = nullptr;
 }
 

@@ -75,8 +75,8 @@ class TCityWindow : public TGameWindow {
   bool ViewerIsCurrent() const;
 };
 
-// The battle screen. Until the battle engine exists a battle ends at once
-// without a blow: both groups leave their battle state.
+// The battle screen. Until it is drawn, every battle is resolved unseen with
+// the battle engine's rules and automatic orders for both sides.
 class TFightDialog {
  public:
   void StartBattle(GameData::TGroup* attacker, GameData::TGroup* defender);

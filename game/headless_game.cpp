@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ai/ai_handler.h"
+#include "combat/battle_engine.h"
 #include "combat/map_spell_effects.h"
 #include "engine/base/base.h"
 #include "engine/data/stream.h"
@@ -70,6 +71,7 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
   DXApplication->GameTime = 0;
   DXApplication->UpdateCount = 0;
   AIHandler::ConnectToWorld();
+  GameData::ConnectCombat();
   GameData::ConnectSpellModule();
   try {
     Data2::CreateArchives();

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ai/ai_handler.h"
+#include "combat/battle_engine.h"
 #include "combat/map_spell_effects.h"
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/d3dframe/display_link.h"
@@ -98,6 +99,7 @@ int main() {
     return 1;
   }
   AIHandler::ConnectToWorld();
+  GameData::ConnectCombat();
   GameData::ConnectSpellModule();
   GameData::ConnectThreadErrorReport(ShowThreadError);
   int exitCode = 0;

@@ -1,0 +1,144 @@
+// The battle record: the two groups of a battle and one order per
+// combatant for the round being prepared. Combatants 0..2 are the slots of
+// the attacking group, 3..5 those of the defending group.
+#pragma once
+
+#include <memory>
+
+#include "engine/base/types.h"
+#include "engine/data/stream.h"
+#include "world/units/unit_properties.h"
+
+class TActionThread;
+
+namespace GameData {
+
+class TGroup;
+class TUnit;
+struct TSpellPrototype;
+
+constexpr i32 CombatantCount = 6;
+
+enum TFightActionKind : u32 { fakNone = 0, fakAttack = 1, fakSpell = 2, fakProtect = 3 };
+
+// One combatant's order; also a wire format of 16 bytes.
+struct TFightAction {
+  static constexpr i32 StreamSize = 16;
+  u8 Present = 0;
+  u32 Kind = fakNone;
+  i32 Spell = -1;
+  i32 Target = -1;
+
+  // Clearing keeps the present flag.
+  void Clear() {
+    Kind = fakNone;
+    Spell = Target = -1;
+  }
+  void Write(u8* out) const;
+  void Read(const u8* in);
+  void Write(Data::TStream& s) const;
+  void Read(Data::TStream& s);
+  bool operator==(const TFightAction&) const = default;
+};
+
+// The result of one tried combination of a computer side's orders.
+struct TFightEvaluation {
+  i32 Targets[3] = {-1, -1, -1};
+  i32 Spells[3] = {-1, -1, -1};
+  double Cost = 1000000.0;
+  double Benefit = 0.0;
+};
+
+class TFight {
+ public:
+  TFight();
+  ~TFight();
+  TFight(const TFight&) = delete;
+  TFight& operator=(const TFight&) = delete;
+
+  // Record and orders.
+  void Reset();
+  void SetAttacker(TGroup* group);
+  void SetDefender(TGroup* group);
+  void SetGroups(TGroup* attacker, TGroup* defender);
+  void SetDefenceBonus(i32 percent);
+  void ClearActions();
+  void ClearAction(i32 combatant);
+  void SetAttackAction(i32 combatant, i32 target);
+  void SetSpellAction(i32 combatant, i32 target, i32 spell);
+  void SetProtectAction(i32 combatant, i32 ward);
+  void SaveActions();
+  void RestoreActions();
+
+  TUnit* UnitOf(i32 index) const;
+  i32 AttackerCount() const;
+  i32 DefenderCount() const;
+  bool IsCombatant(i32 index) const;
+  bool IsCombatantAlive(i32 index) const;
+  i32 FindCombatant(const TUnit* unit) const;
+  i32 FindCombatantOfUnit(const TUnit* unit) const;
+  bool IsAttackerDefeated() const;
+  bool IsDefenderDefeated() const;
+  bool IsValidSpellTarget(i32 caster, i32 spell, i32 target) const;
+  // Null spell: the spell of the combatant's order.
+  i32 PaySpellCost(i32 combatant, const TSpellPrototype* spell);
+  void SaveUnitStates();
+  void RestoreUnitStates();
+  void ReloadUnitSprites();
+
+  // One round.
+  void CastSpells(i32* attackerMana, i32* defenderMana, bool estimate, bool* defenderAllTookEffect,
+                  bool* attackerAllTookEffect);
+  bool SpellFitsPass(i32 combatant, const TSpellPrototype* spell, i32 level, i32 spellClass) const;
+  bool SpellTakesEffect(i32 combatant, const TSpellPrototype* spell, bool estimate);
+  void ResolveProtectOrders();
+  void ExecuteAttackerAttacks();
+  void ExecuteDefenderAttacks();
+  void SimulateAttackerAttacks();
+  void SimulateDefenderAttacks();
+  void RemoveBattleEffects();
+
+  // The battle spells.
+  void ApplySpellEffect(i32 combatant, const TSpellPrototype* spell);
+
+  // Automatic orders on a worker.
+  void StartAttackerOrders();
+  void StartDefenderOrders();
+  bool IsOrderThreadRunning() const;
+  bool HasOrderThread() const { return OrderThread != nullptr; }
+  void FreeOrderThread();
+  void ComputeAttackerOrders();
+  void ComputeDefenderOrders();
+
+  TGroup* Attacker = nullptr;
+  TGroup* Defender = nullptr;
+  TUnitProperties SavedRecords[CombatantCount] = {};
+  TFightAction SavedActions[CombatantCount];
+  std::unique_ptr<TActionThread> OrderThread;
+  // Written by the worker, read by the main thread after the worker stopped.
+  u8 OrdersDone = 0;
+  TFightAction Actions[CombatantCount];
+  // A private record of the automatic orders over scratch groups: its
+  // trial rounds leave the scenario and the sprite lists alone.
+  bool Scratch = false;
+
+ private:
+  void CastPass(i32 first, i32 count, i32 spellClass, const TSpellPrototype* const* spells, bool estimate,
+                i32* mana, bool* allTookEffect);
+  void ExecuteSide(i32 first, i32 count, bool counter, bool simulate);
+  void StartOrders(bool attackerSide);
+  // Damage of a battle spell: the caster carrying effect 100 takes it itself.
+  void SpellDamage(TUnit* caster, TUnit* target, i32 damage, i32& total);
+  void Transform(TUnit* target, i32 prototypeID);
+  void MakeDoubles(TUnit* caster, i32 target);
+  void TurnAgainstOwnSide(TUnit* caster, i32 target, i32 p2, i32 p3);
+};
+
+// Does the spell of this number exist as a prototype? Null when not.
+const TSpellPrototype* FindSpell(i32 number);
+// out.current = to's value at its LEVEL - from.current; BASE, DELTA, EVERY the differences.
+void PropertyDifference(TUnitProperties* out, const TUnitProperties* to, const TUnitProperties* from,
+                        i32 property);
+bool IsBetterEvaluation(const TFightEvaluation& candidate, const TFightEvaluation& best);
+
+}  // namespace GameData
