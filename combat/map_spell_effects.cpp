@@ -867,7 +867,7 @@ void ApplyMapSpellEffect(TScenario& scenario, i32 casterSlot, i32 spellNumber, i
   TUnit* caster = group && casterSlot >= 0 && casterSlot < MaxGroupUnits ? group->Units[casterSlot] : nullptr;
   // Without a caster there is nobody to cast, gain or be seen.
   if (!caster || !Data2::GlobalData) return;
-  const TSpellPrototype* record = spellNumber >= 0 && spellNumber <= 61 ? FindSpell(spellNumber) : nullptr;
+  const TSpellPrototype* record = spellNumber >= 0 && spellNumber <= 61 ? FindSpellRecord(spellNumber) : nullptr;
   static const TSpellPrototype none{};
   TMapCast cast(scenario, caster, group, record ? *record : none, fx, fy);
   if (record) cast.Run();

@@ -32,7 +32,7 @@ i32 FieldOf(i32 pixel) { return pixel >= 0 ? pixel / FieldSize : -1; }
 
 }  // namespace
 
-const TSpellPrototype* FindSpell(i32 number) {
+const TSpellPrototype* FindSpellRecord(i32 number) {
   if (!Data2::GlobalData) return nullptr;
   const i32 index = Data2::GlobalData->FindSpellPrototype(static_cast<i16>(number));
   return index >= 0 ? &Data2::GlobalData->SpellPrototypes[index] : nullptr;

@@ -82,6 +82,6 @@ class TSpell : public TSpellCourse, public Data::TDataObject {
 };
 
 // The spell prototype of a number from the global data; null when none.
-const TSpellPrototype* FindSpell(i32 number);
+const TSpellPrototype* FindSpellRecord(i32 number);
 
 }  // namespace GameData

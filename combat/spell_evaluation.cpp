@@ -298,7 +298,7 @@ bool MapSpellHasEffect(const TScenario& scenario, i32 casterSlot, i32 spellNumbe
   const TPlayer* current = scenario.PlayerAt(scenario.CurrentPlayerIndex);
   const TGroup* group = current ? current->GetSelectedGroup() : nullptr;
   const TUnit* caster = group && casterSlot >= 0 && casterSlot < MaxGroupUnits ? group->Units[casterSlot] : nullptr;
-  const TSpellPrototype* record = FindSpell(spellNumber);
+  const TSpellPrototype* record = FindSpellRecord(spellNumber);
   if (!caster || !record) return false;
   const TGroup* target = scenario.IsFieldOnMap(fx, fy) ? scenario.GetGroupAt(fx, fy, nullptr) : nullptr;
   if (target && spellNumber != 17 && target->GetUnitCount() > 0 &&
@@ -308,7 +308,7 @@ bool MapSpellHasEffect(const TScenario& scenario, i32 casterSlot, i32 spellNumbe
 }
 
 void SimulateMapSpellEffect(const TScenario& scenario, TUnit* caster, i32 spellNumber, TGroup* target) {
-  const TSpellPrototype* record = spellNumber >= 0 && spellNumber <= 61 ? FindSpell(spellNumber) : nullptr;
+  const TSpellPrototype* record = spellNumber >= 0 && spellNumber <= 61 ? FindSpellRecord(spellNumber) : nullptr;
   if (!caster || !target || !record) return;
   TSimulation(scenario, caster, *record, target).Run();
 }

@@ -306,7 +306,6 @@ TEST_F(MapSpellEffect, PlayersWhoSeeTheTargetAreaAreToldByRadius) {
 // the world's bytes and the main stream after each cast.
 std::vector<std::string> PlayCasts(const std::function<void(i32, const std::vector<i16>&, i32, i32)>& cast,
                                    TScenario& scenario) {
-  SeedRandom(RandomMain, 4711);
   const std::pair<i32, std::vector<i16>> casts[] = {
       {17, {100, 100, 3, 50, 200, 100}},         {19, {3, 2, 1, 2, 1, 80, 70, 60, 50, 40}},
       {40, {200, 100}},                          {41, {300, 100, 100, 1, 100}},
@@ -334,27 +333,25 @@ std::vector<std::string> PlayCasts(const std::function<void(i32, const std::vect
 }
 
 TEST_F(MapSpellEffect, TwoWorldsFedTheSameCastsEndByteIdentical) {
+  // Groups draw their camp style from the main stream as units join them.
   const auto build = [&] {
+    SeedRandom(RandomMain, 4711);
+    MakeScenario(16, 16, 3);
+    Scenario->Players[1]->Relations[2] = rHostile;
+    Scenario->Players[2]->Relations[1] = rHostile;
+    Casters = NewGroup(1, 4, 4, {Knight});
+    Caster = Casters->Units[0];
+    SetLevel(Caster, 5);
+    Scenario->CurrentPlayerIndex = 1;
+    Scenario->Players[1]->Select(Casters);
     NewGroup(2, 6, 4, {Soldier, Wolf, Skeleton});
     NewGroup(2, 7, 5, {Wolf, Wolf});
     NewGroup(0, 5, 5, {Soldier});
     NewGroup(1, 6, 6, {Soldier});
-    // A group's camp style is a picture, drawn from the run-time generator.
-    for (TMapObject* o : Scenario->MapObjects)
-      if (o->Type == otGroup) static_cast<TGroup*>(o)->CampStyle = 0;
   };
   const auto cast = [&](i32 spell, const std::vector<i16>& params, i32 x, i32 y) { Cast(spell, params, x, y); };
   build();
   const std::vector<std::string> first = PlayCasts(cast, *Scenario);
-
-  MakeScenario(16, 16, 3);
-  Scenario->Players[1]->Relations[2] = rHostile;
-  Scenario->Players[2]->Relations[1] = rHostile;
-  Casters = NewGroup(1, 4, 4, {Knight});
-  Caster = Casters->Units[0];
-  SetLevel(Caster, 5);
-  Scenario->CurrentPlayerIndex = 1;
-  Scenario->Players[1]->Select(Casters);
   build();
   const std::vector<std::string> second = PlayCasts(cast, *Scenario);
   ASSERT_EQ(first.size(), second.size());

@@ -2,6 +2,7 @@
 
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_spells.h"
 #include "tools/demodata/demo_sprites.h"
 
 namespace Builder {
@@ -100,11 +101,11 @@ std::string SpellPrototypeFile() {
     u32 Targets;
   };
   const TSpellDef spells[] = {
-      {1, "Heilung", 1, 5, 3, 1},      {2, "Feuerpfeil", 1, 6, 4, 2}, {3, "Weitsicht", 2, 4, 2, 8},
-      {13, "Frosthauch", 3, 10, 5, 2}, {65, "Kampfheilung", 1, 5, 3, 1}, {66, "Blitzschlag", 2, 8, 4, 2},
+      {65, "Kampfheilung", 1, 5, 3, 1}, {66, "Blitzschlag", 2, 8, 4, 2},
   };
   TTextBuilder t;
-  t.Comment("spells").Token("Zauber").Int(static_cast<i64>(std::size(spells)));
+  t.Comment("spells").Token("Zauber").Int(static_cast<i64>(std::size(spells) + DemoMapSpellNumbers().size()));
+  WriteMapSpells(t);
   for (const TSpellDef& s : spells) {
     t.Int(s.Number).Int(s.Number > 64 ? 2 : 1).Token(s.Name).Token(std::string("Der Zauber ") + s.Name + ".");
     t.Int(s.Targets).Int(s.Level).Int(s.Mana).Int(s.AP).Int(10).Int(1).Int(SpellIconID(s.Number));

@@ -9,6 +9,7 @@
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_map_art.h"
 #include "tools/demodata/demo_skin.h"
+#include "tools/demodata/demo_spells.h"
 #include "world/map/background.h"
 
 namespace Builder {
@@ -107,6 +108,10 @@ std::string UnitSprites() {
 std::string SpellSprites() {
   TList list;
   for (i32 n : {1, 2, 3, 13, 65, 66}) Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
+  for (i32 n : DemoMapSpellNumbers())
+    if (n != 1 && n != 2 && n != 3 && n != 13)
+      Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
+  AddMapSpellSprites(list);
   return SpriteListBytes(4, std::move(list));
 }
 
