@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "ai/ai_handler.h"
 #include "combat/map_spell_effects.h"
 #include "combat/spell.h"
 #include "engine/data/stream.h"
@@ -78,6 +79,7 @@ struct TFixture {
   TestSupport::TSoftwareDisplay Display{160, 120};
   TFixture() {
     Data2::GlobalData = &Global;
+    AIHandler::ConnectToWorld();
     Global.NormalMorale = 50;
     Global.MaxMorale = 100;
     Global.DamageMoraleFactor = 10;
