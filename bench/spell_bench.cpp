@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "ai/ai_handler.h"
 #include "bench/bench_screen.h"
 #include "combat/map_spell_effects.h"
 #include "combat/spell.h"
@@ -81,6 +82,7 @@ struct TWorld {
   std::unique_ptr<TScenario> Scenario;
   TWorld() {
     Bench::Screen();
+    AIHandler::ConnectToWorld();
     Data2::GlobalData = &Global;
     Global.NormalMorale = 50;
     Global.MaxMorale = 100;
