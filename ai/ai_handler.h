@@ -1,38 +1,154 @@
-// The computer opponent's state of one player. The game world keeps it in
-// step with the units the player owns; the planning comes with the
-// computer opponent itself.
+// The computer opponent's state of one player: its tasks, its view of its
+// units, its armies, the script queue and the hostile-reach map. Every
+// player has one and stores it in its stream; only a computer player's turn
+// runs it. The world keeps it in step with the player's units through the
+// hooks AddUnit and RemoveUnit.
+//
+// Threads: the computer's turn reads and changes these lists on the player's
+// thread; the hooks change them on the main thread while that turn waits for
+// a posted action. A hook may therefore delete an AI unit (and, for another
+// player's handler, a task) in the middle of a pass: RemoveAIUnit takes the
+// unit out of every list of the pass too (the free pool, the multi-tasks and
+// the sub-tasks), and DeleteTask takes the task out of the multi-tasks, so a
+// pass that re-reads its lists after each posted action never meets a freed
+// object. A loop that walks a list across a posted action must re-check its
+// index against the list, not keep an iterator. Between BeginPass and EndPass
+// the removed units and deleted tasks are kept (units marked dead) and freed
+// only at EndPass, so a pointer held on the turn's stack stays readable.
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "engine/data/data_list.h"
+#include "ai/ai_army.h"
+#include "ai/ai_script_stack.h"
+#include "ai/ai_task.h"
+#include "world/scenario/action.h"
 #include "world/scenario/opponent.h"
+
+namespace GameData {
+class TGroup;
+class TPlayer;
+class TScenario;
+}  // namespace GameData
 
 namespace AIHandler {
 
-// The opponent's record of one of its units.
-class TAIUnit : public Data::TDataObject {
- public:
-  u32 UnitID = 0;
-  u8 Alive = 0;
-};
+// The limit of every path cost the computer asks for.
+constexpr i32 PathCostLimit = 10000;
+constexpr u32 FirstID = 10000;
+
+using TAIUnitList = Data::TDataList<TAIUnit>;
 
 class TAIHandler : public GameData::TOpponent {
  public:
-  explicit TAIHandler(GameData::TPlayer* player) : Player(player) {}
+  explicit TAIHandler(GameData::TPlayer* owner);
+  ~TAIHandler() override;
+  TAIHandler(const TAIHandler&) = delete;
+  TAIHandler& operator=(const TAIHandler&) = delete;
 
+  // Keeps the next ID.
   void Clear() override;
-  // Always true.
+  void Load(Data::TStream& s) override;
+  void Save(Data::TStream& s) const override;
+  u32 NextID() { return NextIDValue++; }
+
+  // Hooks of groups and cities. AddUnit is always true; RemoveUnit false
+  // when no AI unit stands for the unit.
   bool AddUnit(GameData::TUnit* unit) override;
-  // False when this handler holds no record of the unit.
   bool RemoveUnit(GameData::TUnit* unit, bool dropTargetingTasks) override;
+  void RemoveAIUnit(TAIUnit* unit, bool dropTargetingTasks);
+  // Tasks aimed at the unit are deleted when the flag is set; every other
+  // task lets go of it.
+  void DropUnitFromTasks(const TAIUnit* unit, bool dropTargetingTasks);
+  void RemoveFromArmies(TAIUnit* unit);
+  void DeleteTask(TAITask* task);
+
+  // Finders: the first match in list order, null when none.
   TAIUnit* FindAIUnit(const GameData::TUnit* unit) const;
-  // The computer player's turn, on its thread: announces the turn, then ends it.
+  TAIUnit* FindAIUnitByUnitID(u32 unitID) const;
+  TAITask* FindTask(u32 taskID) const;
+  TAITask* FindTaskOfUnit(const TAIUnit* unit) const;
+  TAIArmy* FindArmy(u32 armyID) const;
+  TAIArmy* FindArmyOfUnit(const TAIUnit* unit) const;
+
+  // The hostile-reach map, sized from the scenario at its first use.
+  void ComputeThreatMap();
+  // 0 off the map or before the first computation.
+  i32 GetThreat(i32 x, i32 y) const;
+
+  // Action records: each is posted and waited for (the player thread).
+  u32 PostEndTurn();
+  void PostTurnStart();
+  u32 PostSelect(const GameData::TMapObject* object);
+  u32 PostSelectGroup(const GameData::TGroup* group);
+  u32 PostMove(i32 x, i32 y, bool join, u32 approachMode, bool enterLocation,
+               const GameData::TMapObject* target, i32 reserve, bool refresh);
+  u32 PostCastSpell(i32 slot, u32 spellID, i32 x, i32 y);
+  void PostMakeCamp(const GameData::TGroup* group);
+  void PostBreakCamp(const GameData::TGroup* group);
+  void PostMarkUnits(const u8 (&marks)[3]);
+  void PostEnterCity(const GameData::TCity* city);
+  void PostLeaveCity();
+  void PostMoveCityUnit(u32 fromList, u32 unitID, u32 toList, u32 slot);
+  void MarkUnit(const GameData::TGroup* group, const GameData::TUnit* unit, u8 mark);
+  void MarkListedUnits(const GameData::TGroup* group, const TAIVirtualUnitList& units, u8 mark);
+  void MarkOnlyUnit(const GameData::TGroup* group, const GameData::TUnit* unit, u8 mark);
+
+  // Script messages: queued by the scenario's scripts, applied by the turn.
+  // A message onto a full queue is dropped (false).
+  bool PostDeleteTask(u32 taskID);
+  bool PostAssignUnitTask(u32 unitID, u32 taskID);
+  bool PostUnassignUnitTask(u32 unitID);
+  bool PostAssignArmyTask(u32 armyID, u32 taskID);
+  bool PostUnassignArmyTask(u32 armyID);
+  bool PostAddUnitArmy(u32 unitID, u32 armyID);
+  bool PostRemoveUnitArmy(u32 unitID);
+  bool PostActivateTask(u32 taskID);
+  bool PostDeactivateTask(u32 taskID);
+  // True when the queue held a message on entry.
+  bool ProcessScriptMessages();
+
+  // Until the planner exists: announces the turn and ends it.
   void TakeTurn() override;
+  // Brackets a pass of the turn (player thread): see the note above.
+  void BeginPass();
+  void EndPass();
 
   GameData::TPlayer* Player;
-  u32 NextID = 1;
-  Data::TDataList<TAIUnit> Units{true};
+  GameData::TScenario* Scenario;
+  u32 PassFlag = 0;
+  TAITaskList Tasks{false};
+  TAIMultiTaskList MultiTasks{false};
+  // Sorted by ID, IDs unique.
+  TAIUnitList Units{false};
+  // The units usable in the running pass.
+  TAIVirtualUnitList FreePool;
+  // Sorted by ID.
+  TAIArmyList Armies{false};
+  TAIScriptStack ScriptStack;
+  u32 NextIDValue = FirstID;
+
+ private:
+  u32 Post(const GameData::TActionRecord& record);
+  bool PushMessage(const char* word, u32 first);
+  bool PushMessage(const char* word, u32 first, u32 second);
+  void ApplyMessage(std::string text);
+  // Sizes the map when the scenario's dimensions differ from it.
+  void SizeThreatMap();
+  // Deletes now, or at EndPass while a pass runs.
+  void Discard(TAIUnit* unit);
+  void Discard(TAITask* task);
+
+  bool PassRunning = false;
+  std::vector<std::unique_ptr<TAIUnit>> RemovedUnits;
+  std::vector<std::unique_ptr<TAITask>> RemovedTasks;
+
+  // Row by row, as the scenario's cost map.
+  std::vector<i32> ThreatMap;
+  i32 ThreatWidth = 0;
+  i32 ThreatHeight = 0;
 };
 
 // Makes every new player's opponent a TAIHandler; called once at start-up.

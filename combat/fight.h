@@ -121,6 +121,10 @@ class TFight {
   // A private record of the automatic orders over scratch groups: its
   // trial rounds leave the scenario and the sprite lists alone.
   bool Scratch = false;
+  // A battle resolved without a screen on every machine alike: a human side
+  // takes the quick decider with spells, whatever this machine's setting
+  // and whichever machine the player sits at.
+  bool Unseen = false;
 
  private:
   void CastPass(i32 first, i32 count, i32 spellClass, const TSpellPrototype* const* spells, bool estimate,

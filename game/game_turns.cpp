@@ -419,10 +419,12 @@ void TGame::ContinueCampaign(i32 winner) {
 // the queue without a page.
 
 void TGame::RunPendingConversations() {
+  Scenario->UpdateQuestObjectives();
   while (TConversation* conversation = Scenario->PopConversation()) {
     conversation->ChosenAnswer = 0;
     TPlayer* player = CurrentPlayer();
     RunConversation(conversation, player ? player->GetActingGroup() : nullptr);
+    Scenario->UpdateQuestObjectives();
   }
 }
 

@@ -8,6 +8,7 @@
 #include "ai/ai_handler.h"
 #include "combat/battle_engine.h"
 #include "combat/map_spell_effects.h"
+#include "script/script_connection.h"
 #include "engine/base/base.h"
 #include "engine/data/stream.h"
 #include "engine/dxapp/dxapp.h"
@@ -71,6 +72,7 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
   DXApplication->GameTime = 0;
   DXApplication->UpdateCount = 0;
   AIHandler::ConnectToWorld();
+  Script::ConnectToWorld();
   GameData::ConnectCombat();
   GameData::ConnectSpellModule();
   try {

@@ -7,6 +7,7 @@
 #include "ai/ai_handler.h"
 #include "combat/battle_engine.h"
 #include "combat/map_spell_effects.h"
+#include "script/script_connection.h"
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/d3dframe/display_link.h"
 #include "engine/data/archive.h"
@@ -99,6 +100,7 @@ int main() {
     return 1;
   }
   AIHandler::ConnectToWorld();
+  Script::ConnectToWorld();
   GameData::ConnectCombat();
   GameData::ConnectSpellModule();
   GameData::ConnectThreadErrorReport(ShowThreadError);

@@ -195,7 +195,7 @@ void TakeMissionTexts(GameData::TScenario& scenario, const TMissionTexts& texts)
   for (GameData::TQuestObjective* q : scenario.QuestObjectives->Items) {
     const GameData::TQuestObjective* m = texts.Objectives.LookupByID(q->ID);
     if (!m) continue;
-    q->Check.Script = m->Check.Script;
+    q->Check.SetLines(*m->Check.GetLines());
     q->Text = m->Text;
     q->Hidden = m->Hidden;
     q->FinalConversationID = m->FinalConversationID;

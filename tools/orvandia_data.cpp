@@ -33,6 +33,8 @@ int Usage() {
                "                                           write one sound of an audio archive as stored,\n"
                "                                           or decoded into a WAV file\n"
 
+               "  orvandia-data opponents OUTDIR           write the computer opponents' streams of the\n"
+               "                                           demo missions' players, one file each\n"
                "  orvandia-data scenario DATADIR NAME [WIDTH HEIGHT GROUPS DOODLES CITIES SEED]\n"
                "                                           write a generated scenario into DATADIR/scenario\n");
   return 2;
@@ -140,6 +142,9 @@ int main(int argc, char** argv) {
       if (args.size() == 9) p.Seed = static_cast<u32>(std::stoul(args[8]));
       Plat::CreateDirectories(args[1] + "/scenario");
       Builder::WriteEnciphered(args[1] + "/scenario/" + args[2], Builder::GenerateScenario(p));
+    } else if (cmd == "opponents" && args.size() == 2) {
+      const std::vector<std::string> streams = Builder::DemoOpponentStreams();
+      for (std::size_t i = 0; i < streams.size(); ++i) WriteFile(args[1] + "/opponent" + std::to_string(i), streams[i]);
     } else {
       return Usage();
     }

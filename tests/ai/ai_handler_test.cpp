@@ -32,8 +32,8 @@ TEST_F(AIHandlerTest, RecordsFollowTheUnitsOfTheOwnersGroups) {
   TGroup* group = NewGroup(1, 3, 3, {WorldTest::Knight, WorldTest::Wolf});
   AIHandler::TAIHandler& h = Handler(1);
   ASSERT_EQ(h.Units.Items.Count(), 2);
-  EXPECT_EQ(h.Units.Items[0]->ID, 1u);
-  EXPECT_EQ(h.Units.Items[1]->ID, 2u);
+  EXPECT_EQ(h.Units.Items[0]->ID, 10000u);
+  EXPECT_EQ(h.Units.Items[1]->ID, 10001u);
   TUnit* wolf = group->Units[1];
   ASSERT_NE(h.FindAIUnit(wolf), nullptr);
   EXPECT_EQ(h.FindAIUnit(wolf)->Alive, 1) << "a registered unit";
@@ -64,6 +64,8 @@ TEST_F(AIHandlerTest, TurnAnnouncesItselfWaitsForTheResultAndEnds) {
   ai->SetResult(arDone);
   ASSERT_TRUE(takePosted(r));
   EXPECT_EQ(r.Type(), atEndTurn);
+  // As the dispatcher does: the result first, then the thread is joined.
+  ai->SetResult(arDone);
   ai->EndTurn();
   EXPECT_FALSE(ai->ThreadRunning());
 }

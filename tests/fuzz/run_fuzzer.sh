@@ -13,6 +13,8 @@ mkdir -p "$work/corpus" "$work/seeds"
 case "$target" in
   net | action) "$tool" seeds "$work/seeds" >/dev/null ;;
   spell_course) ;;
+  ai_stream) ;;
+  battle_round) ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac
 case "$target" in
@@ -61,6 +63,8 @@ case "$target" in
       "$tool" extract "$work/data/scenario.dat" "$s" "$work/seeds/$s"
     done
     "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;
+  ai_stream)
+    "$tool" opponents "$work/seeds" ;;
   save_game)
     maxlen=262144
     export ORV_FUZZ_DATA="$work/data"
@@ -80,6 +84,26 @@ case "$target" in
     printf '\022\004\002\001\003\220\001\003\003\006\000\003\000\001\000\004\000\002\000\120\000\074\000\062\000\106\000\050\000\264\000\264\000\004\001\264\000\000\006\004\005' >"$work/seeds/area"
     printf '\056\007\002\001\003\220\001\001\001\074\000\002\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\264\000\264\000\174\001\174\001\000\011\011\005' >"$work/seeds/summon"
     printf '\136\007\002\001\003\220\001\001\001\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\144\000\144\000\310\000\310\000\000\000\000\001' >"$work/seeds/battle" ;;
+  check_script)
+    # Scripts using every command, run against the first demo mission.
+    export ORV_FUZZ_DATA="$work/data"
+    printf '<IFEQUAL(1,1)><SETRESULT(1)><ELSE><SETRESULT(-1)><ENDIF>' >"$work/seeds/blocks"
+    printf '<SET(LOCAL1,GLOBAL2+3*4/2-1)><CRLF><IFGREATER(LOCAL1,2)><IFUNEQUAL(1,2)><IFTRUE(1)><IFFALSE(0)>' \
+      >"$work/seeds/values"
+    printf '<ENDIF><ENDIF><ENDIF><ENDIF><GETRANDOM(5)><SETRESULT(LOCAL0)>' >>"$work/seeds/values"
+    printf '<LIVESUNIT(1000)><LIVEUNITSAND(1000,1001,0)><LIVEUNITSOR(5,1002)><GETPROTOTYPECOUNT(1,2)>' \
+      >"$work/seeds/world"
+    printf '<GETUNITSINAREA(1,1)><UNITINAREA(1,1000)><GETTURN><GETUNITS(2)><GETCONTROLLER(1001)>' \
+      >>"$work/seeds/world"
+    printf '<GETHEROID><UNITSINCITY(1001,1000,0)><SET(SPIELER,1)>' >>"$work/seeds/world" ;;
+  battle_round)
+    # Three against three, level 3, every order a spell or a blow.
+    head -c 600 /dev/zero >"$work/seeds/zero"
+    {
+      printf '\002\002\000\007\000'
+      for u in 1 2 3 4 5 6; do printf '\001\003\050\000\024\000\012\000\012\000\040\000\014\000\001\000\062\000\012\000\000\000\000'; done
+      for s in 105 120 0 69 88 122; do printf "\\001\\000\\000\\000\\002\\000\\000\\000\\$(printf %o $s)\\000\\000\\000\\004\\000\\000\\000"; done
+    } >"$work/seeds/orders" ;;
 esac
 exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"

@@ -90,6 +90,7 @@ TEST_F(SaveGame, TextsComeFromTheMissionFile) {
   S().Conversations->AddSorted(own);
   TQuestObjective* objective = S().QuestObjectives->Items[0];
   const std::string text = objective->Text;
+  const std::string script = objective->Check.Script;
   objective->Text = "alt";
   objective->Check.Script = "alt";
   objective->State = qsSolved;
@@ -105,7 +106,7 @@ TEST_F(SaveGame, TextsComeFromTheMissionFile) {
   EXPECT_EQ(S().Conversations->LookupByID(5000)->Texts, std::vector<std::string>{"nur hier"});
   objective = S().QuestObjectives->Items[0];
   EXPECT_EQ(objective->Text, text);
-  EXPECT_EQ(objective->Check.Script, "");
+  EXPECT_EQ(objective->Check.Script, script);
   EXPECT_EQ(objective->State, qsSolved);
 }
 

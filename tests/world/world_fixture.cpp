@@ -42,6 +42,7 @@ std::unique_ptr<GameData::TOpponent> MakeTestOpponent(GameData::TPlayer* player)
 }  // namespace
 
 bool TTestOpponent::AddUnit(GameData::TUnit* unit) {
+  TDemoOpponent::AddUnit(unit);
   Units.push_back(unit);
   return true;
 }
@@ -50,6 +51,7 @@ bool TTestOpponent::RemoveUnit(GameData::TUnit* unit, bool) {
   auto it = std::find(Units.begin(), Units.end(), unit);
   if (it == Units.end()) return false;
   Units.erase(it);
+  TDemoOpponent::RemoveUnit(unit, false);
   return true;
 }
 

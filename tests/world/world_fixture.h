@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "tools/demodata/demo_opponent.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/opponent.h"
 #include "world/scenario/player.h"
@@ -31,14 +32,18 @@ GameData::TUnitProperty Prop(i16 base, i16 delta = 0, i16 every = 0);
 std::unique_ptr<Data2::TGlobalData> MakeGlobalData();
 
 // The computer opponent as the world sees it: it keeps one record per unit it
-// is told of; its turn announces itself, waits for the result and ends.
-class TTestOpponent : public GameData::TOpponent {
+// is told of; its turn announces itself, waits for the result and ends. Its
+// stream is the demo data's, so it loads and saves the demo files.
+class TTestOpponent : public Builder::TDemoOpponent {
  public:
   explicit TTestOpponent(GameData::TPlayer* player) : Player(player) {}
   bool AddUnit(GameData::TUnit* unit) override;
   bool RemoveUnit(GameData::TUnit* unit, bool dropTargetingTasks) override;
   void TakeTurn() override;
-  void Clear() override { Units.clear(); }
+  void Clear() override {
+    TDemoOpponent::Clear();
+    Units.clear();
+  }
   bool Knows(const GameData::TUnit* unit) const;
 
   GameData::TPlayer* Player;

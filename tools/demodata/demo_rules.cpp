@@ -1,5 +1,7 @@
 #include "tools/demodata/demo_rules.h"
 
+#include "tools/demodata/demo_battle_spells.h"
+
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_spells.h"
@@ -94,24 +96,10 @@ std::string UnitPrototypeFile() {
 }
 
 std::string SpellPrototypeFile() {
-  struct TSpellDef {
-    i16 Number;
-    const char* Name;
-    i16 Level, Mana, AP;
-    u32 Targets;
-  };
-  const TSpellDef spells[] = {
-      {65, "Kampfheilung", 1, 5, 3, 1}, {66, "Blitzschlag", 2, 8, 4, 2},
-  };
   TTextBuilder t;
-  t.Comment("spells").Token("Zauber").Int(static_cast<i64>(std::size(spells) + DemoMapSpellNumbers().size()));
+  t.Comment("spells").Token("Zauber").Int(static_cast<i64>(DemoMapSpellNumbers().size()) + DemoBattleSpellCount);
   WriteMapSpells(t);
-  for (const TSpellDef& s : spells) {
-    t.Int(s.Number).Int(s.Number > 64 ? 2 : 1).Token(s.Name).Token(std::string("Der Zauber ") + s.Name + ".");
-    t.Int(s.Targets).Int(s.Level).Int(s.Mana).Int(s.AP).Int(10).Int(1).Int(SpellIconID(s.Number));
-    t.Int(0).Int(0).Int(2).Int(0).Int(0).Int(2).Int(8).Int(0).Int(0).Int(2);
-    for (i32 k = 0; k < 10; ++k) t.Int(k == 0 ? 10 : 0);
-  }
+  WriteBattleSpells(t);
   return t.Text();
 }
 

@@ -12,6 +12,7 @@
 #include "engine/gfx/sprite_list.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_opponent.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_sprites.h"
 #include "world/data2/global_data.h"
@@ -36,17 +37,9 @@ using namespace GameData;
 // Unit prototypes of the demo rules.
 constexpr u32 Knight = 1, Sorceress = 2, Wolf = 3, Skeleton = 4, Spearman = 5;
 
-class TPlainOpponent : public TOpponent {
- public:
-  bool AddUnit(TUnit*) override { return true; }
-  bool RemoveUnit(TUnit*, bool) override { return false; }
-  void TakeTurn() override {}
-};
-
-std::unique_ptr<TOpponent> MakePlainOpponent(TPlayer*) { return std::make_unique<TPlainOpponent>(); }
-
 // While a scenario is made, the world sees the demo's own prototypes and
-// unit sprites, players get an opponent, and the game's random stream (new
+// unit sprites, players get the demo's opponent (whatever is connected, so
+// that the files are the same in every program), and the game's random stream (new
 // groups draw their camp style from it) starts from the seed, so that equal
 // seeds make equal files.
 class TBuildWorld {
@@ -57,13 +50,8 @@ class TBuildWorld {
     ReadUnitPrototypes(units, Global.UnitPrototypes, [](u32) { return nullptr; });
     Global.UnitSpriteList.OpenIndex(new Data::TMemoryStream(UnitSprites()));
     Data2::GlobalData = &Global;
-    if (!IsOpponentConnected()) {
-      ConnectOpponent(MakePlainOpponent);
-      ConnectedHere = true;
-    }
   }
   ~TBuildWorld() {
-    if (ConnectedHere) ConnectOpponent(nullptr);
     Data2::GlobalData = Saved;
     RandomMain = SavedRandom;
   }
@@ -74,7 +62,7 @@ class TBuildWorld {
   Data2::TGlobalData Global{Data2::TGlobalData::TEmpty{}};
   Data2::TGlobalData* Saved;
   TRandomState SavedRandom;
-  bool ConnectedHere = false;
+  TDemoOpponentConnection Opponent;
 };
 
 TField Field(i32 x, i32 y) { return {static_cast<i16>(x), static_cast<i16>(y)}; }
@@ -239,6 +227,7 @@ class TScenarioMaker {
     s.CurrentPlayerIndex = currentPlayer;
     s.Round = round;
     s.RebuildFieldMaps();
+    GiveUnitsToOpponents();
     // As loading will see it, so the file saves back unchanged.
     s.UpdateFogOf(currentPlayer);
     Data::TMemoryStream out;
@@ -246,11 +235,59 @@ class TScenarioMaker {
     return out.AsString();
   }
 
+  // Loading creates no AI units: each unit of a player's groups and cities
+  // gets its own here, in map-object order (a city's units kept for no
+  // owner belong to the city's owner).
+  void GiveUnitsToOpponents() {
+    TScenario& s = S();
+    for (TMapObject* o : s.MapObjects) {
+      if (o->Type == otGroup) {
+        auto* g = static_cast<TGroup*>(o);
+        for (TUnit* u : g->Units)
+          if (u && g->GetOwner()) g->GetOwner()->AIHandler->AddUnit(u);
+      } else if (o->Type == otCity) {
+        auto* c = static_cast<TCity*>(o);
+        auto give = [c](TUnit* u) {
+          if (TPlayer* p = u ? c->GetUnitOwner(u) : nullptr) p->AIHandler->AddUnit(u);
+        };
+        for (i32 i = 0; i < c->DefenderSlots.Count(); ++i) give(c->DefenderSlots[i]);
+        for (TUnit* u : c->Units) give(u);
+        for (TUnit* u : c->Recruits) give(u);
+      }
+    }
+  }
+
+  TDemoOpponent& Opponent(i32 player) { return static_cast<TDemoOpponent&>(*S().Players[player]->AIHandler); }
+
  private:
   // Made first, gone last.
   TBuildWorld World;
   std::unique_ptr<TScenario> Scenario = std::make_unique<TScenario>();
 };
+
+// The named objective is given to the player from the start and solved once
+// no unit of the computer player's groups lives; its final conversation then
+// tells the player so.
+void GiveBeatTheGroupObjective(TScenarioMaker& m, const std::string& name, i32 player, i32 computer,
+                               const char* finalText) {
+  TScenario& s = m.S();
+  std::vector<std::string> lines{"<SET(LOCAL1,0)>"};
+  for (const TUnit* unit : s.Units.Items)
+    if (unit->GetGroup() && unit->GetGroup()->OwnerIndex == computer)
+      lines.push_back("<LIVESUNIT(" + std::to_string(unit->ID) + ")><SET(LOCAL1,LOCAL1+LOCAL0)>");
+  lines.push_back("<IFEQUAL(LOCAL1,0)>");
+  lines.push_back("<SETRESULT(1)>");
+  lines.push_back("<ENDIF>");
+  // Queued by the quest pass alone: no round is -1.
+  TConversation* final = m.AddConversation(name, coRound, 0, static_cast<u16>(1 << player), {finalText});
+  final->ActivationRound = -1;
+  for (TQuestObjective* q : s.QuestObjectives->Items) {
+    if (q->Name != name) continue;
+    q->Check.SetLines(lines);
+    q->FinalConversationID = final->ID;
+    q->GiveToPlayer(player);
+  }
+}
 
 void Demo1(TScenarioMaker& m) {
   TScenario& s = m.S();
@@ -272,6 +309,8 @@ void Demo1(TScenarioMaker& m) {
   m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
   m.AddConversation("Der Pass", coArea, pass->ID, 1 << 1, {"<TEXT><0>Hier beginnt der Pass.<ENDTEXT>"});
   m.AddObjective("Die Grenzmark", "Vertreibe die W\xF6lfe aus der Grenzmark.", 1);
+  GiveBeatTheGroupObjective(m, "Die Grenzmark", 1, 2,
+                            "<TEXT><0>Die W\xF6lfe sind vertrieben. Die Grenzmark ist sicher.<ENDTEXT>");
   s.MaxLevel = 10;
   s.MusicTracks[0] = s.MusicTracks[2] = s.MusicTracks[3] = 1;
   s.TransferLimit = 3;
@@ -297,6 +336,33 @@ void Demo2Fog(TScenario& s) {
       for (const TField& e : eyes) near = std::min(near, std::max(std::abs(x - e.x), std::abs(y - e.y)));
       fog.SetState(x, y, near <= 4 ? fsVisible : (near <= 9 || x < 24) ? fsExplored : fsUnexplored);
     }
+}
+
+// Player 2's authored plan: tasks of the types only files hold and an army
+// of the two creatures by the ford.
+void Demo2Plan(TScenarioMaker& m, TOpponent* opponent) {
+  auto* plan = dynamic_cast<TDemoOpponent*>(opponent);
+  if (!plan) return;
+  m.GiveUnitsToOpponents();
+  TScenario& s = m.S();
+  auto groupAt = [&s](i32 fx, i32 fy) -> TGroup* {
+    for (TMapObject* o : s.MapObjects)
+      if (o->Type == otGroup && o->FieldX() == fx && o->FieldY() == fy) return static_cast<TGroup*>(o);
+    throw std::logic_error("no group on the field");
+  };
+  TGroup* ford = groupAt(15, 12);
+  TGroup* lone = groupAt(16, 16);
+  TGroup* camp = groupAt(24, 9);
+  TGroup* knight = groupAt(20, 12);
+  TCity* den = nullptr;
+  for (TMapObject* o : s.MapObjects)
+    if (o->Type == otCity && static_cast<TCity*>(o)->Owner == 2) den = static_cast<TCity*>(o);
+  using TTarget = TDemoOpponent::TTarget;
+  plan->AddTask(4, TTarget{0, 3, 16, 16, 3}, 60, {lone->Units[0]->ID});
+  plan->AddTask(5, TTarget{camp->Units[0]->ID, 1, 24, 9}, 55, {camp->Units[1]->ID});
+  plan->AddTask(8, TTarget{knight->Units[0]->ID, 1, 20, 12}, 50, {});
+  plan->AddTask(6, TTarget{den->ID, 4, den->AnchorFieldX, den->AnchorFieldY}, 40, {den->DefenderSlots[0]->ID});
+  plan->AddArmy("Rudel", {ford->Units[0]->ID, ford->Units[1]->ID});
 }
 
 void Demo2(TScenarioMaker& m) {
@@ -359,6 +425,7 @@ void Demo2(TScenarioMaker& m) {
   s.BattleBackgrounds.Add(CityPictureID);
   s.TransferLimit = 2;
   Demo2Fog(s);
+  Demo2Plan(m, s.Players[2]->AIHandler.get());
 }
 
 // A walled town seen from above on the 2 x 2 fields from (fx, fy): roofs on
@@ -426,15 +493,30 @@ std::string DemoBackground(i32 mission) {
   return PaintedBackground(w, h, [mission](i32, i32 x, i32 y) { return DemoGround(mission, x, y); });
 }
 
-std::string DemoScenario(i32 mission) {
-  if (mission == 2) {
-    TScenarioMaker m(40, 32, "Die Furt", "demo2.bkg", 2);
-    Demo2(m);
-    return m.Bytes(1, 1);
-  }
-  TScenarioMaker m(16, 16, "Die Grenzmark", "demo1.bkg", 1);
-  Demo1(m);
-  return m.Bytes(-1, 0);
+namespace {
+// The mission's file; then, for each player, its opponent's stream.
+std::string MakeDemo(i32 mission, std::vector<std::string>* opponents) {
+  const bool second = mission == 2;
+  TScenarioMaker m(second ? 40 : 16, second ? 32 : 16, second ? "Die Furt" : "Die Grenzmark",
+                   second ? "demo2.bkg" : "demo1.bkg", second ? 2 : 1);
+  second ? Demo2(m) : Demo1(m);
+  std::string bytes = second ? m.Bytes(1, 1) : m.Bytes(-1, 0);
+  if (opponents)
+    for (i32 i = 0; i < m.S().PlayerCount(); ++i) {
+      Data::TMemoryStream s;
+      m.S().Players[i]->AIHandler->Save(s);
+      opponents->push_back(s.AsString());
+    }
+  return bytes;
+}
+}  // namespace
+
+std::string DemoScenario(i32 mission) { return MakeDemo(mission, nullptr); }
+
+std::vector<std::string> DemoOpponentStreams() {
+  std::vector<std::string> out;
+  for (i32 mission : {1, 2}) MakeDemo(mission, &out);
+  return out;
 }
 
 std::string GenerateScenario(const TScenarioParams& params) {

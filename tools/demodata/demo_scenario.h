@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/base/types.h"
 
@@ -27,6 +28,9 @@ std::string DoodleFile();
 // creatures for player 2, a city of player 1 with merchants, a defender and a
 // recruit, doodles, an area, and a conversation for player 1 in round 1.
 std::string DemoScenario(i32 mission);
+// The computer opponents' streams of every player of missions 1 and 2, as
+// their files hold them.
+std::vector<std::string> DemoOpponentStreams();
 // The mission's ground picture ("demo1.bkg", "demo2.bkg"), painted from its
 // terrain.
 std::string DemoBackground(i32 mission);

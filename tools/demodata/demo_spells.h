@@ -17,9 +17,9 @@ namespace Builder {
 
 class TTextBuilder;
 
-// Sprite IDs in the spell sprite list.
-constexpr u32 SpellCastSpriteID = 7100, SpellFlightSpriteID = 7101, SpellImpactSpriteID = 7102,
-              SpellRainSpriteID = 7103, SpellAreaSpriteID = 7104, SpellBeamSpriteID = 7105;
+// Sprite IDs in the spell sprite list, above the icons (7000 + spell number).
+constexpr u32 SpellCastSpriteID = 7200, SpellFlightSpriteID = 7201, SpellImpactSpriteID = 7202,
+              SpellRainSpriteID = 7203, SpellAreaSpriteID = 7204, SpellBeamSpriteID = 7205;
 
 // The map spells' numbers in file order.
 std::vector<i32> DemoMapSpellNumbers();

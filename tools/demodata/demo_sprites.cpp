@@ -112,6 +112,7 @@ std::string SpellSprites() {
     if (n != 1 && n != 2 && n != 3 && n != 13)
       Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
   AddMapSpellSprites(list);
+  for (i32 n = 67; n <= 125; ++n) Add(list, Shape(SpellIconID(n), 16, 16), Disc(0x3050F0 + static_cast<u32>(n), 16, 16));
   return SpriteListBytes(4, std::move(list));
 }
 

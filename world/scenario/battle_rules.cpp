@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "world/scenario/player.h"
+
 namespace GameData {
 
 namespace {
@@ -15,5 +17,16 @@ TBattleRules& BattleRules() {
   if (!Connected) throw std::logic_error("No battle engine connected.");
   return *Connected;
 }
+
+void TPlayer::ChooseAttackerOrders(TFight* fight, bool allowSpells) {
+  BattleRules().ChooseOrders(this, fight, true, allowSpells);
+}
+
+void TPlayer::ChooseDefenderOrders(TFight* fight, bool allowSpells) {
+  BattleRules().ChooseOrders(this, fight, false, allowSpells);
+}
+
+void TPlayer::ChooseComputerAttackerOrders(TFight* fight) { BattleRules().ChooseComputerOrders(this, fight, true); }
+void TPlayer::ChooseComputerDefenderOrders(TFight* fight) { BattleRules().ChooseComputerOrders(this, fight, false); }
 
 }  // namespace GameData

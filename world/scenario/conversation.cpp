@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "engine/platform/system/text.h"
+#include "world/scenario/script_interpreter.h"
+
 namespace GameData {
 
 void TConversation::Clear() {
@@ -44,6 +47,20 @@ void TConversation::Load(Data::TStream& s) {
   count = Data::ReadU32(s);
   Data::CheckAvailable(s, count, 4);
   for (u32 i = 0; i < count; ++i) Texts.push_back(Data::ReadString(s));
+}
+
+i32 TConversation::FindAlias(const std::string& name) const {
+  for (const auto& [alias, index] : Aliases)
+    if (Plat::EqualNoCase(alias, name)) return index;
+  return -1;
+}
+
+std::string TConversation::GetText(i32 index) {
+  Refresh = 0;
+  if (index < 0 || index >= static_cast<i32>(Texts.size())) return {};
+  // Without the scripting library (tools, tests of the world) a page is its text.
+  if (!AreScriptsConnected()) return Texts[static_cast<size_t>(index)];
+  return ConnectedScripts().ProcessText(*this, Texts[static_cast<size_t>(index)]);
 }
 
 void TConversation::Save(Data::TStream& s) const {

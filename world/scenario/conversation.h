@@ -45,6 +45,11 @@ class TConversation : public Data::TDataObject {
     return (static_cast<i32>(static_cast<i16>(TargetPlayers)) >> (playerIndex & 31) & 1) != 0;
   }
   void SetGroup(TGroup* group) { Group = group; }
+  // The LOCAL index of the first alias of that name, case ignored; -1 for none.
+  i32 FindAlias(const std::string& name) const;
+  // One page from the text with that index, empty outside the texts; clears
+  // Refresh first.
+  std::string GetText(i32 index);
 
   TScenario* Scenario = nullptr;
   std::string Name;
@@ -67,6 +72,8 @@ class TConversation : public Data::TDataObject {
   i32 ChosenAnswer = 0;
   u8 Refresh = 0;
   u8 Delete = 0;
+  // The tag being executed, for error messages.
+  std::string CommandText;
 };
 
 }  // namespace GameData

@@ -28,6 +28,8 @@ using TOpponentMaker = std::unique_ptr<TOpponent> (*)(TPlayer* player);
 // A null maker disconnects.
 void ConnectOpponent(TOpponentMaker maker);
 bool IsOpponentConnected();
+// The maker connected now, null when none.
+TOpponentMaker ConnectedOpponent();
 // Every player gets one; raises std::logic_error while none is connected.
 std::unique_ptr<TOpponent> MakeOpponent(TPlayer* player);
 

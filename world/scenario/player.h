@@ -29,6 +29,7 @@ class TFog;
 class TMapObject;
 class TGroup;
 class TCity;
+class TFight;
 
 enum TPlayerKind : u8 { pkHuman = 0, pkComputer = 1, pkRemote = 2 };
 enum TRelation : i32 { rSelf = -2, rNone = -1, rNeutral = 0, rHostile = 1, rAllied = 2 };
@@ -69,6 +70,13 @@ class TPlayer : public Data::TDataObject {
   bool HasSightOfCity(const TCity* city) const;
   Gfx::TSprite* GetPortrait() const;
   i32 ScaleForDifficulty(i32 value) const;
+
+  // The automatic battle orders of this player's side, by the battle engine
+  // (world/scenario/battle_rules.h): the quick decider and the thorough one.
+  void ChooseAttackerOrders(TFight* fight, bool allowSpells);
+  void ChooseDefenderOrders(TFight* fight, bool allowSpells);
+  void ChooseComputerAttackerOrders(TFight* fight);
+  void ChooseComputerDefenderOrders(TFight* fight);
 
   void Select(TMapObject* object);
   void BeginTurn();

@@ -345,6 +345,17 @@ TConversation* TScenario::PopConversation() {
   return c;
 }
 
+void TScenario::UpdateQuestObjectives() {
+  for (TQuestObjective* q : QuestObjectives->Items) {
+    if (q->State > qsNotGiven) q->UpdatePlayerFromHero(false);
+    if (q->PlayerIndex != CurrentPlayerIndex) continue;
+    const i32 before = q->State;
+    q->UpdateState();
+    if (q->State == before) continue;
+    if (TConversation* final = Conversations->LookupByID(q->FinalConversationID)) QueueConversation(final);
+  }
+}
+
 // Script variables.
 
 i32 TScenario::FindAlias(const std::string& name) const {

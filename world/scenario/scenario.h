@@ -100,9 +100,6 @@ class TScenario : public Data::TDataObject {
   // change anything (no random draw); its immediate effect on copied units.
   bool SpellHasEffect(i32 casterSlot, i32 spellNumber, i32 fx, i32 fy) const;
   void SimulateSpellEffect(TUnit* caster, i32 spellNumber, TGroup* target) const;
-  // Every group on the map holding a dead unit starts dying; the tick
-  // removes the dead once none is dying any more.
-  void BeginDeathAnimations();
 
   // Weather particles: one step of each kind, and the texture painted anew.
   void UpdateRain();
@@ -202,6 +199,9 @@ class TScenario : public Data::TDataObject {
   bool IsInDepartureGroup(const TUnit* unit) const;
   // The dead leave the map; dead units of groups on the map leave corpses.
   void RemoveDeadUnits();
+  // Every group on the map holding a dead unit starts dying; the tick then
+  // removes the dead and leaves their corpses.
+  void BeginDeathAnimations();
   // Puts every unit in exactly one place after loading; true when anything changed.
   bool CheckUnitLists();
   void ForgetUnlearnedSpells();
@@ -211,6 +211,9 @@ class TScenario : public Data::TDataObject {
   bool TriggerConversations(i32 playerIndex, u32 ownerType, u32 ownerID);
   void QueueConversation(TConversation* conversation);
   TConversation* PopConversation();
+  // The quest pass: the current player's active entries evaluated; an entry
+  // whose state changed queues its final conversation.
+  void UpdateQuestObjectives();
 
   // Script variables: the index an alias names, -1 for no alias.
   i32 FindAlias(const std::string& name) const;

@@ -54,12 +54,6 @@ void TScenario::SimulateSpellEffect(TUnit* caster, i32 spellNumber, TGroup* targ
   if (ConnectedRules.SimulateEffect) ConnectedRules.SimulateEffect(*this, caster, spellNumber, target);
 }
 
-void TScenario::BeginDeathAnimations() {
-  bool any = false;
-  for (TMapObject* o : MapObjects)
-    if (o->Type == otGroup && static_cast<TGroup*>(o)->CheckDying()) any = true;
-  if (any) WaitingForDeaths = 1;
-}
 
 void TScenario::SetCurrentSpell(TSpellCourse* spell) {
   if (spell == CurrentSpell) return;

@@ -203,6 +203,11 @@ void TScenario::RemoveDeadUnits() {
   for (auto& corpse : corpses) AddMapObject(corpse.release());
 }
 
+void TScenario::BeginDeathAnimations() {
+  for (TMapObject* o : MapObjects)
+    if (o->Type == otGroup && static_cast<TGroup*>(o)->CheckDying()) WaitingForDeaths = 1;
+}
+
 // The check after loading.
 
 bool TScenario::CheckUnitLists() {

@@ -146,6 +146,19 @@ class TUnit : public Data::TDataObject {
   void ReleaseAllSprites();
   void LoadSpriteSet(TUnitSpriteSet set);
   void ReleaseSpriteSet(TUnitSpriteSet set);
+  // The battle screen's names for the fight sets: attack and cast load one
+  // direction at a time, their releases give back every direction.
+  void LoadFightStandSprites() { LoadSpriteSet(FightStand); }
+  void LoadFightDieSprites() { LoadSpriteSet(FightDie); }
+  void LoadFightWalkSprites() { LoadSpriteSet(FightWalk); }
+  void LoadFightAttackSprite(i32 direction) { LoadSpriteDirection(FightAttack, direction); }
+  void LoadFightCastSprite(i32 direction) { LoadSpriteDirection(FightCast, direction); }
+  void ReleaseFightStandSprites() { ReleaseSpriteSet(FightStand); }
+  void ReleaseFightDieSprites() { ReleaseSpriteSet(FightDie); }
+  void ReleaseFightWalkSprites() { ReleaseSpriteSet(FightWalk); }
+  void ReleaseFightAttackSprite() { ReleaseSpriteSet(FightAttack); }
+  void ReleaseFightCastSprite() { ReleaseSpriteSet(FightCast); }
+  void LoadSpriteDirection(TUnitSpriteSet set, i32 direction);
   void LoadPicture();
   void ReleasePicture();
   Gfx::TSprite* SpriteOf(TUnitSpriteSet set, i32 direction) const { return Sprites[set][direction & 7]; }

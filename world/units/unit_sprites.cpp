@@ -24,6 +24,12 @@ void TUnit::LoadSpriteSet(TUnitSpriteSet set) {
   // Fight sprites go to the display device once it exists.
 }
 
+void TUnit::LoadSpriteDirection(TUnitSpriteSet set, i32 direction) {
+  Gfx::TSprite*& slot = Sprites[set][direction & 7];
+  if (!Prototype || slot) return;
+  slot = Take(Prototype->SpriteIDs[set][direction & 7]);
+}
+
 void TUnit::ReleaseSpriteSet(TUnitSpriteSet set) {
   for (Gfx::TSprite*& s : Sprites[set]) Release(s);
 }

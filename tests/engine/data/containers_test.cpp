@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "engine/data/data_list.h"
@@ -26,6 +27,34 @@ struct TNamedItem : TItem {
 };
 
 int CompareInts(const int& a, const int& b) { return a - b; }
+
+// Tie orders of later rules depend on the exact quicksort (middle pivot,
+// swaps of equal elements): pinned here.
+TEST(SortAndSearch, EqualElementsEndInTheQuicksortsOrder) {
+  struct TItem {
+    int Key;
+    char Tag;
+  };
+  auto byKey = [](const TItem* a, const TItem* b) { return a->Key < b->Key ? -1 : a->Key > b->Key ? 1 : 0; };
+  struct TCase {
+    std::vector<TItem> items;
+    std::string order;
+  };
+  const TCase cases[] = {
+      {{{1, 'a'}, {1, 'b'}}, "ba"},
+      {{{1, 'a'}, {1, 'b'}, {1, 'c'}}, "cba"},
+      {{{1, 'a'}, {1, 'b'}, {1, 'c'}, {1, 'd'}}, "cdab"},
+      {{{2, 'a'}, {1, 'b'}, {2, 'c'}, {1, 'd'}}, "dbac"},
+  };
+  for (const TCase& c : cases) {
+    std::vector<const TItem*> p;
+    for (const TItem& item : c.items) p.push_back(&item);
+    Data::Sort(p, static_cast<i32>(p.size()), byKey);
+    std::string order;
+    for (const TItem* item : p) order += item->Tag;
+    EXPECT_EQ(order, c.order);
+  }
+}
 
 TEST(SortAndSearch, EdgeCases) {
   std::vector<int> none;

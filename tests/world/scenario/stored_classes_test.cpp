@@ -49,6 +49,13 @@ std::unique_ptr<Data::TDataObject> FullObjective() {
   return q;
 }
 
+std::unique_ptr<Data::TDataObject> FullCheck() {
+  auto c = std::make_unique<TCheck>();
+  for (i32 i = 0; i < 32; ++i) c->Locals[i] = i * i - 3;
+  c->Script = "<GETTURN><CRLF><IFGREATER(LOCAL0,5)><SETRESULT(-1)><ENDIF>";
+  return c;
+}
+
 template <class T>
 std::unique_ptr<Data::TDataObject> FullParticle(i16 phase) {
   auto p = std::make_unique<T>();
@@ -74,6 +81,7 @@ TEST(StoredScenarioClasses, EveryClassRoundTrips) {
   const TestSupport::TStoredClass cases[] = {
       Case<TConversation>("conversation", FullConversation),
       Case<TQuestObjective>("quest objective", FullObjective),
+      Case<TCheck>("condition script", FullCheck),
       Case<TRainDrop>("rain drop", [] { return FullParticle<TRainDrop>(0); }),
       Case<TSnowFlake>("snow flake", [] { return FullParticle<TSnowFlake>(33); }),
       Case<TSandSeed>("sand seed", [] { return FullParticle<TSandSeed>(66); }),

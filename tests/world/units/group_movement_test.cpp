@@ -290,6 +290,17 @@ TEST_F(GroupMovement, TheDeadBecomeCorpsesTheLeaderStays) {
   EXPECT_LE(lifetimes[1], 6);
 }
 
+TEST_F(GroupMovement, DeathAnimationsBeginForGroupsHoldingTheDead) {
+  TGroup* dying = Walker(2, 5, 12, {Soldier, Wolf});
+  TGroup* living = Walker(5, 5, 12, {Soldier});
+  dying->Units[1]->Base.HitPoints.Current = 0;
+  dying->Units[1]->RecalcEffective(true);
+  Scenario->BeginDeathAnimations();
+  EXPECT_EQ(dying->PendingAction, gaDie);
+  EXPECT_EQ(living->PendingAction, gaNone);
+  EXPECT_EQ(Scenario->WaitingForDeaths, 1);
+}
+
 TEST_F(GroupMovement, CaptionByTheViewersRelation) {
   TGroup* g = Walker(2, 5, 12, {Soldier, Wolf});
   Scenario->PlayerAt(2)->Relations[1] = rHostile;

@@ -783,6 +783,21 @@ TEST_F(UnitSprites, MapSpritesComeWithThePrototype) {
   u->ReleasePicture();
   EXPECT_EQ(u->Picture, nullptr);
 
+  // The battle screen's fight sets: attack and cast one direction at a time.
+  u->LoadFightAttackSprite(5);
+  u->LoadFightAttackSprite(13);  // the same direction: nothing
+  EXPECT_EQ(Refs(118), 1);
+  EXPECT_EQ(u->SpriteOf(GameData::FightAttack, 4), nullptr);
+  u->LoadFightCastSprite(2);
+  u->LoadFightStandSprites();
+  EXPECT_EQ(Refs(119), 1);
+  EXPECT_EQ(Refs(115), 8);
+  u->ReleaseFightAttackSprite();
+  u->ReleaseFightCastSprite();
+  u->ReleaseFightStandSprites();
+  EXPECT_EQ(Global->UnitSpriteList.FindLoadedSprite(118), nullptr);
+  EXPECT_EQ(Global->UnitSpriteList.FindLoadedSprite(115), nullptr);
+
   // Reloading with the same portrait keeps everything.
   u->LoadSpriteSet(GameData::FightAttack);
   Gfx::TSprite* portrait = u->Portrait;

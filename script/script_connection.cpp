@@ -1,0 +1,24 @@
+#include "script/script_connection.h"
+
+#include "script/check_script.h"
+#include "world/scenario/quest_objective.h"
+#include "world/scenario/script_interpreter.h"
+
+namespace Script {
+
+namespace {
+
+class TInterpreter : public GameData::TScriptInterpreter {
+ public:
+  void RunCheck(GameData::TCheck& check) override { TCheckScript(check).RunScript(check.Script); }
+  // Until the mark-up processor exists a page is its text.
+  std::string ProcessText(GameData::TConversation&, const std::string& text) override { return text; }
+};
+
+TInterpreter Interpreter;
+
+}  // namespace
+
+void ConnectToWorld() { GameData::ConnectScripts(&Interpreter); }
+
+}  // namespace Script
