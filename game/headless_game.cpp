@@ -7,6 +7,7 @@
 
 #include "ai/ai_handler.h"
 #include "combat/battle_engine.h"
+#include "combat/map_spell_effects.h"
 #include "script/script_connection.h"
 #include "engine/base/base.h"
 #include "engine/data/stream.h"
@@ -79,6 +80,7 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
   AIHandler::ConnectToWorld();
   Script::ConnectToWorld();
   GameData::ConnectCombat();
+  GameData::ConnectSpellModule();
   try {
     Data2::CreateArchives();
     Data2::CreateGlobalData();

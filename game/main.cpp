@@ -11,6 +11,7 @@
 
 #include "ai/ai_handler.h"
 #include "combat/battle_engine.h"
+#include "combat/map_spell_effects.h"
 #include "script/script_connection.h"
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/d3dframe/display_link.h"
@@ -134,6 +135,7 @@ int main(int argc, char** argv) {
   AIHandler::ConnectToWorld();
   Script::ConnectToWorld();
   GameData::ConnectCombat();
+  GameData::ConnectSpellModule();
   GameData::ConnectThreadErrorReport(ShowThreadError);
   int exitCode = 0;
   try {

@@ -4,6 +4,7 @@
 
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_spells.h"
 #include "tools/demodata/demo_sprites.h"
 
 namespace Builder {
@@ -95,24 +96,9 @@ std::string UnitPrototypeFile() {
 }
 
 std::string SpellPrototypeFile() {
-  struct TSpellDef {
-    i16 Number;
-    const char* Name;
-    i16 Level, Mana, AP;
-    u32 Targets;
-  };
-  const TSpellDef spells[] = {
-      {1, "Heilung", 1, 5, 3, 1},      {2, "Feuerpfeil", 1, 6, 4, 2}, {3, "Weitsicht", 2, 4, 2, 8},
-      {13, "Frosthauch", 3, 10, 5, 2},
-  };
   TTextBuilder t;
-  t.Comment("spells").Token("Zauber").Int(static_cast<i64>(std::size(spells)) + DemoBattleSpellCount);
-  for (const TSpellDef& s : spells) {
-    t.Int(s.Number).Int(s.Number > 64 ? 2 : 1).Token(s.Name).Token(std::string("Der Zauber ") + s.Name + ".");
-    t.Int(s.Targets).Int(s.Level).Int(s.Mana).Int(s.AP).Int(10).Int(1).Int(SpellIconID(s.Number));
-    t.Int(0).Int(0).Int(2).Int(0).Int(0).Int(2).Int(8).Int(0).Int(0).Int(2);
-    for (i32 k = 0; k < 10; ++k) t.Int(k == 0 ? 10 : 0);
-  }
+  t.Comment("spells").Token("Zauber").Int(static_cast<i64>(DemoMapSpellNumbers().size()) + DemoBattleSpellCount);
+  WriteMapSpells(t);
   WriteBattleSpells(t);
   return t.Text();
 }

@@ -12,6 +12,7 @@
 #include "tools/demodata/demo_panel_art.h"
 #include "tools/demodata/demo_scrolls.h"
 #include "tools/demodata/demo_skin.h"
+#include "tools/demodata/demo_spells.h"
 #include "world/map/background.h"
 
 namespace Builder {
@@ -127,6 +128,10 @@ std::string UnitSprites() {
 std::string SpellSprites() {
   TList list;
   for (i32 n : {1, 2, 3, 13, 65, 66}) Add(list, Shape(SpellIconID(n), 40, 40), Disc(0x3050F0 + static_cast<u32>(n) * 0x0B0300, 40, 40));
+  for (i32 n : DemoMapSpellNumbers())
+    if (n != 1 && n != 2 && n != 3 && n != 13)
+      Add(list, Shape(SpellIconID(n), 40, 40), Disc(0x3050F0 + static_cast<u32>(n) * 0x0B0300, 40, 40));
+  AddMapSpellSprites(list);
   for (i32 n = 67; n <= 125; ++n) Add(list, Shape(SpellIconID(n), 40, 40), Disc(0x3050F0 + static_cast<u32>(n) * 0x0B0300, 40, 40));
   return SpriteListBytes(4, std::move(list));
 }

@@ -36,7 +36,7 @@ class TCity;
 class TBuilding;
 class TLocation;
 class TPlayer;
-class TSpell;
+class TSpellCourse;
 class TConversation;
 class TQuestObjective;
 class TBackground;
@@ -93,9 +93,13 @@ class TScenario : public Data::TDataObject {
   void SetWeather(u32 state);
   void PlayAmbience();
   // The scenario owns the spell from now on.
-  void SetCurrentSpell(TSpell* spell);
+  void SetCurrentSpell(TSpellCourse* spell);
   // The effect of a map spell, through the spell module.
   void ApplySpellEffect(i32 casterSlot, i32 spellNumber, i32 fx, i32 fy);
+  // For the computer opponent, through the spell module: would the spell
+  // change anything (no random draw); its immediate effect on copied units.
+  bool SpellHasEffect(i32 casterSlot, i32 spellNumber, i32 fx, i32 fy) const;
+  void SimulateSpellEffect(TUnit* caster, i32 spellNumber, TGroup* target) const;
 
   // Weather particles: one step of each kind, and the texture painted anew.
   void UpdateRain();
@@ -314,7 +318,7 @@ class TScenario : public Data::TDataObject {
   u32 ParticleTargets[3] = {};
   u32 LiveParticles[3] = {};
   u32 Weather = wsNone;
-  TSpell* CurrentSpell = nullptr;
+  TSpellCourse* CurrentSpell = nullptr;
   i32 Globals[GlobalCount] = {};
   std::vector<std::pair<std::string, i32>> Aliases;
   Data::TDataList<TArea> Areas{true};

@@ -202,7 +202,7 @@ void TScenario::DrawFog(Plat::TSurface* surface, i32 x, i32 y, const Base::TRect
 }
 
 void TScenario::DrawSpell(Plat::TSurface* surface, i32 x, i32 y) {
-  if (CurrentSpell) CurrentSpell->Draw(surface, -x, -y);
+  if (CurrentSpell) CurrentSpell->Draw(surface, -x, -y, 0);
 }
 
 void TScenario::CreateGraphics() {

@@ -19,7 +19,7 @@ namespace GameData {
 
 namespace {
 
-TSpellEffect ConnectedSpellEffect = nullptr;
+TSpellRules ConnectedRules;
 
 // Sounds are picture and noise only: the run-time generator decides them.
 i32 Draw(i32 n) { return n > 0 ? std::rand() % n : 0; }
@@ -36,13 +36,26 @@ constexpr u32 TargetFriend = 1, TargetHostile = 2, TargetNeutral = 4, TargetAny 
 
 }  // namespace
 
-void ConnectSpellEffect(TSpellEffect effect) { ConnectedSpellEffect = effect; }
+void ConnectSpellRules(const TSpellRules& rules) { ConnectedRules = rules; }
+const TSpellRules& ConnectedSpellRules() { return ConnectedRules; }
+void ConnectSpellEffect(TSpellEffect effect) { ConnectedRules.ApplyEffect = effect; }
+
+TSpellCourse* NewSpellCourse() { return ConnectedRules.NewSpell ? ConnectedRules.NewSpell() : new TSpellCourse; }
 
 void TScenario::ApplySpellEffect(i32 casterSlot, i32 spellNumber, i32 fx, i32 fy) {
-  if (ConnectedSpellEffect) ConnectedSpellEffect(*this, casterSlot, spellNumber, fx, fy);
+  if (ConnectedRules.ApplyEffect) ConnectedRules.ApplyEffect(*this, casterSlot, spellNumber, fx, fy);
 }
 
-void TScenario::SetCurrentSpell(TSpell* spell) {
+bool TScenario::SpellHasEffect(i32 casterSlot, i32 spellNumber, i32 fx, i32 fy) const {
+  return ConnectedRules.HasEffect && ConnectedRules.HasEffect(*this, casterSlot, spellNumber, fx, fy);
+}
+
+void TScenario::SimulateSpellEffect(TUnit* caster, i32 spellNumber, TGroup* target) const {
+  if (ConnectedRules.SimulateEffect) ConnectedRules.SimulateEffect(*this, caster, spellNumber, target);
+}
+
+
+void TScenario::SetCurrentSpell(TSpellCourse* spell) {
   if (spell == CurrentSpell) return;
   delete CurrentSpell;
   CurrentSpell = spell;

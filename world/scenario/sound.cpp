@@ -21,6 +21,10 @@ class TDeviceSoundOutput final : public TSoundOutput {
   void PlayEffect(u32 soundID, i32 volume) override {
     if (Ready()) PlaySoundByID(&Data2::GlobalData->SoundList, soundID, volume);
   }
+  void PlayStream(TAudioStream* sound, i32 volume) override {
+    if (!DSFramework || !sound || volume == 0) return;
+    DSFramework->PlayStream(sound, 0, volume, false, false);
+  }
   void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop) override {
     if (!Ready() || Main::SFXVolume == 0) return;
     TAudioList* list = &Data2::GlobalData->SoundList;
@@ -56,10 +60,7 @@ void FadeOutMusic() {
   if (DSFramework && Main::MusicVolume != 0) DSFramework->FadeOutTrack(MusicTrack);
 }
 
-void PlaySound(TAudioStream* sound, i32 volume) {
-  if (!DSFramework || !sound || volume == 0) return;
-  DSFramework->PlayStream(sound, 0, volume, false, false);
-}
+void PlaySound(TAudioStream* sound, i32 volume) { Output->PlayStream(sound, volume); }
 
 void PlaySoundByID(TAudioList* list, u32 soundID, i32 volume) {
   if (!DSFramework || !list) return;

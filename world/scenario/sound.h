@@ -16,6 +16,8 @@ class TSoundOutput {
   virtual ~TSoundOutput() = default;
   // Plays an entry of the global sound-effect list once.
   virtual void PlayEffect(u32 soundID, i32 volume) = 0;
+  // Plays a sound object once; a recorder that does not ask for it hears nothing.
+  virtual void PlayStream(TAudioStream* /*sound*/, i32 /*volume*/) {}
   virtual void PlayBackgroundSound(u32 soundID, i32 volume, bool queued, bool fadeIn, bool loop) = 0;
   virtual void StopBackgroundSound(bool fade) = 0;
   virtual bool IsBackgroundSoundPlaying() = 0;

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "engine/athread/action_thread.h"
 #include "world/map/area.h"
 #include "world/map/map_object.h"
 
@@ -14,7 +15,7 @@ class TUnit;
 class TPlayer;
 class TLocation;
 class TCity;
-class TSpell;
+class TSpellCourse;
 struct TSpellPrototype;
 
 // Directions 0..7 and their steps in fields; y grows southward.
@@ -149,8 +150,10 @@ class TGroup : public TMapObject {
   void ApproachGroup(TGroup* target, u8 mode, i32 reserve, bool refreshCosts);
   void ApproachLocation(TLocation* location, i32 reserve, bool refreshCosts);
   void CastSpell(u32 casterUnitID, i32 spellID, i32 fx, i32 fy);
-  // The spell worker's job: the spell's animation from the cast data.
+  // The spell worker's job: the spell's course from the cast data.
   void PrepareSpell();
+  // Waits for the worker; its failure is raised here, on the main thread.
+  void FinishSpellPreparation();
   void MakeCamp();
   void BreakCamp();
   bool CanMakeCamp() const;
@@ -226,8 +229,10 @@ class TGroup : public TMapObject {
   i32 CampState = csNone;
   i32 CampStyle = 0;
   // The prepared spell until the cast hands it to the scenario.
-  std::unique_ptr<TSpell> PreparedSpell;
+  std::unique_ptr<TSpellCourse> PreparedSpell;
   TCastData CastData;
+  // Prepares PreparedSpell; declared after it, so it ends first.
+  std::unique_ptr<TActionThread> SpellWorker;
   u8 Reserved = 0;
   u8 DeferredStop = 0;
   u8 ShortStop = 0;

@@ -573,6 +573,7 @@ void TGroup::AnimateCast() {
     Frame = 0;
   }
   EndCast();
+  FinishSpellPreparation();
   TUnit* caster = FindUnitByID(CastData.CasterID);
   if (caster && CastData.Spell) {
     caster->AddActionPoints(-CastData.Spell->APCost);

@@ -3,6 +3,8 @@
 // in; splitting before a walk and merging after one. An order either
 // starts something that reports later, or posts its result at once.
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 #include "world/data2/global_data.h"
 #include "world/locations/city.h"
@@ -236,21 +238,36 @@ void TGroup::CastSpell(u32 casterUnitID, i32 spellID, i32 fx, i32 fy) {
   CastData.FromY = Y;
   FieldToPixel(fx, fy, CastData.ToX, CastData.ToY);
   CastData.CasterID = casterUnitID;
-  PreparedSpell = std::make_unique<TSpell>();
+  // A cast ordered while the last preparation still runs waits for it.
+  if (SpellWorker) SpellWorker->Stop();
+  PreparedSpell.reset(NewSpellCourse());
   PreparedSpell->Scenario = Scenario;
-  // The preparation touches only the new spell; the tick takes the cast up
-  // once it is done, so it may run on a worker thread.
-  PrepareSpell();
+  // The preparation touches only the new spell; the cast's animation takes
+  // it up once the worker is done.
+  if (!SpellWorker) SpellWorker = std::make_unique<TActionThread>();
+  SpellWorker->SetMethod([this] { PrepareSpell(); });
+  SpellWorker->Start(0);
+}
+
+void TGroup::FinishSpellPreparation() {
+  if (!SpellWorker) return;
+  SpellWorker->Stop();
+  if (!SpellWorker->Succeeded) {
+    PreparedSpell.reset();
+    std::string message = SpellWorker->ErrorMessage;
+    SpellWorker.reset();
+    throw std::runtime_error(message);
+  }
 }
 
 void TGroup::PrepareSpell() {
-  TSpell* spell = PreparedSpell.get();
+  TSpellCourse* spell = PreparedSpell.get();
   if (!spell) return;
-  spell->Init(CastData.Spell, CastData.Volume);
-  spell->Start(CastData.FromX, CastData.FromY, CastData.ToX, CastData.ToY);
   spell->CasterID = CastData.CasterID;
   spell->TargetX = CastData.ToX / FieldSize;
   spell->TargetY = CastData.ToY / FieldSize;
+  spell->Init(CastData.Spell, CastData.Volume);
+  spell->Start(CastData.FromX, CastData.FromY, CastData.ToX, CastData.ToY);
 }
 
 // Camps.

@@ -41,14 +41,13 @@ class TSoundLog : public TSoundOutput {
 };
 
 // A spell whose effect comes in frame 2 and which ends after frame 4.
-class TTestSpell : public TSpell {
+class TTestSpell : public TSpellCourse {
  public:
   void Tick() override {
     ++Frame;
     EffectFlag = Frame == 2;
     Finished = Frame >= 4;
   }
-  i32 Frame = 0;
 };
 
 // A group whose own tick does nothing, so its animation state stays as set.
