@@ -272,6 +272,12 @@ bool TConversationCommands::PlaySound(std::string_view params, std::string&) {
   return true;
 }
 
+bool TConversationCommands::GetChosen(std::string_view params, std::string&) {
+  CheckNoMoreParameters(params);
+  SetLocal0(Conversation.ChosenAnswer);
+  return true;
+}
+
 bool TConversationCommands::GiveArmy(std::string_view params, std::string&) {
   i32 player = TakeExpression(params);
   const i32 x = TakeExpression(params);

@@ -32,7 +32,7 @@ const TScriptCommandInfo TConversationCommands::Commands[CommandCount] = {
     {"GIVEMONEY", 1, 2, &C::GiveMoney},
     {"PLAYSOUND", 1, 1, &C::PlaySound},
     {"GIVEARMY", 4, 1000, &C::GiveArmy},
-    {"GETCHOSEN", 0, 0, &C::NotAvailable},
+    {"GETCHOSEN", 0, 0, &C::GetChosen},
     {"CHANGERELATION", 3, 3, &C::ChangeRelation},
     {"SETFOGAREA", 3, 3, &C::SetFogArea},
     {"GETPROPERTY", 2, 2, &C::NotAvailable},

@@ -106,6 +106,8 @@ class TConversationCommands : public TConversationScript {
   bool GetController(std::string_view params, std::string& output);
   bool GetMoney(std::string_view params, std::string& output);
 
+  bool GetChosen(std::string_view params, std::string& output);
+
   bool GetQuestState(std::string_view params, std::string& output);
   bool GetObjectiveState(std::string_view params, std::string& output);
   bool ResetQuest(std::string_view params, std::string& output);
