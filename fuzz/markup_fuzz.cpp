@@ -15,6 +15,7 @@
 #include "script/script_connection.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/conversation.h"
+#include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
 #include "world/units/unit.h"
