@@ -286,7 +286,6 @@ bool TConversationCommands::GiveArmy(std::string_view params, std::string&) {
   if (player > 4 || player >= World().PlayerCount()) RaiseScriptError("GiveArmy:Invalid Player");
   while (const i32 id = TakeOptionalExpression(params, 0)) {
     TUnit* unit = World().FindUnit(static_cast<u32>(id));
-    if (!unit) unit = World().FindOffMapUnit(static_cast<u32>(id));
     if (!unit) continue;
     if (TGroup* group = unit->GetGroup()) {
       group->SetOwner(static_cast<u8>(player));
