@@ -1,6 +1,7 @@
 #include "script/script_connection.h"
 
 #include "script/check_script.h"
+#include "script/conversation_commands.h"
 #include "world/scenario/quest_objective.h"
 #include "world/scenario/script_interpreter.h"
 
@@ -11,8 +12,9 @@ namespace {
 class TInterpreter : public GameData::TScriptInterpreter {
  public:
   void RunCheck(GameData::TCheck& check) override { TCheckScript(check).RunScript(check.Script); }
-  // Until the mark-up processor exists a page is its text.
-  std::string ProcessText(GameData::TConversation&, const std::string& text) override { return text; }
+  std::string ProcessText(GameData::TConversation& conversation, const std::string& text) override {
+    return TConversationCommands(conversation).ProcessText(text);
+  }
 };
 
 TInterpreter Interpreter;

@@ -97,6 +97,23 @@ case "$target" in
     printf '<GETUNITSINAREA(1,1)><UNITINAREA(1,1000)><GETTURN><GETUNITS(2)><GETCONTROLLER(1001)>' \
       >>"$work/seeds/world"
     printf '<GETHEROID><UNITSINCITY(1001,1000,0)><SET(SPIELER,1)>' >>"$work/seeds/world" ;;
+  markup)
+    # Pages using the blocks and the commands of every row, on the first demo mission.
+    export ORV_FUZZ_DATA="$work/data"
+    printf '<TEXT><1>Hi <SHOWNAME><CRLF><SHOWEXPRESSION(GLOBAL1+2)><ENDTEXT><CHOICE>Yes<ENDCHOICE><CHOICE>No<ENDCHOICE>' \
+      >"$work/seeds/page"
+    printf '<SET(LOCAL1,3)><WHILE(LOCAL1)><SET(LOCAL1,LOCAL1-1)><LOOP(2)><TEXT>x<ENDTEXT><ENDLOOP><ENDWHILE>' \
+      >"$work/seeds/loops"
+    printf '<IFEQUAL(1,1)><NOTE>n<ENDNOTE><ELSE><DELETE><ENDIF><SETALIAS(A,LOCAL2)><SETALIAS(B,GLOBAL3)><SET(A,B+1)>' \
+      >"$work/seeds/blocks"
+    printf '<GIVEMONEY(100)><GETMONEY(0)><CHANGERELATION(0,1,1)><SETFOGAREA(1,2,0)><SETCITYOWNER(1001,1,0)>' \
+      >"$work/seeds/world"
+    printf '<GETCONTROLLER(1001)><GIVEQUEST(1)><GIVEOBJECTIVE(1,0)><GETHEROID(1)><GETQUESTSTATE(1)>' >>"$work/seeds/world"
+    printf '<GETOBJECTIVESTATE(1)><RESETQUEST(1)><SHOWQUESTHERONAME(1)><GIVEARMY(0,5,5,1000,0)><GETRANDOM(3)>' \
+      >>"$work/seeds/world"
+    printf '<PLAYSOUND(1)><WRITELOG><WRITEEXPRESSIONLOG(1)><IFTRUE(1)><IFFALSE(0)><IFGREATER(2,1)><IFUNEQUAL(1,2)>' \
+      >>"$work/seeds/world"
+    printf '<ENDIF><ENDIF><ENDIF><ENDIF><KILLUNIT(1000)><GETCHOSEN>' >>"$work/seeds/world" ;;
   battle_round)
     # Three against three, level 3, every order a spell or a blow.
     head -c 600 /dev/zero >"$work/seeds/zero"

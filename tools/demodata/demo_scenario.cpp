@@ -318,6 +318,18 @@ void Demo1(TScenarioMaker& m) {
   s.MaxLevel = 10;
   s.MusicTracks[0] = s.MusicTracks[2] = s.MusicTracks[3] = 1;
   s.TransferLimit = 3;
+  // The scout's welcome: two answers; the second ends the mission, the first
+  // pays the troops and notes the order in the diary. Made last, so that the
+  // IDs of everything before it stay as they were.
+  TConversation* scout = m.AddConversation(
+      "Der Sp\xE4her", coRound, 0, 1 << 1,
+      {"<TEXT><1>Hauptmann, die W\xF6lfe kommen aus den Bergen.<CRLF>Was sollen wir tun?<ENDTEXT>"
+       "<CHOICE>Die Grenzmark halten<ENDCHOICE><CHOICE>Die Grenzmark ist sicher<ENDCHOICE>",
+       "<GETCHOSEN><IFEQUAL(LOCAL0,2)><TEXT><0>Die Grenzmark ist sicher.<ENDTEXT><SET(GLOBAL1,0)>"
+       "<ELSE><TEXT><0>Nimm diese 100 Goldst\xFC" "cke f\xFC" "r die Truppe.<ENDTEXT><GIVEMONEY(100,1)>"
+       "<NOTE(1)>Die Grenzmark halten.<ENDNOTE><ENDIF>"});
+  scout->OwnerName = "Sp\xE4her";
+  scout->OwnerFaceID = FirstFaceID;
 }
 
 // The valley of mission 2: a hill north of the ford and a ridge in the south

@@ -1,0 +1,124 @@
+// The 86 rows of the conversation command table in their fixed order, and
+// the dispatch of a tag to its row.
+#include "engine/base/base.h"
+#include "script/conversation_commands.h"
+#include "world/scenario/conversation.h"
+
+namespace Script {
+
+using C = TConversationCommands;
+
+const TScriptCommandInfo TConversationCommands::Commands[CommandCount] = {
+    {"0", 0, 0, &C::Speaker0},
+    {"1", 0, 0, &C::Speaker1},
+    {"2", 0, 0, &C::Speaker2},
+    {"CRLF", 0, 0, &C::Crlf},
+    {"DELETE", 0, 0, &C::Delete},
+    {"SET", 2, 2, &C::Set},
+    {"SETALIAS", 2, 2, &C::SetAlias},
+    {"WRITELOG", 1, 1, &C::WriteLog},
+    {"WRITEEXPRESSIONLOG", 1, 1, &C::WriteExpressionLog},
+    {"IFEQUAL", 2, 2, &C::IfEqual},
+    {"IFGREATER", 2, 2, &C::IfGreater},
+    {"IFUNEQUAL", 2, 2, &C::IfUnequal},
+    {"IFTRUE", 1, 1, &C::IfTrue},
+    {"IFFALSE", 1, 1, &C::IfFalse},
+    {"GETRANDOM", 1, 1, &C::GetRandom},
+    {"GIVEQUEST", 1, 2, &C::GiveQuest},
+    {"GIVEOBJECTIVE", 1, 2, &C::GiveObjective},
+    {"GETHEROID", 0, 1, &C::GetHeroID},
+    {"SHOWNAME", 0, 1, &C::ShowName},
+    {"SHOWEXPRESSION", 1, 1, &C::ShowExpression},
+    {"GIVEMONEY", 1, 2, &C::GiveMoney},
+    {"PLAYSOUND", 1, 1, &C::PlaySound},
+    {"GIVEARMY", 4, 1000, &C::GiveArmy},
+    {"GETCHOSEN", 0, 0, &C::GetChosen},
+    {"CHANGERELATION", 3, 3, &C::ChangeRelation},
+    {"SETFOGAREA", 3, 3, &C::SetFogArea},
+    {"GETPROPERTY", 2, 2, &C::NotAvailable},
+    {"SETPROPERTY", 3, 3, &C::NotAvailable},
+    {"SETPROPERTYTOALL", 4, 4, &C::NotAvailable},
+    {"CHANGEPROPERTY", 3, 3, &C::NotAvailable},
+    {"CHANGEPROPERTYTOALL", 4, 4, &C::NotAvailable},
+    {"CLEARAFTEREFFECT", 0, 0, &C::NotAvailable},
+    {"ADDAFTEREFFECT", 3, 3, &C::NotAvailable},
+    {"ADDAFTEREFFECTS", 3, 1000, &C::NotAvailable},
+    {"LEARNSPELL", 2, 2, &C::NotAvailable},
+    {"ALLOWSPELL", 2, 2, &C::NotAvailable},
+    {"KNOWSSPELL", 2, 2, &C::NotAvailable},
+    {"HASALLOWEDSPELL", 2, 2, &C::NotAvailable},
+    {"LEARNSKILL", 2, 2, &C::NotAvailable},
+    {"ALLOWSKILL", 2, 2, &C::NotAvailable},
+    {"KNOWSSKILL", 2, 2, &C::NotAvailable},
+    {"HASALLOWEDSKILL", 2, 2, &C::NotAvailable},
+    {"GETUNITSINGROUP", 0, 0, &C::NotAvailable},
+    {"GETUNITID", 1, 1, &C::NotAvailable},
+    {"ACTIVATETASK", 1, 1, &C::NotAvailable},
+    {"DEACTIVATETASK", 1, 1, &C::NotAvailable},
+    {"ASSIGNUNITS", 2, 1000, &C::NotAvailable},
+    {"UNASSIGNUNITS", 1, 1000, &C::NotAvailable},
+    {"ASSIGNARMY", 2, 2, &C::NotAvailable},
+    {"UNASSIGNARMY", 1, 1, &C::NotAvailable},
+    {"DELETETASK", 1, 1, &C::NotAvailable},
+    {"ASSIGNUNITSARMY", 2, 1000, &C::NotAvailable},
+    {"UNASSIGNUNITSARMY", 1, 1000, &C::NotAvailable},
+    {"GETTURN", 0, 0, &C::NotAvailable},
+    {"CALL", 1, 1, &C::NotAvailable},
+    {"PLACEUNITOFPROTOTYPE", 5, 6, &C::NotAvailable},
+    {"GETQUESTSTATE", 1, 1, &C::GetQuestState},
+    {"GETOBJECTIVESTATE", 1, 1, &C::GetObjectiveState},
+    {"DELETEUNIT", 2, 2, &C::NotAvailable},
+    {"KILLUNIT", 1, 1, &C::NotAvailable},
+    {"SETWEATHERSTATE", 1, 1, &C::NotAvailable},
+    {"CHANGEDOODLE", 2, 4, &C::NotAvailable},
+    {"ADDDOODLE", 3, 3, &C::NotAvailable},
+    {"DELETEDOODLE", 1, 1, &C::NotAvailable},
+    {"PLAYANIMATION", 5, 6, &C::NotAvailable},
+    {"CENTERVIEWTO", 2, 3, &C::NotAvailable},
+    {"CENTERVIEWTOUNIT", 1, 2, &C::NotAvailable},
+    {"ADDAFTEREFFECTTOALL", 4, 4, &C::NotAvailable},
+    {"LIVESUNIT", 1, 1, &C::NotAvailable},
+    {"SETCITYOWNER", 1, 3, &C::SetCityOwner},
+    {"DELETEALLAFTEREFFECTSOFTYPE", 3, 3, &C::NotAvailable},
+    {"GETUNITPOSITION", 1, 1, &C::NotAvailable},
+    {"PLACEUNITSTOCITY", 3, 1000, &C::NotAvailable},
+    {"MOVEGROUP", 2, 3, &C::NotAvailable},
+    {"SQUAREEMPTY", 2, 2, &C::NotAvailable},
+    {"ENABLEMERCHANT", 2, 2, &C::NotAvailable},
+    {"MERCHANTENABLED", 1, 1, &C::NotAvailable},
+    {"SETACTIVE", 2, 2, &C::NotAvailable},
+    {"ACTIVE", 1, 1, &C::NotAvailable},
+    {"GETMONEY", 0, 1, &C::GetMoney},
+    {"RESETQUEST", 1, 1, &C::ResetQuest},
+    {"UNITINAREA", 2, 2, &C::NotAvailable},
+    {"UNITSINCITY", 2, 1000, &C::NotAvailable},
+    {"GETCONTROLLER", 1, 1, &C::GetController},
+    {"SHOWQUESTHERONAME", 1, 1, &C::ShowQuestHeroName},
+    {"GETUNITSINAREA", 1, 2, &C::NotAvailable},
+};
+
+const TScriptCommandInfo* TConversationCommands::FindCommand(std::string_view name) {
+  for (const TScriptCommandInfo& row : Commands)
+    if (row.Name == name) return &row;
+  return nullptr;
+}
+
+bool TConversationCommands::ExecuteCommand(std::string_view tag, std::string& output) {
+  const std::string_view inner = tag.size() >= 2 ? tag.substr(1, tag.size() - 2) : std::string_view{};
+  Conversation.CommandText = std::string(inner);
+  const size_t p = inner.find('(');
+  const size_t q = inner.find(')');
+  const bool hasOpen = p != std::string_view::npos;
+  std::string_view params;
+  if (hasOpen && q != std::string_view::npos && p < q) params = inner.substr(p + 1, q - p - 1);
+  const std::string_view name = hasOpen ? inner.substr(0, p) : inner;
+  const TScriptCommandInfo* row = FindCommand(name);
+  if (!row) RaiseScriptError(Base::Format("Unknown command: %s", std::string(name).c_str()));
+  return (this->*row->Handler)(params, output);
+}
+
+bool TConversationCommands::NotAvailable(std::string_view, std::string&) {
+  RaiseScriptError("Command not available yet!");
+}
+
+}  // namespace Script

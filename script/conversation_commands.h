@@ -1,0 +1,123 @@
+// A conversation's text run as mark-up: block tags decide what reaches the
+// page, every other tag is a command of the 86-row table.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "script/conversation_script.h"
+
+namespace GameData {
+class TCity;
+class TGroup;
+}  // namespace GameData
+
+namespace Script {
+
+class TConversationCommands;
+
+// One row of the command table. Min and Max are recorded, not enforced.
+struct TScriptCommandInfo {
+  using THandler = bool (TConversationCommands::*)(std::string_view params, std::string& output);
+  std::string_view Name;
+  i32 MinParams = 0;
+  i32 MaxParams = 0;
+  THandler Handler = nullptr;
+};
+
+class TConversationCommands : public TConversationScript {
+ public:
+  static constexpr int CommandCount = 86;
+  // Rounds of LOOP and WHILE one page may take, and how deep blocks may nest;
+  // beyond them the run ends with an error instead of hanging or overflowing.
+  static constexpr i32 LoopBudget = 100000;
+  static constexpr i32 MaxNesting = 64;
+
+  explicit TConversationCommands(GameData::TConversation& conversation);
+
+  // The page the talk window reads.
+  std::string ProcessText(std::string_view text);
+  // One tag with its brackets; the handler's result.
+  bool ExecuteCommand(std::string_view tag, std::string& output);
+  // The row of that name, or null; in table order.
+  static const TScriptCommandInfo* FindCommand(std::string_view name);
+  static const TScriptCommandInfo* Table() { return Commands; }
+
+  // Positions in the text after an opening tag: the "<" of the matching end.
+  i32 FindEndIf(std::string_view text);
+  static i32 FindElse(std::string_view text);
+  i32 FindEndLoop(std::string_view text);
+  i32 FindEndWhile(std::string_view text);
+
+  // What a TEXT, CHOICE or NOTE block raises for each tag it forbids, its
+  // end tag and the message for a missing end.
+  struct TBlockRules {
+    const char* InText;
+    const char* InChoice;
+    const char* InNote;
+    const char* InIf;
+    std::string_view End;
+    const char* Missing;
+  };
+
+ private:
+  static const TScriptCommandInfo Commands[CommandCount];
+
+  void Process(std::string_view text, std::string& output);
+  i32 FindEnd(std::string_view text, std::string_view endTag, std::string_view openPrefix, const char* message);
+  void RunBlock(std::string_view& rest, std::string& output, const TBlockRules& rules);
+  void SetCommandText(std::string_view tag);
+  void SpendLoopRound();
+
+  void SetLocal0(i32 value) { Locals[0] = value; }
+  GameData::TScenario& World();
+  // -1 (or any negative where allowed) is the owner of the group spoken to.
+  i32 GroupOwner();
+  void CheckPlayerIndex(i32 player);
+  GameData::TCity* FindCity(i32 id);
+
+  bool Speaker0(std::string_view params, std::string& output);
+  bool Speaker1(std::string_view params, std::string& output);
+  bool Speaker2(std::string_view params, std::string& output);
+  bool Crlf(std::string_view params, std::string& output);
+  bool Delete(std::string_view params, std::string& output);
+  bool Set(std::string_view params, std::string& output);
+  bool SetAlias(std::string_view params, std::string& output);
+  bool WriteLog(std::string_view params, std::string& output);
+  bool WriteExpressionLog(std::string_view params, std::string& output);
+  bool IfEqual(std::string_view params, std::string& output);
+  bool IfGreater(std::string_view params, std::string& output);
+  bool IfUnequal(std::string_view params, std::string& output);
+  bool IfTrue(std::string_view params, std::string& output);
+  bool IfFalse(std::string_view params, std::string& output);
+  bool GetRandom(std::string_view params, std::string& output);
+  bool GiveQuest(std::string_view params, std::string& output);
+  bool GiveObjective(std::string_view params, std::string& output);
+  bool GetHeroID(std::string_view params, std::string& output);
+  bool ShowName(std::string_view params, std::string& output);
+  bool ShowExpression(std::string_view params, std::string& output);
+  bool GiveMoney(std::string_view params, std::string& output);
+  bool PlaySound(std::string_view params, std::string& output);
+  bool GiveArmy(std::string_view params, std::string& output);
+
+  bool ChangeRelation(std::string_view params, std::string& output);
+  bool SetFogArea(std::string_view params, std::string& output);
+  bool SetCityOwner(std::string_view params, std::string& output);
+  bool GetController(std::string_view params, std::string& output);
+  bool GetMoney(std::string_view params, std::string& output);
+
+  bool GetChosen(std::string_view params, std::string& output);
+
+  bool GetQuestState(std::string_view params, std::string& output);
+  bool GetObjectiveState(std::string_view params, std::string& output);
+  bool ResetQuest(std::string_view params, std::string& output);
+  bool ShowQuestHeroName(std::string_view params, std::string& output);
+
+  // Rows whose commands come later: they raise that they are not available.
+  bool NotAvailable(std::string_view params, std::string& output);
+
+  i32 LoopRounds = 0;
+  i32 Nesting = 0;
+};
+
+}  // namespace Script
