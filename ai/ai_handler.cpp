@@ -264,13 +264,6 @@ TAIArmy* TAIHandler::FindArmyOfUnit(const TAIUnit* unit) const {
   return nullptr;
 }
 
-// The turn.
-
-void TAIHandler::TakeTurn() {
-  PostTurnStart();
-  PostEndTurn();
-}
-
 namespace {
 std::unique_ptr<TOpponent> MakeHandler(TPlayer* player) { return std::make_unique<TAIHandler>(player); }
 }  // namespace

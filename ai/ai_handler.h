@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "ai/ai_army.h"
+#include "ai/ai_cost_map.h"
 #include "ai/ai_script_stack.h"
 #include "ai/ai_task.h"
 #include "world/scenario/action.h"
@@ -29,6 +30,8 @@
 
 namespace GameData {
 class TGroup;
+class TLocation;
+struct TNotification;
 class TPlayer;
 class TScenario;
 }  // namespace GameData
@@ -110,11 +113,66 @@ class TAIHandler : public GameData::TOpponent {
   // True when the queue held a message on entry.
   bool ProcessScriptMessages();
 
-  // Until the planner exists: announces the turn and ends it.
+  // The turn (player thread): announces it, runs the passes, ends it.
   void TakeTurn() override;
+  void RunTurnPasses();
+  // 4, or 1 for the player at index 0.
+  i32 PassCount() const;
+  bool IsFirstPlayer() const;
+  void RefreshUnitPool();
+  void RefreshTargets();
+  void ApplyPlayerNotifications();
   // Brackets a pass of the turn (player thread): see the note above.
   void BeginPass();
   void EndPass();
+
+  // Planning of a pass.
+  bool UpdateTasks();
+  void CreateAttackTasks();
+  void CreateHoldTasks();
+  void AssignUnitsToTasks();
+  static i32 CompareTaskPriority(const TAITask* a, const TAITask* b);
+  bool BuildMultiTasks();
+
+  // Execution: each handler returns non-zero to have its multi-task
+  // prepared and run again. The type handlers are the hooks of the combat,
+  // guard and city behaviour; until they exist they do nothing.
+  void ExecuteMultiTask(TAIMultiTask* multi);
+  virtual i32 ExecuteAttackGroup(TAITask* task);
+  virtual i32 ExecuteGoToField(TAITask* task);
+  virtual i32 ExecuteGuardArea(TAITask* task);
+  virtual i32 ExecuteProtectUnit(TAITask* task);
+  virtual i32 ExecuteFollowUnit(TAITask* task);
+  virtual i32 ExecuteCityTask(TAITask* task);
+
+  // Movement orders for the acting group; they return an action result.
+  u32 MoveToField(i32 x, i32 y, bool refreshCosts, i32 reserve, bool substituteIsFailure);
+  u32 MoveToJoin(const GameData::TGroup* group, bool substituteIsFailure, bool refreshCosts, i32 reserve);
+  u32 ApproachGroup(const GameData::TGroup* group, u32 mode, bool refreshCosts, i32 reserve);
+  u32 ApproachLocation(const GameData::TLocation* location, i32 reserve, bool refreshCosts);
+  // A free field on the way to (x, y) for the selected group, on the
+  // handler's own cost map.
+  bool FindFieldTowards(i32& x, i32& y);
+  static bool AllInSameGroup(const TAIVirtualUnitList& units);
+  static bool InSquare(i32 cx, i32 cy, i32 r, i32 x, i32 y);
+  static i32 CompareFitness(const TAIUnit* a, const TAIUnit* b);
+  // Repeats an order while it reports a sighting; a world that does not
+  // change would otherwise keep it asking for ever.
+  static constexpr i32 MaxOrderRepeats = 64;
+  template <class Order>
+  u32 RepeatWhileSighted(Order order) {
+    u32 r = order();
+    for (i32 i = 1; r == GameData::arSighted && i < MaxOrderRepeats; ++i) r = order();
+    return r;
+  }
+
+  // Acting groups: up to three units brought into one group.
+  bool ChooseActingUnits(TAIVirtualUnitList& pool, TAIVirtualUnitList& result);
+  GameData::TGroup* GatherUnits(TAIVirtualUnitList& units);
+  GameData::TGroup* BringUnitsToGroup(GameData::TGroup* target, TAIVirtualUnitList& units);
+
+  // Path cost with the common limit on the handler's own cost maps.
+  i32 CostBetween(i32 fromX, i32 fromY, i32 toX, i32 toY);
 
   GameData::TPlayer* Player;
   GameData::TScenario* Scenario;
@@ -129,6 +187,9 @@ class TAIHandler : public GameData::TOpponent {
   TAIArmyList Armies{false};
   TAIScriptStack ScriptStack;
   u32 NextIDValue = FirstID;
+  TAICostMap CostMap;
+  // Passes run by the last turn, for the measurements.
+  i32 PassesRun = 0;
 
  private:
   u32 Post(const GameData::TActionRecord& record);
@@ -142,6 +203,8 @@ class TAIHandler : public GameData::TOpponent {
   void Discard(TAITask* task);
 
   bool PassRunning = false;
+  // Gathering two units may bring them together first; never deeper.
+  i32 BringDepth = 0;
   std::vector<std::unique_ptr<TAIUnit>> RemovedUnits;
   std::vector<std::unique_ptr<TAITask>> RemovedTasks;
 

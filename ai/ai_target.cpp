@@ -199,7 +199,7 @@ void TAITarget::UpdateField() {
 i32 TAITarget::CostTo(i32 x, i32 y) const {
   TScenario* s = ScenarioOf(Handler);
   if (!s) return PathCostLimit;
-  return s->GetCostTo(FieldX, FieldY, PathCostLimit, Handler->Player, x, y);
+  return Handler->CostBetween(FieldX, FieldY, x, y);
 }
 
 i32 TAITarget::CostToUnit(const TUnit* unit) const {

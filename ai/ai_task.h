@@ -7,6 +7,10 @@
 #include "ai/ai_unit.h"
 #include "engine/data/data_list.h"
 
+namespace GameData {
+struct TNotification;
+}
+
 namespace AIHandler {
 
 class TAIArmy;
@@ -47,6 +51,22 @@ class TAITask : public Data::TDataObject {
   void SetGoToField(i32 x, i32 y, i32 radius);
   void SetCityTask(const GameData::TCity* city);
 
+  // Planning.
+  bool IsFinished();
+  void SetRequiredStrength();
+  void AssignUnits(TAIVirtualUnitList& pool);
+  void AddArmyMates(TAIUnit* unit);
+  void AddGroupMates(TAIUnit* unit);
+  void RankByDistanceToTarget(TAIVirtualUnitList& list);
+  void RankByDistanceToUnit(TAIVirtualUnitList& list, TAIUnit* reference);
+  void RankByScouting(TAIVirtualUnitList& list);
+  void RankByGuarding(TAIVirtualUnitList& list);
+  void RankBySiege(TAIVirtualUnitList& list);
+  void RefreshTarget();
+  void ApplyNotification(const GameData::TNotification& notification);
+  // The owner's relation to the owner of the target unit or group; -1 when none.
+  i32 RelationToTarget();
+
   TAIHandler* Handler;
   std::string Name;
   u32 Reserved = 0;
@@ -75,6 +95,8 @@ class TAIMultiTask : public Data::TDataObject {
 
   // Creates the combined task with a new ID.
   void Init(TAIHandler* handler);
+  // Makes the combined task the one to run now; false when none.
+  bool Prepare();
 
   TAIHandler* Handler = nullptr;
   TAITask* Combined = nullptr;

@@ -42,8 +42,7 @@ void TAIHandler::ComputeThreatMap() {
   }
   for (const auto& [g, units] : groups) {
     const i32 limit = g->GetMinActionPoints();
-    Scenario->ComputeCostMap(g->FieldX(), g->FieldY(), limit, Player);
-    const std::vector<i32>& costs = Scenario->CostMap;
+    const std::vector<i32>& costs = CostMap.Fill(*Scenario, g->FieldX(), g->FieldY(), limit);
     if (costs.size() != ThreatMap.size()) break;
     for (std::size_t i = 0; i < ThreatMap.size(); ++i) {
       const i32 share = (limit - costs[i] + 4) / 10;

@@ -200,7 +200,7 @@ bool TAIUnit::IsInClosedCity() const {
 
 i32 TAIUnit::CostTo(i32 x, i32 y) const {
   if (!Handler || !Handler->Scenario) return PathCostLimit;
-  return Handler->Scenario->GetCostTo(GetFieldX(), GetFieldY(), PathCostLimit, Handler->Player, x, y);
+  return Handler->CostBetween(GetFieldX(), GetFieldY(), x, y);
 }
 
 i32 TAIUnit::CostToUnit(const TAIUnit& other) const {

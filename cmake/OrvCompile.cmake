@@ -14,6 +14,16 @@ if(ORV_SANITIZE)
   target_link_options(orv_options INTERFACE ${ORV_SAN_FLAGS})
 endif()
 
+if(ORV_TSAN)
+  if(ORV_SANITIZE)
+    message(FATAL_ERROR "ORV_TSAN and ORV_SANITIZE cannot be combined")
+  endif()
+  set(ORV_TSAN_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+  # The network library's fences are beyond its reach; it says so at compile time.
+  target_compile_options(orv_options INTERFACE ${ORV_TSAN_FLAGS} $<$<CXX_COMPILER_ID:GNU>:-Wno-tsan>)
+  target_link_options(orv_options INTERFACE ${ORV_TSAN_FLAGS})
+endif()
+
 if(ORV_FUZZ)
   target_compile_options(orv_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   target_link_options(orv_options INTERFACE -fsanitize=address,undefined)

@@ -97,7 +97,11 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
   }
   DefaultSettings();
   Game->OnActionExecuted = [this](const GameData::TActionRecord& record) {
-    if (OnAction) OnAction(record, GameStateHash());
+    if (!OnAction) return;
+    // A computer player's thread goes on planning once its record is done:
+    // the state is read when it has posted its next record or waits again.
+    WaitForThinkingPlayer();
+    OnAction(record, GameStateHash());
   };
 }
 

@@ -51,7 +51,8 @@ class THeadlessGame {
   // True while a game is running.
   bool Running() const;
 
-  // Called after every executed record with the record and the state hash.
+  // Called after every executed record with the record and the state hash
+  // (taken once a thinking computer player has posted again or waits).
   std::function<void(const GameData::TActionRecord&, u64 hash)> OnAction;
 
   static constexpr i32 MaxSettleSteps = 200000;

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "ai/ai_handler.h"
+#include "engine/data/stream.h"
 #include "tests/world/demo_world.h"
 #include "tools/demodata/demo_scenario.h"
 #include "world/locations/city.h"
@@ -81,3 +82,57 @@ TEST(AIDemoData, EveryUnitOfAPlayerHasExactlyOneAIUnitOnLoad) {
 }
 
 }  // namespace
+
+namespace {
+
+// One planning pass of every computer player but the first, without
+// executing anything; the handlers' streams hold the resulting plans.
+std::string PlanAll(const std::string& file, bool caching, u64& fills) {
+  auto s = WorldTest::TDemoWorld::Load(file);
+  std::string out;
+  for (i32 i = 1; i < s->PlayerCount(); ++i) {
+    auto& h = static_cast<AIHandler::TAIHandler&>(*s->PlayerAt(i)->AIHandler);
+    h.CostMap.Caching = caching;
+    for (i32 pass = 0; pass < 2; ++pass) {
+      h.RefreshUnitPool();
+      h.RefreshTargets();
+      if (!h.UpdateTasks()) break;
+      h.RefreshTargets();
+      h.AssignUnitsToTasks();
+      h.BuildMultiTasks();
+      for (AIHandler::TAIMultiTask* m : h.MultiTasks.Items) m->Prepare();
+    }
+    fills += h.CostMap.Fills;
+    Data::TMemoryStream stream;
+    h.Save(stream);
+    out += stream.AsString();
+  }
+  return out;
+}
+
+}  // namespace
+
+// The cost maps kept between records answer as fresh fills would: the plans
+// are the same byte for byte, with fewer fills.
+TEST(AIDemoData, KeptCostMapsGiveTheSamePlans) {
+  WorldTest::TDemoWorld world;
+  AIHandler::ConnectToWorld();
+  Builder::TScenarioParams p;
+  p.Width = p.Height = 48;
+  p.Players = 5;
+  p.Groups = 40;
+  p.Doodles = 100;
+  p.Cities = 2;
+  const std::string generated = Builder::GenerateScenario(p);
+  const std::string demo2 = world.ScenarioFile("demo2.scn");
+  for (const std::string* file : {&generated, &demo2}) {
+    u64 cachedFills = 0, freshFills = 0;
+    const std::string cached = PlanAll(*file, true, cachedFills);
+    const std::string fresh = PlanAll(*file, false, freshFills);
+    EXPECT_EQ(cached, fresh);
+    EXPECT_LE(cachedFills, freshFills);
+    if (file == &generated) {
+      EXPECT_LT(cachedFills, freshFills) << "some maps are asked for more than once";
+    }
+  }
+}

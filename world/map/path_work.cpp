@@ -212,17 +212,27 @@ void TPathWork::StoreMoveCosts(TScenario& s) const {
 }
 
 void TPathWork::SpreadCostMap(TScenario& s, i32 x0, i32 y0, i32 limit) {
+  struct TResult {
+    TPathWork& Work;
+    TScenario& Scenario;
+    ~TResult() { Work.StoreCostMap(Scenario); }
+  } result{*this, s};
+  SpreadCostLabels(s, x0, y0, limit);
+}
+
+void TPathWork::SpreadCostMapInto(const TScenario& s, i32 x0, i32 y0, i32 limit, std::vector<i32>& out) {
+  SpreadCostLabels(s, x0, y0, limit);
+  out.resize(static_cast<std::size_t>(Width) * Height);
+  for (i32 y = 0; y < Height; ++y) std::copy_n(&CostLabels[Padded(0, y)], Width, &out[static_cast<std::size_t>(y) * Width]);
+}
+
+void TPathWork::SpreadCostLabels(const TScenario& s, i32 x0, i32 y0, i32 limit) {
   if (Width != s.Width || Height != s.Height || CostLabels.empty()) Resize(s);
   i32* const label = CostLabels.data();
   std::fill(CostLabels.begin(), CostLabels.end(), 0);
   for (i32 y = 0; y < Height; ++y) std::fill_n(&label[Padded(0, y)], Width, limit);
   std::fill(CostExpanded.begin(), CostExpanded.end(), -1);
   CostQueue.Reset();
-  struct TResult {
-    TPathWork& Work;
-    TScenario& Scenario;
-    ~TResult() { Work.StoreCostMap(Scenario); }
-  } result{*this, s};
   auto queue = CostQueue.Cursor();
   if (s.IsFieldOnMap(x0, y0)) {
     label[Padded(x0, y0)] = 0;

@@ -120,6 +120,9 @@ class TPathWork {
   void SpreadMoveCosts(TScenario& scenario, const TPlayer* owner);
   // The cost-map search into the scenario's CostMap.
   void SpreadCostMap(TScenario& scenario, i32 x, i32 y, i32 limit);
+  // The same search into a map of the caller's, row by row; the scenario is
+  // only read, so a work of one's own leaves the scenario's maps alone.
+  void SpreadCostMapInto(const TScenario& scenario, i32 x, i32 y, i32 limit, std::vector<i32>& out);
   // The terrain step costs for reading paths back: eight per field from
   // StepIndex on, in direction order.
   const u8* StepsFor(const TScenario& scenario);
@@ -133,6 +136,7 @@ class TPathWork {
   const u8* Steps(const TScenario& scenario);
   void StoreMoveCosts(TScenario& scenario) const;
   void StoreCostMap(TScenario& scenario) const;
+  void SpreadCostLabels(const TScenario& scenario, i32 x, i32 y, i32 limit);
 
   i32 Width = 0, Height = 0, PaddedWidth = 0;
   TFieldQueue<2048> MoveQueue;

@@ -1,0 +1,114 @@
+// The computer's turn: planning on the generated 128 x 128 map with five
+// players and 100 groups, the records executed by the game's dispatcher in
+// the headless game (no drawing). Per computer turn, with the cost maps
+// kept between records and, for comparison, filled afresh for every query.
+// Baseline in the same run: one full cost-map fill on the same map.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ai/ai_handler.h"
+#include "engine/data/archive.h"
+#include "game/game.h"
+#include "game/headless_game.h"
+#include "tools/demodata/demo_data.h"
+#include "tools/demodata/demo_scenario.h"
+#include "world/scenario/player.h"
+#include "world/scenario/scenario.h"
+
+namespace {
+
+using namespace GameData;
+
+struct TTurnGame {
+  std::string Dir;
+  std::unique_ptr<Main::THeadlessGame> Headless;
+  TTurnGame() {
+    char pattern[] = "/tmp/orvbench-XXXXXX";
+    Dir = std::string(mkdtemp(pattern)) + "/";
+    Builder::TDemoData d = Builder::BuildDemoData();
+    Builder::TScenarioParams params;
+    params.Players = 5;
+    params.Groups = 100;
+    d.Scenario.Add("turns.scn", Builder::GenerateScenario(params));
+    d.Globals.WritePacked(Dir, "globals");
+    d.Graphics.WritePacked(Dir, "graphics");
+    d.Scenario.WritePacked(Dir, "scenario");
+    d.Sounds.WritePacked(Dir, "sounds");
+    Data::DataPath = Dir;
+    Headless = std::make_unique<Main::THeadlessGame>(1);
+    Headless->StartScenario("turns.scn");
+  }
+  ~TTurnGame() {
+    Headless.reset();
+    std::filesystem::remove_all(Dir);
+  }
+};
+
+TTurnGame& Turns() {
+  static TTurnGame game;
+  return game;
+}
+
+AIHandler::TAIHandler& HandlerOf(i32 player) {
+  return static_cast<AIHandler::TAIHandler&>(*Game->Scenario->PlayerAt(player)->AIHandler);
+}
+
+void RunRounds(benchmark::State& state, bool caching) {
+  TTurnGame& g = Turns();
+  TScenario& s = *Game->Scenario;
+  i32 computers = 0;
+  for (i32 i = 0; i < s.PlayerCount(); ++i)
+    if (s.PlayerAt(i)->Kind == pkComputer) {
+      ++computers;
+      HandlerOf(i).CostMap.Caching = caching;
+    }
+  u64 fills = 0, queries = 0, turns = 0;
+  TActionRecord end;
+  end.Words[0] = atEndTurn;
+  for (auto _ : state) {
+    for (i32 i = 0; i < s.PlayerCount(); ++i)
+      if (s.PlayerAt(i)->Kind == pkComputer) {
+        fills -= HandlerOf(i).CostMap.Fills;
+        queries -= HandlerOf(i).CostMap.Queries;
+      }
+    g.Headless->Act(end);
+    g.Headless->Settle();
+    for (i32 i = 0; i < s.PlayerCount(); ++i)
+      if (s.PlayerAt(i)->Kind == pkComputer) {
+        fills += HandlerOf(i).CostMap.Fills;
+        queries += HandlerOf(i).CostMap.Queries;
+      }
+    turns += static_cast<u64>(computers);
+  }
+  state.counters["computer_turns_per_round"] = computers;
+  state.counters["fills_per_turn"] = static_cast<double>(fills) / static_cast<double>(turns);
+  state.counters["queries_per_turn"] = static_cast<double>(queries) / static_cast<double>(turns);
+  state.counters["tasks_player2"] = HandlerOf(2).Tasks.Count();
+}
+
+// A round: the human ends the turn, every computer player takes its turn.
+void BM_ComputerRound(benchmark::State& state) { RunRounds(state, true); }
+BENCHMARK(BM_ComputerRound)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_ComputerRoundFreshFills(benchmark::State& state) { RunRounds(state, false); }
+BENCHMARK(BM_ComputerRoundFreshFills)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// The baseline: one full fill of the computer's cost map on the same map.
+void BM_OneCostMapFill(benchmark::State& state) {
+  Turns();
+  AIHandler::TAICostMap map;
+  map.Caching = false;
+  const TScenario& s = *Game->Scenario;
+  i32 k = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(map.Fill(s, 10 + k % 100, 20 + k % 90, AIHandler::PathCostLimit).data());
+    ++k;
+  }
+}
+BENCHMARK(BM_OneCostMapFill)->Unit(benchmark::kMillisecond);
+
+}  // namespace
