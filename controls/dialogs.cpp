@@ -4,15 +4,12 @@
 
 #include "controls/click_sound.h"
 #include "controls/labels.h"
+#include "controls/standard_font.h"
 #include "controls/text_buttons.h"
 #include "engine/gfx/font.h"
 #include "world/data2/global_data.h"
 
 namespace Main {
-
-Gfx::TFont* StandardFont(int n) {
-  return Data2::GlobalData && n >= 1 && n <= 8 ? Data2::GlobalData->Fonts[n - 1] : nullptr;
-}
 
 namespace {
 

@@ -44,7 +44,4 @@ class THorizInfoDialog : public THorizScrollWindow {
   void WindowClick(DXWin::TDXControl*);
 };
 
-// Standard font n (1 to 8) of the global data; null without it.
-Gfx::TFont* StandardFont(int n);
-
 }  // namespace Main

@@ -2,6 +2,7 @@
 
 #include "controls/color_text_parser.h"
 #include "controls/dialogs.h"
+#include "controls/standard_font.h"
 #include "engine/gfx/font.h"
 #include "engine/gfx/screen.h"
 #include "engine/gfx/sprite.h"

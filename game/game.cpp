@@ -16,8 +16,10 @@
 #include "controls/labels.h"
 #include "controls/scenario_book.h"
 #include "engine/base/base.h"
+#include "game/button_window.h"
 #include "game/game_windows.h"
 #include "game/map_window.h"
+#include "game/small_map_window.h"
 #include "game/unit_detail_window.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
@@ -81,9 +83,9 @@ void TGame::Init() {
   MessageScroll = 0;
   InitShortcuts();
   MapWindow = std::make_unique<TMapWindow>(WindowSystem);
-  SmallMapWindow = std::make_unique<TSmallMapWindow>();
+  SmallMapWindow = std::make_unique<TSmallMapWindow>(WindowSystem);
   FightDialog = std::make_unique<TFightDialog>();
-  ButtonWindow = std::make_unique<TButtonWindow>();
+  ButtonWindow = std::make_unique<TButtonWindow>(WindowSystem);
   GroupInfoWindow = std::make_unique<TGroupInfoWindow>(WindowSystem);
   UnitDetailWindow = std::make_unique<TUnitDetailWindow>(WindowSystem, 0x110000);
   CityWindow = std::make_unique<TCityWindow>();
@@ -246,6 +248,11 @@ void TGame::HideWindows() {
   ButtonWindow->Hide();
   GroupInfoWindow->Hide();
 }
+
+// The two books open from the command buttons and the keys; each shows
+// modally once its window exists.
+void TGame::ShowCreaturePedia() {}
+void TGame::ShowDiary() {}
 
 void TGame::ReturnToMainMenu(u8 page) {
   if (MainMenu) MainMenu->CaptureThumbnail();

@@ -78,6 +78,9 @@ class TGame {
   void HideWindows();
   // Leaves the game for a page of the main menu; the scenario stays loaded.
   void ReturnToMainMenu(u8 page);
+  // The creature book and the local player's diary, modally.
+  void ShowCreaturePedia();
+  void ShowDiary();
   // Fades out the game's sounds; the music plays on.
   void StopSounds();
   // Called by the battle screen as it opens and closes.

@@ -15,63 +15,6 @@
 
 namespace Main {
 
-// The command buttons.
-
-bool TButtonWindow::LocalTurn() const {
-  const GameData::TPlayer* current = Scenario ? Scenario->PlayerAt(Scenario->CurrentPlayerIndex) : nullptr;
-  return current && current == Scenario->ViewingPlayer && current->Kind == GameData::pkHuman;
-}
-
-void TButtonWindow::EndTurnClick() {
-  if (!LocalTurn()) return;
-  GameData::TActionRecord r;
-  r.Words[0] = GameData::atEndTurn;
-  Scenario->PlayerAt(Scenario->CurrentPlayerIndex)->PostAction(true, r);
-}
-
-void TButtonWindow::SelectNextGroup(bool withActionPoints) {
-  if (!LocalTurn()) return;
-  GameData::TPlayer* current = Scenario->PlayerAt(Scenario->CurrentPlayerIndex);
-  const auto& objects = Scenario->MapObjects;
-  const i32 n = objects.Count();
-  const GameData::TGroup* selected = current->GetSelectedGroup();
-  const i32 start = selected ? Scenario->IndexOfMapObject(selected) : -1;
-  // Cyclically after the selected group, which is not looked at again.
-  for (i32 k = 1; k <= n; ++k) {
-    const i32 i = (start + k) % n;
-    if (selected && i == start) break;
-    const GameData::TMapObject* o = objects[i];
-    if (o->Type != GameData::otGroup) continue;
-    const auto* g = static_cast<const GameData::TGroup*>(o);
-    if (g->GetOwner() != current || (withActionPoints && !g->CanStepOut())) continue;
-    GameData::TActionRecord r;
-    r.Words[0] = GameData::atSelect;
-    r.Words[1] = g->ID;
-    current->PostAction(true, r);
-    return;
-  }
-}
-
-void TButtonWindow::NextGroupClick() { SelectNextGroup(false); }
-void TButtonWindow::NextActiveGroupClick() { SelectNextGroup(true); }
-
-void TButtonWindow::CampClick() {
-  if (!LocalTurn()) return;
-  GameData::TPlayer* current = Scenario->PlayerAt(Scenario->CurrentPlayerIndex);
-  const GameData::TGroup* g = current->GetSelectedGroup();
-  if (!g || current->GetRelationToGroup(g) != GameData::rSelf) return;
-  GameData::TActionRecord r;
-  if (g->CampState == GameData::csNone) r.Words[0] = GameData::atMakeCamp;
-  else if (g->CampState == GameData::csCamped) r.Words[0] = GameData::atBreakCamp;
-  else return;
-  r.Words[1] = g->ID;
-  current->PostAction(true, r);
-}
-
-void TButtonWindow::MainMenuClick() {
-  if (LocalTurn()) Game->ReturnToMainMenu(0);
-}
-
 // The city window.
 
 void TCityWindow::SetScenario(GameData::TScenario* scenario) {

@@ -1,7 +1,7 @@
-// The game's windows as the controller drives them (the map window has a
-// file of its own): the mini map, the command buttons, the group panel, the city window, the battle
-// screen and the conversation window. This is what the controller needs of
-// them so far (binding, showing, the view, and the world changes that the
+// The game's windows as the controller drives them (the map window, the
+// mini map, the command buttons and the group panel have files of their
+// own): the city window, the battle screen and the conversation window.
+// This is what the controller needs of them so far (binding, showing, the view, and the world changes that the
 // city actions and battles make on every machine); their drawing and input
 // come with the windows themselves.
 #pragma once
@@ -28,24 +28,6 @@ class TGameWindow {
   GameData::TScenario* Scenario = nullptr;
   u8 Visible = 0;
 };
-
-class TSmallMapWindow : public TGameWindow {};
-// The command buttons' operations, which the map window's keys run too.
-class TButtonWindow : public TGameWindow {
- public:
-  void EndTurnClick();
-  void NextGroupClick();
-  void NextActiveGroupClick();
-  void CampClick();
-  void CreatureBookClick() {}
-  void DiaryClick() {}
-  void MainMenuClick();
-
- private:
-  bool LocalTurn() const;
-  void SelectNextGroup(bool withActionPoints);
-};
-
 
 // Executes the city actions for whichever player posts them.
 class TCityWindow : public TGameWindow {

@@ -8,6 +8,7 @@
 #include "engine/dxapp/dxapp.h"
 #include "engine/dxwin/window_system.h"
 #include "engine/platform/window/platform.h"
+#include "game/button_window.h"
 #include "game/game.h"
 #include "game/game_windows.h"
 #include "world/data2/global_data.h"

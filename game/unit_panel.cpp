@@ -81,12 +81,6 @@ std::string PanelHint(const GameData::TUnit& unit, i32 hot) {
   }
 }
 
-Gfx::TFont* StandardFont(i32 id) {
-  if (!Data2::GlobalData) return nullptr;
-  if (id >= 1 && id <= 8) return Data2::GlobalData->Fonts[id - 1];
-  return id == 27 ? Data2::GlobalData->Fonts[8] : nullptr;
-}
-
 Gfx::TSprite* TableSprite(i32 slot) {
   if (!Data2::GlobalData || slot < 0 || slot >= Data2::SpriteTableSize) return nullptr;
   return Data2::GlobalData->SpriteTable[slot];

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "controls/standard_font.h"
 #include "engine/dxwin/button.h"
 #include "engine/dxwin/group.h"
 
@@ -62,8 +63,6 @@ std::string GaugeNumber(i32 number, i32 max);
 // The hint of a hot rectangle for the unit, from its effective record.
 std::string PanelHint(const GameData::TUnit& unit, i32 hot);
 
-// The global data's standard font of that ID (1..8, 27); null without one.
-Gfx::TFont* StandardFont(i32 id);
 // The global sprite of a sprite-table slot; null without the global data.
 Gfx::TSprite* TableSprite(i32 slot);
 // Text centred on x with its top at y.

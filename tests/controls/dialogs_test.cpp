@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "controls/dialogs.h"
+#include "controls/standard_font.h"
 #include "controls/labels.h"
 #include "controls/scenario_book.h"
 #include "controls/text_buttons.h"

@@ -12,6 +12,7 @@
 #include "engine/gfx/sprite_list.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_map_screen.h"
 #include "tools/demodata/demo_opponent.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_sprites.h"
@@ -82,10 +83,6 @@ class TScenarioMaker {
     s.Sprites->OpenIndex(new Data::TMemoryStream(ScenarioSprites()));
     Data::TMemoryStream doodles(DoodleFile());
     ReadDoodlePrototypes(doodles, s.DoodlePrototypes);
-    TSpriteShape shape;
-    shape.Width = 130;
-    shape.Height = 100;
-    s.Thumbnail = MakeSprite16(shape, CheckerPixels(Rgb565(60, 110, 50), Rgb565(100, 140, 70), 10));
     std::fill(s.BaseCosts.begin(), s.BaseCosts.end(), 2);
   }
 
@@ -230,6 +227,7 @@ class TScenarioMaker {
     GiveUnitsToOpponents();
     // As loading will see it, so the file saves back unchanged.
     s.UpdateFogOf(currentPlayer);
+    s.Thumbnail = MapThumbnail(s.Width, s.Height, Ground ? Ground : FieldGround());
     Data::TMemoryStream out;
     s.Save(out);
     return out.AsString();
@@ -259,7 +257,20 @@ class TScenarioMaker {
 
   TDemoOpponent& Opponent(i32 player) { return static_cast<TDemoOpponent&>(*S().Players[player]->AIHandler); }
 
+  // The ground the thumbnail shows; the fields' heights and costs without one.
+  TGroundFunction Ground;
+
  private:
+  TGroundFunction FieldGround() {
+    const TScenario& s = S();
+    return [&s](i32 px, i32 py) -> u32 {
+      const i32 i = s.FieldIndex(px / FieldSize, py / FieldSize);
+      if (s.BaseCosts[i] == 255) return Rgb565(44, 92, 160);
+      const i32 h = std::min<i32>(s.BaseHeights[i], 255);
+      return Rgb565(static_cast<u8>(72 + h * 78 / 255), static_cast<u8>(128 + h * 10 / 255), static_cast<u8>(52 + h * 32 / 255));
+    };
+  }
+
   // Made first, gone last.
   TBuildWorld World;
   std::unique_ptr<TScenario> Scenario = std::make_unique<TScenario>();
@@ -516,6 +527,7 @@ std::string MakeDemo(i32 mission, std::vector<std::string>* opponents) {
   TScenarioMaker m(second ? 40 : 16, second ? 32 : 16, second ? "Die Furt" : "Die Grenzmark",
                    second ? "demo2.bkg" : "demo1.bkg", second ? 2 : 1);
   second ? Demo2(m) : Demo1(m);
+  m.Ground = [mission](i32 px, i32 py) { return DemoGround(mission, px, py); };
   std::string bytes = second ? m.Bytes(1, 1) : m.Bytes(-1, 0);
   if (opponents)
     for (i32 i = 0; i < m.S().PlayerCount(); ++i) {
