@@ -2,8 +2,9 @@
 // speaker's portrait and name, the page's text and its answer choices. The
 // window never closes on its own input: a click, a key or a choice posts the
 // answer as an action record of type 18, and the dispatcher closes the
-// window with it on every machine alike. A computer player's page is never
-// drawn and answers itself on its second update step.
+// window with it on every machine alike. A page for another player than the
+// viewing one is not drawn; a computer player's answers itself on its second
+// update step.
 #pragma once
 
 #include <string>
