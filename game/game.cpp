@@ -148,6 +148,7 @@ void TGame::LoadNextMission() {
 
 void TGame::CloseScenario() {
   BindWindows(nullptr);
+  ++ScenarioSerial;
   Scenario.reset();
   GameType = 0;
 }

@@ -19,6 +19,10 @@ namespace Data {
 class TStream;
 }
 
+namespace Gfx {
+class TSprite;
+}
+
 namespace GameData {
 class TScenario;
 class TPlayer;
@@ -111,9 +115,13 @@ class TGame {
   void LoadSettings();
   void SaveSettings();
 
-  // The conversations the scenario queued.
+  // The conversations the scenario queued, each page shown modally in the
+  // conversation window; the group spoken to may be null.
   void RunPendingConversations();
   void RunConversation(GameData::TConversation* conversation, GameData::TGroup* group);
+  // Appends the page with its answer (0 none, i + 1 for choice i) to the
+  // current player's conversation log.
+  void AddTextToNotes(const std::string& text, i32 answer);
 
   GameData::TPlayer* CurrentPlayer() const;
   // 0x00RRGGBB by the current player's index; 0 without a scenario.
@@ -162,6 +170,15 @@ class TGame {
   void ScrollMessages();
   void ShowResultMessage(GameData::TPlayer* player, u32 code);
   void SaveOrReport(const std::function<void()>& save);
+  // One conversation page, modally; its modal result.
+  i32 ShowPage(Gfx::TSprite* talker1, const std::string& name1, Gfx::TSprite* talker2, const std::string& name2,
+               const std::string& text);
+  // The game goes on until every animation on the map has finished.
+  void WaitForAnimations();
+
+  // Counts closed scenarios: code that runs a nested loop learns by it that
+  // its scenario went away meanwhile (a lost session).
+  u32 ScenarioSerial = 0;
 };
 
 // Whether videos play between missions.

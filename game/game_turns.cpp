@@ -11,6 +11,7 @@
 #include "game/game.h"
 #include "game/game_windows.h"
 #include "game/map_window.h"
+#include "game/talk_dialog.h"
 #include "world/data2/global_data.h"
 #include "world/locations/city.h"
 #include "world/scenario/conversation.h"
@@ -281,7 +282,9 @@ void TGame::Execute(TPlayer* player, const TActionRecord& record) {
       player->SetResult(arDone);
       break;
     case atConversationAnswer:
-      if (TalkDialog) TalkDialog->EndWithResult(static_cast<i32>(w[1]));
+      // An answer that fits no open page (a damaged peer, a page already
+      // answered) closes nothing.
+      if (TalkDialog && TalkDialog->IsAnswer(static_cast<i32>(w[1]))) TalkDialog->EndWithResult(static_cast<i32>(w[1]));
       break;
     default:
       break;
@@ -299,7 +302,10 @@ void TGame::SaveOrReport(const std::function<void()>& save) {
 }
 
 void TGame::ExecuteResult(TPlayer* player, u32 code) {
+  const u32 serial = ScenarioSerial;
   RunPendingConversations();
+  // The game left its scenario while a page was shown: nothing is left to end.
+  if (ScenarioSerial != serial) return;
   if (Scenario->CityScreenOpen) CityWindow->LayoutBuildingButtons();
   i32 winner = -1;
   for (i32 i = 0; i < Scenario->PlayerCount(); ++i)
@@ -413,27 +419,6 @@ void TGame::ContinueCampaign(i32 winner) {
   TCreditsWindow credits(nullptr);
   credits.Run();
   ReturnToMainMenu(0);
-}
-
-// Conversations: the runner shows their pages once the scripts and the
-// conversation window exist; until then a queued conversation is taken off
-// the queue without a page.
-
-void TGame::RunPendingConversations() {
-  Scenario->UpdateQuestObjectives();
-  while (TConversation* conversation = Scenario->PopConversation()) {
-    conversation->ChosenAnswer = 0;
-    TPlayer* player = CurrentPlayer();
-    RunConversation(conversation, player ? player->GetActingGroup() : nullptr);
-    Scenario->UpdateQuestObjectives();
-  }
-}
-
-void TGame::RunConversation(TConversation* conversation, TGroup* group) {
-  conversation->Running = 1;
-  conversation->SetGroup(group);
-  conversation->Running = 0;
-  if (conversation->Delete) Scenario->Conversations->Items.Remove(conversation);
 }
 
 }  // namespace Main

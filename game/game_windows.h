@@ -1,8 +1,8 @@
 // The game's windows as the controller drives them (the map window, the
-// mini map, the command buttons and the group panel have files of their
-// own): the city window, the battle screen and the conversation window.
-// This is what the controller needs of them so far (binding, showing, the view, and the world changes that the
-// city actions and battles make on every machine); their drawing and input
+// mini map, the command buttons, the group panel and the conversation window
+// have files of their own): the city window and the battle screen. This is
+// what the controller needs of them so far (binding, showing, the view, and
+// the world changes that the city actions and battles make on every machine); their drawing and input
 // come with the windows themselves.
 #pragma once
 
@@ -65,13 +65,6 @@ class TFightDialog {
  private:
   GameData::TGroup* Attacker = nullptr;
   GameData::TGroup* Defender = nullptr;
-};
-
-// The conversation window while a page is shown modally.
-class TTalkDialog {
- public:
-  void EndWithResult(i32 result) { ModalResult = result; }
-  i32 ModalResult = 0;
 };
 
 }  // namespace Main

@@ -19,6 +19,7 @@
 #include "game/game.h"
 #include "game/save_game.h"
 #include "game/shell.h"
+#include "game/talk_dialog.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"
 #include "world/scenario/random.h"
@@ -50,6 +51,9 @@ u32 ResultOf(TPlayer& player) {
   return code;
 }
 
+// The one headless game: nested loops step it.
+THeadlessGame* Current = nullptr;
+
 // A replay does not depend on the settings of whoever runs it.
 void DefaultSettings() {
   Main::MusicVolume = Main::SFXVolume = Main::SpeechVolume = 100;
@@ -77,6 +81,11 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
   }
   DXApplication->GameTime = 0;
   DXApplication->UpdateCount = 0;
+  SavedUpdate = DXApplication->OnUpdate;
+  SavedWindowlessStep = DXApplication->OnWindowlessStep;
+  DXApplication->OnUpdate = Main::UpdateFrame;
+  DXApplication->OnWindowlessStep = NestedStep;
+  Current = this;
   AIHandler::ConnectToWorld();
   Script::ConnectToWorld();
   GameData::ConnectCombat();
@@ -93,6 +102,7 @@ THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat
     Data2::FreeArchives();
     Plat::SetClock(nullptr);
     if (OwnsPlatform) Plat::Install(nullptr);
+    RestoreApplication();
     throw;
   }
   DefaultSettings();
@@ -112,6 +122,45 @@ THeadlessGame::~THeadlessGame() {
   Data2::FreeArchives();
   Plat::SetClock(nullptr);
   if (OwnsPlatform) Plat::Install(nullptr);
+  RestoreApplication();
+}
+
+void THeadlessGame::RestoreApplication() {
+  DXApplication->OnUpdate = SavedUpdate;
+  DXApplication->OnWindowlessStep = SavedWindowlessStep;
+  if (Current == this) Current = nullptr;
+}
+
+void THeadlessGame::NestedStep() {
+  THeadlessGame* game = Current;
+  if (!game) return;
+  if (++game->NestedSteps > MaxSettleSteps)
+    throw std::runtime_error(Base::Format("A modal window stayed open for %d update steps.", MaxSettleSteps));
+  game->Step();
+}
+
+void THeadlessGame::AnswerOpenPage() {
+  TTalkDialog* page = Game ? Game->TalkDialog : nullptr;
+  if (!page || page->Answered || page->ModalResult != 0) return;
+  TPlayer* player = Game->CurrentPlayer();
+  if (!player || player->Kind != GameData::pkHuman) return;
+  if (OnPage) {
+    OnPage(*page);
+    if (Game->TalkDialog != page || page->Answered || page->ModalResult != 0) return;
+  }
+  i32 result = TalkReadResult;
+  if (page->ChoiceCount > 0) {
+    i32 choice = 1;
+    if (!PageAnswers.empty()) {
+      choice = PageAnswers.front();
+      PageAnswers.pop_front();
+    }
+    if (choice < 1 || choice > page->ChoiceCount)
+      throw std::runtime_error(
+          Base::Format("The conversation page offers %d answers, not answer %d.", page->ChoiceCount, choice));
+    result = TalkChoiceResult + choice - 1;
+  }
+  page->Answer(result);
 }
 
 bool THeadlessGame::Running() const { return Game && Game->Scenario && Game->Active; }
@@ -177,6 +226,8 @@ void THeadlessGame::WaitForThinkingPlayer() {
 
 void THeadlessGame::Step() {
   WaitForThinkingPlayer();
+  if (DXApplication->ModalDepth == 0) NestedSteps = 0;
+  AnswerOpenPage();
   ++DXApplication->UpdateCount;
   DXApplication->GameTime += 10;
   // Pictures and sounds draw from the run-time generator, and the weather
@@ -185,7 +236,8 @@ void THeadlessGame::Step() {
   // so both follow the step: a loaded game goes on as the saved one would.
   std::srand(Seed ^ (DXApplication->UpdateCount * 2654435761u));
   if (Game->Scenario) Game->Scenario->FrameCounter = DXApplication->UpdateCount;
-  Main::UpdateFrame();
+  // The frame loop's update: a modal loop may have put its own in place.
+  DXApplication->OnUpdate();
 }
 
 bool THeadlessGame::WaitsForHuman() const {

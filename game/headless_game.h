@@ -5,11 +5,13 @@
 // replay tool and of the end-to-end tests.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "engine/base/types.h"
+#include "engine/dxapp/dxapp.h"
 #include "world/scenario/action.h"
 
 namespace Plat {
@@ -17,6 +19,8 @@ class TFakeClock;
 }
 
 namespace Main {
+
+class TTalkDialog;
 
 // A hash of the game's state: the scenario's stream as a save holds it, the
 // campaign transfer and the main random stream.
@@ -55,17 +59,34 @@ class THeadlessGame {
   // (taken once a thinking computer player has posted again or waits).
   std::function<void(const GameData::TActionRecord&, u64 hash)> OnAction;
 
+  // A conversation page shown to a local human is answered as a click would:
+  // a page without choices is read to its end; a page with choices takes the
+  // next of these choice numbers (1 the first), or its first choice when none
+  // is left. A number the page does not offer raises.
+  std::deque<i32> PageAnswers;
+  // Called once for every page shown to a local human, before it is
+  // answered; it may answer the page itself (TTalkDialog::Answer).
+  std::function<void(TTalkDialog& page)> OnPage;
+
   static constexpr i32 MaxSettleSteps = 200000;
 
  private:
   void WaitForThinkingPlayer();
   bool WaitsForHuman() const;
+  void AnswerOpenPage();
+  // A step of a modal window's loop (the conversation window, the wait for
+  // animations), which the frame loop would run.
+  static void NestedStep();
+  void RestoreApplication();
 
   u32 Seed;
   std::unique_ptr<Plat::TFakeClock> Clock;
   // The window system's input reads the key state: a platform without a
   // screen when none is installed.
   bool OwnsPlatform = false;
+  i32 NestedSteps = 0;
+  DXApp::TCallback SavedUpdate = nullptr;
+  DXApp::TCallback SavedWindowlessStep = nullptr;
 };
 
 }  // namespace Main

@@ -219,6 +219,10 @@ void TGame::LoadGame(Data::TStream& in) {
   auto scenario = std::make_unique<GameData::TScenario>();
   scenario->Load(in);
   scenario->LoadGameState(in);
+  // A game is saved between actions, when no conversation waits: what the
+  // load's own sight pass queued (areas in view) is not the saved game's.
+  // A mission start queues as a new mission does.
+  if (!header->MissionStart) scenario->PendingConversations.Clear();
   // A stand-alone scenario has no mission file to take texts from (the save
   // names only its title): it keeps its own.
   if (!scenario->NotCampaign) {

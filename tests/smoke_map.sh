@@ -1,7 +1,8 @@
 #!/bin/sh
 # smoke_map.sh PROGRAM DATATOOL
 # On a virtual X display: the program starts into demo mission 1; xdotool
-# closes the introduction with a click, deselects with a right click, clicks
+# closes the introduction with a click, reads the welcome page on, answers
+# the scout's page with its first choice and reads on, deselects with a right click, clicks
 # the own group (selected), a
 # field (the group walks there) and the city (the group goes in), presses
 # Ctrl+G for screenshots, and the executed action records the program logs
@@ -29,6 +30,18 @@ if [ "$1" = "--inside" ]; then
     done
     tail -n +"$(($2 + 1))" log | grep -q "$1"
   }
+  # Clicks at a point until a record matching the pattern is logged after
+  # the mark (the page may still be on its way).
+  click_until() {
+    i=0
+    while [ $i -lt 40 ] && ! tail -n +"$((mark + 1))" log | grep -q "$1"; do
+      xdotool mousemove "$2" "$3"
+      sleep 0.1
+      xdotool click 1
+      sleep 0.3
+      i=$((i + 1))
+    done
+  }
   status=0
   mark=0
   check() {
@@ -47,6 +60,22 @@ if [ "$1" = "--inside" ]; then
   xdotool mousemove 400 300
   sleep 0.2
   xdotool click 1
+  # The turn's first record shows the welcome pages on the centred parchment.
+  sleep 1
+  click_until "^action 18 1 " 400 300
+  check "a click read the welcome page on" "^action 18 1 "
+  # The scout's page: down the text column until the first choice is hit.
+  y=220
+  while [ $y -lt 420 ] && ! tail -n +"$((mark + 1))" log | grep -q "^action 18 200"; do
+    xdotool mousemove 300 $y
+    sleep 0.1
+    xdotool click 1
+    sleep 0.3
+    y=$((y + 6))
+  done
+  check "the scout's first choice was taken" "^action 18 2000 "
+  click_until "^action 18 1 " 400 300
+  check "the scout's answer page was read on" "^action 18 1 "
   check "the first turn began" "^action 3 1 "
   sleep 0.5
   set -- $(view)

@@ -233,6 +233,10 @@ void TDXApplication::RunModalLoop(bool* done, TCallback onUpdate, TCallback onRe
   ++ModalDepth;
   if (onUpdate) OnUpdate = onUpdate;
   if (onRender) OnRender = onRender;
+  if (!hWnd && OnWindowlessStep) {
+    while (!Quit && !*done) OnWindowlessStep();
+    return;
+  }
   while (!Quit && !*done) {
     if (!PumpOnce()) {
       // Hand the quit message on so the outer loop ends too.

@@ -94,6 +94,10 @@ class TDXApplication {
   u8 ScreenshotRequested = 0;
   // Nested frame loops running (RunModalLoop).
   i32 ModalDepth = 0;
+  // Without a window no frame clock runs: a program driven without a screen
+  // sets this, and a nested loop then calls it once per pass to advance one
+  // update step (calling OnUpdate as the frame loop would).
+  TCallback OnWindowlessStep = nullptr;
   u32 ScreenshotNumber = 0;
 
   // The display device; set by the start-up once it exists.

@@ -76,6 +76,8 @@ case "$target" in
     done ;;
   settings)
     "$replay" settings "$work/seeds" ;;
+  talk_page)
+    "$replay" pages "$work/data" "$work/seeds" ;;
   spell_course)
     # Records like the demo spells': a projectile, a salvo, the rain, an
     # area, a summon and a battle spell.

@@ -1,5 +1,6 @@
 // Headless games from action scripts: the demo campaign played to its end,
-// saving and loading on the way, gives the same hashes as without.
+// saving and loading on the way, gives the same hashes as without; the
+// scout's second answer wins the first mission.
 #include "tools/replay/replay_script.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "game/headless_game.h"
 #include "tests/world/demo_data_dir.h"
 #include "world/data2/global_data.h"
+#include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
 
@@ -44,6 +46,7 @@ class Replay_ : public ::testing::Test {
     return Base::Format(
         "# the demo campaign\n"
         "seed 42\n"
+        "answer 1   # the scout's page: hold the march\n"
         "mission 1\n"
         "act select %u\n"
         "act move 7 6 0 0 0 0 1\n"
@@ -83,6 +86,42 @@ TEST_F(Replay_, TheDemoCampaignPlaysToItsEndWithTheSameHashesThroughSaves) {
   EXPECT_GT(missionStarts, 10);
 }
 
+// The scout's welcome ends the first mission by its second answer: mission
+// 2 loads at once, and its player keeps no log of mission 1's pages.
+TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
+  auto script = [this](bool saving) {
+    return Base::Format(
+        "seed 7\n"
+        "answer 2\n"
+        "mission 1\n"
+        "hash\n"
+        "%s"
+        "act select %u\n"
+        "act move 7 14 0 0 0 0 1\n"
+        "act endturn\n"
+        "global 1 0\n"
+        "act endturn\n",
+        saving ? "save 02.sav\nload 02.sav\n" : "", Hero2);
+  };
+  std::vector<std::string> lines;
+  u32 mission = 0;
+  std::vector<std::string> log;
+  Replay::RunScript(script(false), [&](const std::string& line) {
+    lines.push_back(line);
+    if (line.rfind("state ", 0) != 0) return;
+    mission = Game->MissionNumber;
+    log = Game->Scenario->PlayerAt(1)->ConversationLog;
+  });
+  EXPECT_EQ(mission, 2u) << "the second answer ended mission 1";
+  EXPECT_EQ(log, std::vector<std::string>{"Willkommen!"}) << "mission 2's own welcome";
+  i32 answers = 0;
+  for (const std::string& line : lines) answers += line.find(" answer ") != std::string::npos;
+  EXPECT_EQ(answers, 4) << "read on, the second choice, read on; and mission 2's welcome";
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "menu");
+  EXPECT_EQ(Play(script(true)), lines) << "the log goes through a save";
+}
+
 TEST_F(Replay_, ADifferentSeedPlaysADifferentGame) {
   std::string other = Campaign(false);
   other.replace(other.find("seed 42"), 7, "seed 43");
@@ -103,6 +142,8 @@ TEST_F(Replay_, BadLinesAreNamed) {
       {"mission 1\nseed 3\n", "line 2: \"seed\" comes before the game starts"},
       {"jump\n", "line 1: unknown command \"jump\""},
       {"mission 1\nload none.sav\n", "line 2: Cannot open file"},
+      {"answer 0\n", "line 1: \"answer\" needs a number from 1"},
+      {"answer 3\nmission 1\n", "line 2: The conversation page offers 2 answers, not answer 3."},
   };
   for (const auto& c : cases) {
     try {

@@ -8,6 +8,7 @@
 #include "engine/data/stream.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_faces.h"
 #include "tools/demodata/demo_map_art.h"
 #include "tools/demodata/demo_map_screen.h"
 #include "tools/demodata/demo_panel_art.h"
@@ -125,6 +126,8 @@ std::string UnitSprites() {
     Add(list, Shape(UnitSpriteID(p, 10), 80, 80), Disc(rgb, 80, 80));
     Add(list, Shape(UnitSpriteID(p, 11), 96, 128), Disc(rgb, 96, 128));
   }
+  // Conversation owners' faces, by the IDs of the scenarios' face list.
+  for (u32 i = 0; i < FaceCount; ++i) list.push_back(ConversationFace(FirstFaceID + i));
   return SpriteListBytes(3, std::move(list));
 }
 

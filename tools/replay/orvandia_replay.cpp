@@ -13,7 +13,9 @@
 #include "game/game.h"
 #include "game/headless_game.h"
 #include "tools/replay/replay_script.h"
+#include "world/data2/global_data.h"
 #include "world/locations/city.h"
+#include "world/scenario/conversation.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
@@ -42,19 +44,43 @@ void ListScenario(const std::string& name) {
   }
 }
 
+// Every page the campaign's conversations make, with every answer from none
+// to the second, one file each: the pages as the conversation window gets them.
+void WritePages(const std::string& folder) {
+  Main::THeadlessGame headless(1);
+  const Data2::TGlobalData& global = *Data2::GlobalData;
+  for (i32 mission = 1; mission <= global.MissionCount; ++mission) {
+    Game->LoadScenario(global.MissionFiles[mission - 1], mission);
+    for (GameData::TConversation* c : Game->Scenario->Conversations->Items)
+      for (i32 answer = 0; answer <= 2; ++answer) {
+        c->ChosenAnswer = answer;
+        for (i32 i = 0; i < static_cast<i32>(c->Texts.size()); ++i) {
+          const std::string page = c->GetText(i);
+          if (page.empty()) continue;
+          const std::string name = Base::Format("%s/page-%d-%u-%d-%d", folder.c_str(), mission,
+                                                static_cast<unsigned>(c->ID), i, answer);
+          std::ofstream out(name, std::ios::binary);
+          out << page;
+          if (!out) throw std::runtime_error("cannot write " + name);
+        }
+      }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   // The first word names the command; a data folder called "list" would
   // need "./list".
   const std::string command = argc > 1 ? argv[1] : "";
-  const bool list = command == "list", settings = command == "settings";
-  if (argc != (list ? 4 : 3)) {
+  const bool list = command == "list", settings = command == "settings", pages = command == "pages";
+  if (argc != (list || pages ? 4 : 3)) {
     std::fprintf(stderr,
                  "usage:\n"
                  "  orvandia-replay DATADIR SCRIPT       play the script, one line per executed action\n"
                  "  orvandia-replay list DATADIR NAME    the players and objects of a scenario file\n"
-                 "  orvandia-replay settings DIR         write DIR/orvandia.ini with the default settings\n");
+                 "  orvandia-replay settings DIR         write DIR/orvandia.ini with the default settings\n"
+                 "  orvandia-replay pages DATADIR DIR    write the campaign's conversation pages into DIR\n");
     return 2;
   }
   try {
@@ -63,10 +89,14 @@ int main(int argc, char** argv) {
       Main::TGame().SaveSettings();
       return 0;
     }
-    Data::DataPath = Plat::Utf8ToCp1252(argv[list ? 2 : 1]);
+    Data::DataPath = Plat::Utf8ToCp1252(argv[list || pages ? 2 : 1]);
     if (!Data::DataPath.empty() && Data::DataPath.back() != '/') Data::DataPath += '/';
     if (list) {
       ListScenario(Plat::Utf8ToCp1252(argv[3]));
+      return 0;
+    }
+    if (pages) {
+      WritePages(argv[3]);
       return 0;
     }
     if (Plat::DirectoryExists(Plat::Utf8ToCp1252(argv[2])))

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -71,6 +72,7 @@ class TRunner {
   Main::THeadlessGame& TheGame() {
     if (!Headless) {
       Headless = std::make_unique<Main::THeadlessGame>(Seed);
+      Headless->PageAnswers = std::move(Answers);
       Headless->OnAction = [this](const GameData::TActionRecord& record, u64 hash) {
         Output(Base::Format("action %d %s %s", ++Executed, ActionName(record.Type()).c_str(), Hex(hash).c_str()));
       };
@@ -103,6 +105,10 @@ class TRunner {
       record.Words[0] = static_cast<u32>(type);
       for (std::size_t i = 2; i < w.size(); ++i) record.Words[i - 1] = static_cast<u32>(Number(w, i, INT32_MIN, UINT32_MAX));
       RunningGame().Act(record);
+    } else if (c == "answer") {
+      Arguments(w, 1);
+      const i32 choice = static_cast<i32>(Number(w, 1, 1, INT32_MAX));
+      (Headless ? Headless->PageAnswers : Answers).push_back(choice);
     } else if (c == "steps") {
       Arguments(w, 1);
       Main::THeadlessGame& game = RunningGame();
@@ -133,6 +139,8 @@ class TRunner {
   const std::function<void(const std::string&)>& Output;
   u32 Seed = 1;
   i32 Executed = 0;
+  // Answers given before the game starts.
+  std::deque<i32> Answers;
   std::unique_ptr<Main::THeadlessGame> Headless;
 };
 

@@ -11,6 +11,11 @@
 //                        makecamp, breakcamp, markunits, entercity,
 //                        attackcity, enterbuilding, leavecity, movecityunit,
 //                        battleorders, visitmerchant, purchase, answer)
+//   answer N             the answer (1 the first choice) that the next
+//                        conversation page with choices shown to the local
+//                        human takes; pages without choices are read to
+//                        their end, and a page with choices takes its first
+//                        when no answer is left
 //   steps N              N update steps
 //   settle               update steps until a local human's turn waits
 //   global I V           sets GLOBAL I to V, as a script command does (a
