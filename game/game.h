@@ -111,6 +111,9 @@ class TGame {
   // The conversations the scenario queued.
   void RunPendingConversations();
   void RunConversation(GameData::TConversation* conversation, GameData::TGroup* group);
+  // The current player's diary, modal; what the diary button opens after its
+  // turn test and click sound.
+  void ShowDiary();
 
   GameData::TPlayer* CurrentPlayer() const;
   // 0x00RRGGBB by the current player's index; 0 without a scenario.
