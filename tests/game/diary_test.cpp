@@ -202,7 +202,7 @@ TEST_F(Diary, ListsWhatIsGivenToThePlayerInOrder) {
   EXPECT_EQ(Words(Book->NotesText)[1], (TWord{"-eins", Black}));
 }
 
-TEST_F(Diary, AMarkupErrorAbandonsTheOpening) {
+TEST_F(Diary, TheButtonsEntryOpensAndAMarkupErrorAbandonsTheOpening) {
   Add(GameData::qtObjective, "Halte <3>die Furt<4>.", GameData::qsActive, 1);
   Main::TGame* game = Game;
   game->Scenario = std::move(Scenario);
@@ -220,6 +220,26 @@ TEST_F(Diary, AMarkupErrorAbandonsTheOpening) {
       },
       std::runtime_error);
   EXPECT_EQ(Sys->Windows.Count(), windows) << "no diary left behind";
+  // Mended, it opens, closes by key and is freed once its closing frames have run.
+  game->Scenario->QuestObjectives->Items[0]->Text = "Halte <3>die Furt<3>.";
+  Clock.StepPerRead = 1;
+  u32 at = 0;
+  bool shown = false;
+  WinTest::Script = [&](u32 count) {
+    if (at == 0) at = count;
+    if (count == at + 40) {
+      shown = Sys->Windows.Count() == windows + 1;
+      Os->KeyDown(VK_ESCAPE);
+    }
+    if (count > at + 3000) App->Quit = 1;
+  };
+  game->ShowDiary();
+  WinTest::Script = nullptr;
+  Clock.StepPerRead = 0;
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(App->Quit, 0) << "closed by its key";
+  Step(40);
+  EXPECT_EQ(Sys->Windows.Count(), windows);
   ::WindowSystem = saved;
   Scenario = std::move(game->Scenario);
 }
