@@ -1,5 +1,5 @@
-// The diary's pictures (its four tabs beside the spell book's, on the same
-// book) and the demo objective texts it shows.
+// The diary's pictures: its four tabs, beside the spell book's on the same
+// book.
 #pragma once
 
 #include <memory>
