@@ -250,10 +250,8 @@ void TGame::HideWindows() {
   GroupInfoWindow->Hide();
 }
 
-// The two books open from the command buttons and the keys; each shows
-// modally once its window exists.
+// The creature book opens from its command button once its window exists.
 void TGame::ShowCreaturePedia() {}
-void TGame::ShowDiary() {}
 
 void TGame::ReturnToMainMenu(u8 page) {
   if (MainMenu) MainMenu->CaptureThumbnail();

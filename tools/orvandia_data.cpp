@@ -36,6 +36,8 @@ int Usage() {
 
                "  orvandia-data opponents OUTDIR           write the computer opponents' streams of the\n"
                "                                           demo missions' players, one file each\n"
+               "  orvandia-data objectives OUTDIR          write the demo missions' objective texts, one\n"
+               "                                           file each\n"
                "  orvandia-data scenario DATADIR NAME [WIDTH HEIGHT GROUPS DOODLES CITIES SEED]\n"
                "                                           write a generated scenario into DATADIR/scenario\n");
   return 2;
@@ -175,6 +177,9 @@ int main(int argc, char** argv) {
     } else if (cmd == "opponents" && args.size() == 2) {
       const std::vector<std::string> streams = Builder::DemoOpponentStreams();
       for (std::size_t i = 0; i < streams.size(); ++i) WriteFile(args[1] + "/opponent" + std::to_string(i), streams[i]);
+    } else if (cmd == "objectives" && args.size() == 2) {
+      const std::vector<std::string> texts = Builder::DemoObjectiveTexts();
+      for (std::size_t i = 0; i < texts.size(); ++i) WriteFile(args[1] + "/objective" + std::to_string(i), texts[i]);
     } else {
       return Usage();
     }

@@ -16,6 +16,7 @@ case "$target" in
   spell_course) ;;
   ai_stream) ;;
   battle_round) ;;
+  diary_text) "$tool" objectives "$work/seeds" >/dev/null ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac
 case "$target" in
@@ -116,6 +117,12 @@ case "$target" in
     printf '<PLAYSOUND(1)><WRITELOG><WRITEEXPRESSIONLOG(1)><IFTRUE(1)><IFFALSE(0)><IFGREATER(2,1)><IFUNEQUAL(1,2)>' \
       >>"$work/seeds/world"
     printf '<ENDIF><ENDIF><ENDIF><ENDIF><KILLUNIT(1000)><GETCHOSEN>' >>"$work/seeds/world" ;;
+  diary_text)
+    # Besides the demo's: each way a tag can be wrong.
+    printf 'a <3>b<4> c' >"$work/seeds/mismatch"
+    printf '<40>x<40>' >"$work/seeds/range"
+    printf '<2>open' >"$work/seeds/unclosed"
+    printf '<x>y<x><7' >"$work/seeds/number" ;;
   battle_round)
     # Three against three, level 3, every order a spell or a blow.
     head -c 600 /dev/zero >"$work/seeds/zero"

@@ -280,7 +280,7 @@ class TScenarioMaker {
 // no unit of the computer player's groups lives; its final conversation then
 // tells the player so.
 void GiveBeatTheGroupObjective(TScenarioMaker& m, const std::string& name, i32 player, i32 computer,
-                               const char* finalText) {
+                               const char* finalText, const std::vector<std::string>& more = {}) {
   TScenario& s = m.S();
   std::vector<std::string> lines{"<SET(LOCAL1,0)>"};
   for (const TUnit* unit : s.Units.Items)
@@ -289,6 +289,7 @@ void GiveBeatTheGroupObjective(TScenarioMaker& m, const std::string& name, i32 p
   lines.push_back("<IFEQUAL(LOCAL1,0)>");
   lines.push_back("<SETRESULT(1)>");
   lines.push_back("<ENDIF>");
+  lines.insert(lines.end(), more.begin(), more.end());
   // Queued by the quest pass alone: no round is -1.
   TConversation* final = m.AddConversation(name, coRound, 0, static_cast<u16>(1 << player), {finalText});
   final->ActivationRound = -1;
@@ -311,7 +312,7 @@ void Demo1(TScenarioMaker& m) {
   s.AddAlias("SPIELER", 1);
   s.AddAlias("GEGNER", 2);
   m.AddPlayers(3);
-  m.AddCity("Grenzfeste", 1, 2, 2);
+  const TCity* fortress = m.AddCity("Grenzfeste", 1, 2, 2);
   m.AddGroup(1, 4, 6, {Knight, Sorceress});
   m.AddGroup(2, 12, 11, {Wolf, Wolf, Skeleton});
   m.AddGroup(0, 13, 3, {Skeleton});
@@ -323,9 +324,17 @@ void Demo1(TScenarioMaker& m) {
   TArea* pass = m.AddArea({Field(10, 7), Field(10, 8), Field(11, 7), Field(11, 8)});
   m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
   m.AddConversation("Der Pass", coArea, pass->ID, 1 << 1, {"<TEXT><0>Hier beginnt der Pass.<ENDTEXT>"});
-  m.AddObjective("Die Grenzmark", "Vertreibe die W\xF6lfe aus der Grenzmark.", 1);
+  // The diary shows the fortress's part of the text in the colour of LOCAL2:
+  // held by the player or lost.
+  m.AddObjective("Die Grenzmark",
+                 "Vertreibe die W\xF6lfe aus der Grenzmark. <2>Die Grenzfeste bleibt in deiner Hand.<2> "
+                 "Das Rudel lagert im Osten.",
+                 1);
+  const std::string fortressID = std::to_string(fortress->ID);
   GiveBeatTheGroupObjective(m, "Die Grenzmark", 1, 2,
-                            "<TEXT><0>Die W\xF6lfe sind vertrieben. Die Grenzmark ist sicher.<ENDTEXT>");
+                            "<TEXT><0>Die W\xF6lfe sind vertrieben. Die Grenzmark ist sicher.<ENDTEXT>",
+                            {"<GETCONTROLLER(" + fortressID + ")><IFEQUAL(LOCAL0,1)><SET(LOCAL2,1)><ELSE>"
+                             "<SET(LOCAL2,-1)><ENDIF>"});
   s.MaxLevel = 10;
   s.MusicTracks[0] = s.MusicTracks[2] = s.MusicTracks[3] = 1;
   s.TransferLimit = 3;
@@ -521,8 +530,9 @@ std::string DemoBackground(i32 mission) {
 }
 
 namespace {
-// The mission's file; then, for each player, its opponent's stream.
-std::string MakeDemo(i32 mission, std::vector<std::string>* opponents) {
+// The mission's file; then, for each player, its opponent's stream, and the
+// texts of its quests and objectives.
+std::string MakeDemo(i32 mission, std::vector<std::string>* opponents, std::vector<std::string>* objectives = nullptr) {
   const bool second = mission == 2;
   TScenarioMaker m(second ? 40 : 16, second ? 32 : 16, second ? "Die Furt" : "Die Grenzmark",
                    second ? "demo2.bkg" : "demo1.bkg", second ? 2 : 1);
@@ -535,6 +545,8 @@ std::string MakeDemo(i32 mission, std::vector<std::string>* opponents) {
       m.S().Players[i]->AIHandler->Save(s);
       opponents->push_back(s.AsString());
     }
+  if (objectives)
+    for (const TQuestObjective* q : m.S().QuestObjectives->Items) objectives->push_back(q->Text);
   return bytes;
 }
 }  // namespace
@@ -544,6 +556,12 @@ std::string DemoScenario(i32 mission) { return MakeDemo(mission, nullptr); }
 std::vector<std::string> DemoOpponentStreams() {
   std::vector<std::string> out;
   for (i32 mission : {1, 2}) MakeDemo(mission, &out);
+  return out;
+}
+
+std::vector<std::string> DemoObjectiveTexts() {
+  std::vector<std::string> out;
+  for (i32 mission : {1, 2}) MakeDemo(mission, nullptr, &out);
   return out;
 }
 

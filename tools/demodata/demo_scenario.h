@@ -31,6 +31,8 @@ std::string DemoScenario(i32 mission);
 // The computer opponents' streams of every player of missions 1 and 2, as
 // their files hold them.
 std::vector<std::string> DemoOpponentStreams();
+// The texts of missions 1 and 2's quests and objectives, as the diary reads them.
+std::vector<std::string> DemoObjectiveTexts();
 // The mission's ground picture ("demo1.bkg", "demo2.bkg"), painted from its
 // terrain.
 std::string DemoBackground(i32 mission);

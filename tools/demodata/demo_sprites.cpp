@@ -9,6 +9,7 @@
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_faces.h"
+#include "tools/demodata/demo_diary.h"
 #include "tools/demodata/demo_map_art.h"
 #include "tools/demodata/demo_map_screen.h"
 #include "tools/demodata/demo_panel_art.h"
@@ -56,6 +57,7 @@ void Add(TList& list, const TSpriteShape& shape, const TPixelFunction& pixels) {
 u32 SpriteTableID(i32 slot) {
   if (u32 id = PanelSpriteID(slot)) return id;
   if (u32 id = MapScreenSpriteID(slot)) return id;
+  if (u32 id = DiarySpriteID(slot)) return id;
   if ((slot >= 1 && slot <= 9) || (slot >= 1034 && slot <= 1043) || slot == WeatherOverlaySlot ||
       (slot >= 1108 && slot <= 1136) || IsScrollSlot(slot))
     return 5000 + static_cast<u32>(slot);
@@ -101,6 +103,7 @@ std::string CommonSprites() {
   }
   AddPanelSprites(list);
   AddMapScreenSprites(list);
+  AddDiarySprites(list);
   for (i32 slot = HorizScrollSlot; slot <= PortraitFrameSlot; ++slot)
     list.push_back(ScrollSprite(slot, SpriteTableID(slot)));
   list.push_back(ScrollSprite(BookSlot, SpriteTableID(BookSlot)));
