@@ -3,20 +3,14 @@
 // reachable. Every input starts from the same variables and gold; longer
 // inputs than the budget are skipped so that one input's loops stay short.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <iterator>
-#include <memory>
+#include <stdexcept>
 #include <string>
 
-#include "ai/ai_handler.h"
-#include "engine/data/archive.h"
 #include "script/conversation_commands.h"
-#include "script/script_connection.h"
-#include "world/data2/global_data.h"
+#include "script_fuzz_fixture.h"
 #include "world/scenario/conversation.h"
 #include "world/scenario/player.h"
-#include "world/scenario/scenario.h"
 #include "world/units/group.h"
 #include "world/units/unit.h"
 
@@ -24,25 +18,10 @@ namespace {
 
 constexpr size_t Budget = 8192;
 
-struct TWorld {
-  std::unique_ptr<GameData::TScenario> Scenario;
+struct TWorld : TScriptFuzzWorld {
   GameData::TConversation Talk;
-  i32 Globals[GameData::GlobalCount] = {};
   TWorld() {
-    const char* dir = std::getenv("ORV_FUZZ_DATA");
-    if (!dir) {
-      std::fprintf(stderr, "ORV_FUZZ_DATA must name a data directory.\n");
-      std::abort();
-    }
-    Data::DataPath = std::string(dir) + "/";
-    AIHandler::ConnectToWorld();
-    Script::ConnectToWorld();
-    Data2::CreateArchives();
-    Data2::CreateGlobalData();
-    Scenario = std::make_unique<GameData::TScenario>();
-    Scenario->LoadFromArchive(Data2::ScenarioArchive, "demo1.scn");
     Scenario->CurrentPlayerIndex = 0;
-    std::copy(std::begin(Scenario->Globals), std::end(Scenario->Globals), Globals);
     Talk.ID = 1;
     Talk.SetScenario(Scenario.get());
     for (GameData::TUnit* unit : Scenario->Units.Items)
@@ -58,7 +37,7 @@ struct TWorld {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static TWorld world;
   if (size > Budget) return 0;
-  std::copy(std::begin(world.Globals), std::end(world.Globals), world.Scenario->Globals);
+  world.RestoreGlobals();
   std::fill(std::begin(world.Talk.Locals), std::end(world.Talk.Locals), 0);
   world.Talk.Aliases.clear();
   world.Scenario->Aliases.clear();

@@ -106,8 +106,30 @@ bool TConversationCommands::GetMoney(std::string_view params, std::string&) {
 
 namespace {
 
-GameData::TQuestObjective* FindQuest(GameData::TScenario& scenario, i32 id) {
-  return scenario.QuestObjectives ? scenario.QuestObjectives->LookupByID(static_cast<u32>(id)) : nullptr;
+// How a command words its two lookup failures; the ID completes each text.
+struct TQuestWording {
+  std::string_view NotFound;
+  std::string_view WrongType;
+  std::string_view AfterID;
+};
+
+constexpr TQuestWording QuestStateWording{"Quest with qiven ID not found! ID=",
+                                          "TQuestObjective is not of Quest type! ID=", ""};
+constexpr TQuestWording ObjectiveStateWording{"Objective with qiven ID not found! ID=",
+                                              "TQuestObjective is not of Objective type! ID=", ""};
+constexpr TQuestWording ResetQuestWording{"Quest/Objective not found: ", "Quest/Objective is not of quest type: ",
+                                          "."};
+
+GameData::TQuestObjective& RequireQuest(TScriptValues& script, GameData::TScenario& scenario, i32 id,
+                                        GameData::TQuestType type, const TQuestWording& wording) {
+  const auto message = [&](std::string_view words) {
+    return std::string(words) + std::to_string(id) + std::string(wording.AfterID);
+  };
+  GameData::TQuestObjective* quest =
+      scenario.QuestObjectives ? scenario.QuestObjectives->LookupByID(static_cast<u32>(id)) : nullptr;
+  if (!quest) script.RaiseScriptError(message(wording.NotFound));
+  if (quest->Type != type) script.RaiseScriptError(message(wording.WrongType));
+  return *quest;
 }
 
 }  // namespace
@@ -115,44 +137,28 @@ GameData::TQuestObjective* FindQuest(GameData::TScenario& scenario, i32 id) {
 bool TConversationCommands::GetQuestState(std::string_view params, std::string&) {
   const i32 id = TakeExpression(params);
   CheckNoMoreParameters(params);
-  const GameData::TQuestObjective* quest = FindQuest(World(), id);
-  if (!quest) RaiseScriptError("Quest with qiven ID not found! ID=" + std::to_string(id));
-  if (quest->Type != GameData::qtQuest)
-    RaiseScriptError("TQuestObjective is not of Quest type! ID=" + std::to_string(id));
-  SetLocal0(quest->State);
+  SetLocal0(RequireQuest(*this, World(), id, GameData::qtQuest, QuestStateWording).State);
   return true;
 }
 
 bool TConversationCommands::GetObjectiveState(std::string_view params, std::string&) {
   const i32 id = TakeExpression(params);
   CheckNoMoreParameters(params);
-  const GameData::TQuestObjective* objective = FindQuest(World(), id);
-  if (!objective) RaiseScriptError("Objective with qiven ID not found! ID=" + std::to_string(id));
-  if (objective->Type != GameData::qtObjective)
-    RaiseScriptError("TQuestObjective is not of Objective type! ID=" + std::to_string(id));
-  SetLocal0(objective->State);
+  SetLocal0(RequireQuest(*this, World(), id, GameData::qtObjective, ObjectiveStateWording).State);
   return true;
 }
 
 bool TConversationCommands::ResetQuest(std::string_view params, std::string&) {
   const i32 id = TakeExpression(params);
   CheckNoMoreParameters(params);
-  GameData::TQuestObjective* quest = FindQuest(World(), id);
-  if (!quest) RaiseScriptError(Base::Format("Quest/Objective not found: %d.", static_cast<int>(id)));
-  if (quest->Type != GameData::qtQuest)
-    RaiseScriptError(Base::Format("Quest/Objective is not of quest type: %d.", static_cast<int>(id)));
-  quest->Reset();
+  RequireQuest(*this, World(), id, GameData::qtQuest, ResetQuestWording).Reset();
   return true;
 }
 
 bool TConversationCommands::ShowQuestHeroName(std::string_view params, std::string& output) {
   const i32 id = TakeExpression(params);
   CheckNoMoreParameters(params);
-  const GameData::TQuestObjective* quest = FindQuest(World(), id);
-  if (!quest) RaiseScriptError("Quest with qiven ID not found! ID=" + std::to_string(id));
-  if (quest->Type != GameData::qtQuest)
-    RaiseScriptError("TQuestObjective is not of Quest type! ID=" + std::to_string(id));
-  output += quest->HeroName;
+  output += RequireQuest(*this, World(), id, GameData::qtQuest, QuestStateWording).HeroName;
   return true;
 }
 

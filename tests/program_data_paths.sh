@@ -4,6 +4,7 @@
 # folder named with umlauts is found, and a missing one is reported with the
 # path searched, without creating anything.
 set -e
+. "$(dirname "$0")/program_waits.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$1" "$work/orvandia"
@@ -14,17 +15,13 @@ cmp "$work/data.ini" "$work/expected.ini"
 set +e
 "$work/orvandia" --log-startup 2>"$work/err" &
 pid=$!
-i=0
-while ! grep -q "^startup:" "$work/err" && kill -0 "$pid" 2>/dev/null && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
-if ! kill -0 "$pid" 2>/dev/null; then
-  echo "program ended early:"; cat "$work/err"; exit 1
+if ! wait_startup "$pid" "$work/err" 240; then
+  echo "no first picture:"; cat "$work/err"; end_program "$pid" 60; exit 1
 fi
-kill -TERM "$pid"
-wait "$pid"
-[ $? -eq 0 ] || { echo "program failed:"; cat "$work/err"; exit 1; }
+end_program "$pid" 120 || { echo "program failed:"; cat "$work/err"; exit 1; }
 
 printf '[Main]\r\nDataPath=%s/Fehlt-\344\r\n' "$work" > "$work/data.ini"
-timeout 20 "$work/orvandia" 2>"$work/err"
+timeout 240 "$work/orvandia" 2>"$work/err"
 rc=$?
 set -e
 [ $rc -ne 0 ] || { echo "a missing data folder must fail"; exit 1; }

@@ -8,6 +8,7 @@
 # Ctrl+G for screenshots, and the executed action records the program logs
 # show that each click did its work. Skipped (77) without xvfb-run or xdotool.
 if [ "$1" = "--inside" ]; then
+  . "$(dirname "$0")/program_waits.sh"
   cd "$2" || exit 1
   ./orvandia --log-actions --log-startup 2>log &
   pid=$!
@@ -21,12 +22,12 @@ if [ "$1" = "--inside" ]; then
     xdotool click 1
     sleep 0.3
   }
-  # A logged record matching the pattern after line $2 of the log.
+  # A logged record matching the pattern after line $2 of the log, waited
+  # for up to two minutes: a busy machine runs the sanitized program slowly.
   wait_for() {
-    i=0
-    while ! tail -n +"$(($2 + 1))" log | grep -q "$1" && [ $i -lt 100 ] && kill -0 $pid 2>/dev/null; do
-      sleep 0.2
-      i=$((i + 1))
+    end=$(( $(now_ms) + 120000 ))
+    while ! tail -n +"$(($2 + 1))" log | grep -q "$1" && [ "$(now_ms)" -lt "$end" ] && kill -0 $pid 2>/dev/null; do
+      sleep 0.05
     done
     tail -n +"$(($2 + 1))" log | grep -q "$1"
   }
@@ -56,10 +57,14 @@ if [ "$1" = "--inside" ]; then
   # The introduction is the game's first picture; a click closes it and the
   # turn starts with a result record.
   check "the introduction came up" "^startup: first frame"
-  sleep 1
+  # The click goes to the window once the display shows it.
+  timeout 120 xdotool search --sync --onlyvisible --name "^Orvandia\$" >/dev/null ||
+    { echo "FAILED: the window was never shown"; status=1; }
   xdotool mousemove 400 300
   sleep 0.2
   xdotool click 1
+  # The neutral player moves first; the clicks below wait for the own turn.
+  check "the neutral turn ended" "^action 1 "
   # The turn's first record shows the welcome pages on the centred parchment.
   sleep 1
   click_until "^action 18 1 " 400 300
@@ -77,7 +82,6 @@ if [ "$1" = "--inside" ]; then
   click_until "^action 18 1 " 400 300
   check "the scout's answer page was read on" "^action 18 1 "
   check "the first turn began" "^action 3 1 "
-  sleep 0.5
   set -- $(view)
   xdotool mousemove $((8 * 40 + 20 - $1)) $((8 * 40 + 20 - $2)) click 3
   check "a right click deselects" "^action 4 0 "
@@ -94,20 +98,15 @@ if [ "$1" = "--inside" ]; then
   check "the group entered the city" "^action 10 [1-9]"
   mkdir -p Bmp
   xdotool key ctrl+g
-  sleep 0.5
+  # The series writes every fourth frame: wait for the first picture.
+  end=$(( $(now_ms) + 120000 ))
+  while ! ls Bmp/*.bmp >/dev/null 2>&1 && [ "$(now_ms)" -lt "$end" ] && kill -0 $pid 2>/dev/null; do
+    sleep 0.05
+  done
   xdotool key ctrl+g
-  sleep 0.3
   ls Bmp/*.bmp >/dev/null 2>&1 || { echo "FAILED: Ctrl+G wrote no screenshot"; status=1; }
   [ $status -eq 0 ] || cat log
-  kill -TERM $pid 2>/dev/null
-  i=0
-  while kill -0 $pid 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-  if kill -0 $pid 2>/dev/null; then
-    kill -KILL $pid
-    echo "program did not end after SIGTERM"
-    exit 1
-  fi
-  wait $pid || { echo "program exit code $?"; exit 1; }
+  end_program $pid 120 || { echo "program exit code $?"; exit 1; }
   exit $status
 fi
 

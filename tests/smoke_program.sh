@@ -3,6 +3,7 @@
 # Runs the program beside a fresh demo data set until its first picture, asks it to end
 # and expects an orderly exit with code 0.
 set -e
+. "$(dirname "$0")/program_waits.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$1" "$work/orvandia"
@@ -11,23 +12,13 @@ cp "$1" "$work/orvandia"
 set +e
 "$work/orvandia" --log-startup 2>"$work/err" &
 pid=$!
-# Up to the game's first picture, however slow the machine is today.
-i=0
-while ! grep -q "^startup:" "$work/err" && kill -0 "$pid" 2>/dev/null && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
-if ! kill -0 "$pid" 2>/dev/null; then
-  wait "$pid"
-  echo "program ended early with $?"
+if ! wait_startup "$pid" "$work/err" 240; then
+  echo "no first picture:"
+  cat "$work/err"
+  end_program "$pid" 60
   exit 1
 fi
-kill -TERM "$pid"
-i=0
-while kill -0 "$pid" 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-if kill -0 "$pid" 2>/dev/null; then
-  kill -KILL "$pid"
-  echo "program did not end after SIGTERM"
-  exit 1
-fi
-wait "$pid"
+end_program "$pid" 120
 rc=$?
 [ $rc -eq 0 ] || echo "program exit code $rc"
 exit $rc

@@ -1,5 +1,7 @@
 // Transports for tests: on the in-process loopback hub or on TCP/IP at
-// 127.0.0.1 with ephemeral ports, short heartbeats and bounded waits.
+// 127.0.0.1 with ephemeral ports, short heartbeats and bounded waits. The
+// waits end as soon as their condition holds; their bounds and the time-outs
+// leave room for a machine so busy that a thread sleeps for seconds.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -55,11 +57,13 @@ class TNetFixture : public ::testing::Test {
   void SetUp() override {
     Saved = Plat::NetSettings();
     auto& s = Plat::NetSettings();
+    // A short enumeration, repeated until it finds the host.
     s.EnumTimeoutMs = 150;
-    s.ConnectTimeoutMs = 3000;
+    s.ConnectTimeoutMs = 20000;
     s.HeartbeatMs = 50;
-    s.SilenceTimeoutMs = 500;
-    s.JoinDeadlineMs = 1000;
+    // Tests of the time-outs set short ones themselves.
+    s.SilenceTimeoutMs = 20000;
+    s.JoinDeadlineMs = 20000;
     s.Log = [this](const std::string& line) {
       std::lock_guard lock(LogMutex);
       LogLines.push_back(line);
@@ -89,10 +93,17 @@ class TNetFixture : public ::testing::Test {
     return id;
   }
 
-  // Finds the session by enumeration (bounded) and joins it.
-  void Join(DPFrame::TDPFramework& client) {
-    for (int i = 0; i < 20 && client.Sessions.Count() == 0; ++i) client.EnumSessions(0);
+  // Enumerates until the host's session is listed, for at most WaitMs.
+  static void Enumerate(DPFrame::TDPFramework& client) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs);
+    do client.EnumSessions(0);
+    while (client.Sessions.Count() == 0 && std::chrono::steady_clock::now() < end);
     ASSERT_EQ(client.Sessions.Count(), 1);
+  }
+
+  // Finds the session by enumeration and joins it.
+  void Join(DPFrame::TDPFramework& client) {
+    ASSERT_NO_FATAL_FAILURE(Enumerate(client));
     client.JoinSession(0);
   }
 
@@ -103,8 +114,11 @@ class TNetFixture : public ::testing::Test {
     return id;
   }
 
+  // How long a wait for something that must come lasts at most.
+  static constexpr int WaitMs = 20000;
+
   // The next message for a player, waiting at most timeoutMs.
-  static std::optional<TMessage> Next(DPFrame::TDPFramework& t, DPFrame::DPID to, int timeoutMs = 3000) {
+  static std::optional<TMessage> Next(DPFrame::TDPFramework& t, DPFrame::DPID to, int timeoutMs = WaitMs) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     TMessage m;
     do {
@@ -115,7 +129,8 @@ class TNetFixture : public ::testing::Test {
   }
 
   // Skips messages until a system message with the code arrives.
-  static std::optional<TMessage> NextSystem(DPFrame::TDPFramework& t, DPFrame::DPID to, u32 code, int timeoutMs = 3000) {
+  static std::optional<TMessage> NextSystem(DPFrame::TDPFramework& t, DPFrame::DPID to, u32 code,
+                                            int timeoutMs = WaitMs) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < end) {
       auto m = Next(t, to, 20);

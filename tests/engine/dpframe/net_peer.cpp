@@ -3,7 +3,8 @@
 //
 //   net_peer host [heartbeat-ms silence-ms]  prints "PORT n", echoes each
 //                                            68-byte message, ends on message 5
-//   net_peer join PORT COUNT [hold]          sends COUNT messages, checks the
+//   net_peer join PORT COUNT [hold [heartbeat-ms]]
+//                                            sends COUNT messages, checks the
 //                                            echoes; with hold waits to be killed
 //   net_peer seeds DIR
 #include <chrono>
@@ -67,6 +68,7 @@ int Host(int argc, char** argv) {
       if (code == Plat::DPSYS_DESTROYPLAYERORGROUP) {
         bool theClient = Word(data, 2) == client;
         std::printf("GONE %s after %u messages\n", theClient ? "client" : "someone else", expected);
+        std::fflush(stdout);
         return theClient ? 0 : 1;
       }
       if (code == Plat::DPSYS_SESSIONLOST) return 3;
@@ -86,11 +88,15 @@ int Host(int argc, char** argv) {
 int Join(int argc, char** argv) {
   if (argc < 4) return 64;
   bool hold = argc >= 5 && std::strcmp(argv[4], "hold") == 0;
+  // Beats well within the host's silence time-out keep a held client in.
+  if (argc >= 6) Plat::NetSettings().HeartbeatMs = static_cast<u32>(std::atoi(argv[5]));
   u32 count = static_cast<u32>(std::atoi(argv[3]));
   std::string target = std::string("127.0.0.1:") + argv[2];
   DPFrame::TDPFramework t;
   t.InitializeConnection(t.CreateTCPIPAddress(target.c_str()));
-  for (int i = 0; i < 20 && t.Sessions.Count() == 0; ++i) t.EnumSessions(200);
+  // Asks again until the host answers, however busy the machine.
+  const auto end = Clock::now() + std::chrono::seconds(30);
+  while (t.Sessions.Count() == 0 && Clock::now() < end) t.EnumSessions(200);
   if (t.Sessions.Count() != 1) {
     std::printf("NO SESSION\n");
     return 1;
@@ -105,7 +111,7 @@ int Join(int argc, char** argv) {
   DPID from = 0;
   std::vector<u8> data;
   for (u32 i = 0; i < count;) {
-    if (!Next(t, me, from, data, 10000)) {
+    if (!Next(t, me, from, data, 30000)) {
       std::printf("NO ECHO %u\n", i);
       return 2;
     }
@@ -190,6 +196,6 @@ int main(int argc, char** argv) {
     std::printf("ERROR %s\n", e.what());
     return 70;
   }
-  std::fprintf(stderr, "usage: net_peer host [heartbeat-ms silence-ms] | join PORT COUNT [hold] | seeds DIR\n");
+  std::fprintf(stderr, "usage: net_peer host [heartbeat-ms silence-ms] | join PORT COUNT [hold [heartbeat-ms]] | seeds DIR\n");
   return 64;
 }

@@ -16,8 +16,7 @@ TEST_P(Session, JoinListsTheSessionAndReplicatesPlayers) {
   auto host = Transport(GetParam());
   DPID h = HostWithPlayer(*host);
   auto client = Transport(GetParam(), host.get());
-  client->EnumSessions(0);
-  ASSERT_EQ(client->Sessions.Count(), 1);
+  ASSERT_NO_FATAL_FAILURE(Enumerate(*client));
   const DPFrame::DPSESSIONDESC2& s = *client->Sessions[0];
   EXPECT_EQ(s.lpszSessionName, "Test");
   EXPECT_EQ(s.dwFlags, 0x2044u);
@@ -146,15 +145,15 @@ TEST_P(Session, HostPublishesItsDescriptionAndClosedOrFullSessionsRefuseJoins) {
   host->GetSessionDesc(&desc);
   desc.dwFlags |= 0x21;  // the game has started
   host->SetSessionDesc(&desc);
-  for (int i = 0; i < 300 && desc.dwFlags != 0x2065; ++i) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitMs);
+  while (desc.dwFlags != 0x2065 && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     client->GetSessionDesc(&desc);
   }
   EXPECT_EQ(desc.dwFlags, 0x2065u);
 
   auto late = Transport(GetParam(), host.get());
-  late->EnumSessions(0);
-  ASSERT_EQ(late->Sessions.Count(), 1) << "listed, but not joinable";
+  ASSERT_NO_FATAL_FAILURE(Enumerate(*late)) << "listed, but not joinable";
   EXPECT_EQ(late->Sessions[0]->dwFlags, 0x2065u);
   try {
     late->JoinSession(0);
@@ -167,8 +166,7 @@ TEST_P(Session, HostPublishesItsDescriptionAndClosedOrFullSessionsRefuseJoins) {
   desc.dwFlags = 0x2044;
   desc.dwMaxPlayers = 2;
   host->SetSessionDesc(&desc);
-  late->EnumSessions(0);
-  ASSERT_EQ(late->Sessions.Count(), 1);
+  ASSERT_NO_FATAL_FAILURE(Enumerate(*late));
   EXPECT_EQ(late->Sessions[0]->dwCurrentPlayers, 2u);
   EXPECT_EQ(late->Sessions[0]->dwMaxPlayers, 2u);
   EXPECT_THROW(late->JoinSession(0), DPFrame::EDirectPlayError);
@@ -207,6 +205,10 @@ TEST_P(Session, LeavingPlayersAndAClosingHostBecomeSystemMessages) {
 }
 
 TEST_P(Session, ASilentPeerIsDroppedWithinTheTimeOut) {
+  // Twenty heartbeats: long enough that a busy machine does not drop the
+  // peers that still talk.
+  constexpr u32 Silence = 1000;
+  Plat::NetSettings().SilenceTimeoutMs = Silence;
   auto host = Transport(GetParam());
   DPID h = HostWithPlayer(*host);
   auto quiet = Transport(GetParam(), host.get());
@@ -217,11 +219,11 @@ TEST_P(Session, ASilentPeerIsDroppedWithinTheTimeOut) {
 
   auto start = std::chrono::steady_clock::now();
   quiet->DirectPlay->Freeze();
-  auto gone = NextSystem(*host, h, Plat::DPSYS_DESTROYPLAYERORGROUP, 5000);
+  auto gone = NextSystem(*host, h, Plat::DPSYS_DESTROYPLAYERORGROUP);
   auto waited = std::chrono::steady_clock::now() - start;
   ASSERT_TRUE(gone);
   EXPECT_EQ(gone->Word(2), pq);
-  EXPECT_LE(waited, std::chrono::milliseconds(500 + 1000)) << "the time-out, with room for a loaded machine";
+  EXPECT_LE(waited, std::chrono::milliseconds(Silence + 3000)) << "the time-out, with room for a busy machine";
   EXPECT_TRUE(Logged("no sign of life"));
   gone = NextSystem(*other, po, Plat::DPSYS_DESTROYPLAYERORGROUP);
   ASSERT_TRUE(gone);
@@ -229,7 +231,7 @@ TEST_P(Session, ASilentPeerIsDroppedWithinTheTimeOut) {
 
   // A host that goes silent is a lost session for its clients.
   host->DirectPlay->Freeze();
-  EXPECT_TRUE(NextSystem(*other, po, Plat::DPSYS_SESSIONLOST, 5000));
+  EXPECT_TRUE(NextSystem(*other, po, Plat::DPSYS_SESSIONLOST));
 }
 
 TEST_P(Session, ATransportDeletedWithASessionOpenIsALeavingPeer) {
