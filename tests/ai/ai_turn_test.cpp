@@ -23,7 +23,7 @@ using AITest::TAIFixture;
 class TRecordingHandler : public TAIHandler {
  public:
   using TAIHandler::TAIHandler;
-  i32 ExecuteGoToField(TAITask*) override {
+  i32 ExecuteGoToField(TAITask*, TAITask*) override {
     Runs.emplace_back(PassesRun - 1, ttGoToField);
     return 0;
   }
