@@ -353,3 +353,20 @@ TEST_F(AITurn, GatheringAWholeGroupSelectsItAndMovesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A script may change the terrain while the turn waits: a kept map must
+// then answer as a fresh fill does.
+TEST_F(AITurn, KeptCostMapsFollowTheTerrain) {
+  TAICostMap kept, fresh;
+  fresh.Caching = false;
+  EXPECT_EQ(kept.CostTo(*Scenario, 2, 2, PathCostLimit, 10, 2), fresh.CostTo(*Scenario, 2, 2, PathCostLimit, 10, 2));
+  for (i32 y = 0; y < Scenario->Height; ++y) Scenario->Costs[static_cast<std::size_t>(Scenario->FieldIndex(6, y))] = 255;
+  const i32 walled = fresh.CostTo(*Scenario, 2, 2, PathCostLimit, 10, 2);
+  EXPECT_EQ(walled, PathCostLimit);
+  EXPECT_EQ(kept.CostTo(*Scenario, 2, 2, PathCostLimit, 10, 2), walled);
+  EXPECT_EQ(kept.Fills, 2u);
+}
+
+}  // namespace
