@@ -213,8 +213,11 @@ class TAIHandler : public GameData::TOpponent {
   TAIScriptStack ScriptStack;
   u32 NextIDValue = FirstID;
   TAICostMap CostMap;
-  // Passes run by the last turn, for the measurements.
+  // Passes run by the last turn, and records posted and time spent waiting
+  // for them over all turns, for the measurements.
   i32 PassesRun = 0;
+  u64 PostedRecords = 0;
+  i64 WaitedNanoseconds = 0;
 
  private:
   u32 Post(const GameData::TActionRecord& record);
