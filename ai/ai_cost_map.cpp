@@ -7,10 +7,12 @@ namespace AIHandler {
 const std::vector<i32>& TAICostMap::Fill(const GameData::TScenario& s, i32 fromX, i32 fromY, i32 limit) {
   ++Queries;
   ++Clock;
-  if (s.Width != Width || s.Height != Height) {
+  if (s.Width != Width || s.Height != Height || s.Costs != Costs || s.Heights != Heights) {
     Entries.clear();
     Width = s.Width;
     Height = s.Height;
+    Costs = s.Costs;
+    Heights = s.Heights;
   }
   if (Caching)
     for (TEntry& e : Entries)

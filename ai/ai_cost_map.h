@@ -2,10 +2,11 @@
 // path work of its own, so that it never writes the scenario's CostMap or
 // path work, which the main thread uses for its own searches.
 //
-// A map depends only on the terrain, its start field and its limit, and the
-// terrain changes only while the turn waits for a posted record: maps kept
-// between two records answer exactly as a fresh fill would. Invalidate is
-// called after every posted record.
+// A map depends only on the terrain, its start field and its limit. The
+// terrain changes only while the turn waits for a posted record (a script
+// may open a passage), so every fill first compares the terrain with the one
+// the kept maps were filled on and drops them when it differs: kept maps
+// answer exactly as a fresh fill would.
 #pragma once
 
 #include <vector>
@@ -44,6 +45,9 @@ class TAICostMap {
   std::vector<TEntry> Entries;
   u64 Clock = 0;
   i32 Width = 0, Height = 0;
+  // The terrain the kept maps were filled on.
+  std::vector<u8> Costs;
+  std::vector<i16> Heights;
 };
 
 }  // namespace AIHandler

@@ -135,15 +135,40 @@ class TAIHandler : public GameData::TOpponent {
   bool BuildMultiTasks();
 
   // Execution: each handler returns non-zero to have its multi-task
-  // prepared and run again. The type handlers are the hooks of the combat,
-  // guard and city behaviour; until they exist they do nothing.
+  // prepared and run again. The outer task is the guard, protect or follow
+  // task a temporary task stands for. Attacking, guarding and the cities are
+  // hooks of the combat, guard and city behaviour; until they exist they do
+  // nothing.
   void ExecuteMultiTask(TAIMultiTask* multi);
-  virtual i32 ExecuteAttackGroup(TAITask* task);
-  virtual i32 ExecuteGoToField(TAITask* task);
+  virtual i32 ExecuteAttackGroup(TAITask* task, TAITask* outer = nullptr);
+  virtual i32 ExecuteGoToField(TAITask* task, TAITask* outer = nullptr);
   virtual i32 ExecuteGuardArea(TAITask* task);
   virtual i32 ExecuteProtectUnit(TAITask* task);
   virtual i32 ExecuteFollowUnit(TAITask* task);
   virtual i32 ExecuteCityTask(TAITask* task);
+
+  // Going to a field: the task's units leave their cities toward (x, y),
+  // the acting group camps near a field, and a field along the path.
+  void BringUnitsOutOfCities(const TAIVirtualUnitList& units, const GameData::TCity* except, i32 x, i32 y);
+  bool MoveToCampField(i32 x, i32 y, i32 r);
+  bool FindFieldAlongPath(const GameData::TGroup* group, i32& x, i32& y) const;
+  // A draw of the thread stream in [0, 1), and one in [0, n) (0 for n < 1).
+  static double Draw();
+  static i32 RandomBelow(i32 n);
+
+  // The combat behaviour and spell rules the handlers call. Until they
+  // exist they find nothing and cast nothing, so a group only walks.
+  virtual bool GroupCombat(TAIVirtualUnitList& units, GameData::TGroup* target, TAITask* task);
+  virtual GameData::TUnit* FindWeakestHostileNear(i32 x, i32 y, i32 r);
+  virtual bool IsHostileNear(i32 x, i32 y, i32 r);
+  virtual bool CastScoutSpell(GameData::TGroup* caster, i32 x, i32 y);
+  virtual bool CastMovementSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastActionPointSpell(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastSightSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastHealingSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastDefenceSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastShieldSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastSummoningSpells(GameData::TGroup* caster, i32& x, i32& y);
 
   // Movement orders for the acting group; they return an action result.
   u32 MoveToField(i32 x, i32 y, bool refreshCosts, i32 reserve, bool substituteIsFailure);
@@ -188,8 +213,11 @@ class TAIHandler : public GameData::TOpponent {
   TAIScriptStack ScriptStack;
   u32 NextIDValue = FirstID;
   TAICostMap CostMap;
-  // Passes run by the last turn, for the measurements.
+  // Passes run by the last turn, and records posted and time spent waiting
+  // for them over all turns, for the measurements.
   i32 PassesRun = 0;
+  u64 PostedRecords = 0;
+  i64 WaitedNanoseconds = 0;
 
  private:
   u32 Post(const GameData::TActionRecord& record);

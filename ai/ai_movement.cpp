@@ -42,8 +42,10 @@ void TAIHandler::ExecuteMultiTask(TAIMultiTask* multi) {
   }
 }
 
-i32 TAIHandler::ExecuteAttackGroup(TAITask*) { return 0; }
-i32 TAIHandler::ExecuteGoToField(TAITask*) { return 0; }
+// Attacking needs the combat behaviour at every step (choosing the target
+// near the group, the healing and defence rules, the fight itself); until
+// it exists the units of an attack stay where they are.
+i32 TAIHandler::ExecuteAttackGroup(TAITask*, TAITask*) { return 0; }
 i32 TAIHandler::ExecuteGuardArea(TAITask*) { return 0; }
 i32 TAIHandler::ExecuteProtectUnit(TAITask*) { return 0; }
 i32 TAIHandler::ExecuteFollowUnit(TAITask*) { return 0; }

@@ -1,5 +1,7 @@
 // The computer opponent's only way to change the world: action records
 // posted into its player's mailbox, each waited for before the next.
+#include <chrono>
+
 #include "ai/ai_handler.h"
 #include "world/locations/city.h"
 #include "world/scenario/player.h"
@@ -33,8 +35,12 @@ i32 SlotOf(const TGroup* group, const TUnit* unit) {
 }  // namespace
 
 u32 TAIHandler::Post(const TActionRecord& record) {
+  const auto start = std::chrono::steady_clock::now();
   Player->PostAction(true, record);
-  return Player->WaitForResult();
+  const u32 result = Player->WaitForResult();
+  ++PostedRecords;
+  WaitedNanoseconds += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+  return result;
 }
 
 u32 TAIHandler::PostEndTurn() { return Post(Record(atEndTurn)); }

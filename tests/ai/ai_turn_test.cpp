@@ -23,7 +23,7 @@ using AITest::TAIFixture;
 class TRecordingHandler : public TAIHandler {
  public:
   using TAIHandler::TAIHandler;
-  i32 ExecuteGoToField(TAITask*) override {
+  i32 ExecuteGoToField(TAITask*, TAITask*) override {
     Runs.emplace_back(PassesRun - 1, ttGoToField);
     return 0;
   }
@@ -350,6 +350,23 @@ TEST_F(AITurn, GatheringAWholeGroupSelectsItAndMovesNothing) {
   EXPECT_EQ(posted[0].Type(), atSelect);
   EXPECT_EQ(posted.back().Type(), atMarkUnits);
   EXPECT_EQ(posted.back().Words[1], 0x010000u) << "both units move, the empty slot stays";
+}
+
+}  // namespace
+
+namespace {
+
+// A script may change the terrain while the turn waits: a kept map must
+// then answer as a fresh fill does.
+TEST_F(AITurn, KeptCostMapsFollowTheTerrain) {
+  TAICostMap kept, fresh;
+  fresh.Caching = false;
+  EXPECT_EQ(kept.CostTo(*Scenario, 2, 2, PathCostLimit, 10, 2), fresh.CostTo(*Scenario, 2, 2, PathCostLimit, 10, 2));
+  for (i32 y = 0; y < Scenario->Height; ++y) Scenario->Costs[static_cast<std::size_t>(Scenario->FieldIndex(6, y))] = 255;
+  const i32 walled = fresh.CostTo(*Scenario, 2, 2, PathCostLimit, 10, 2);
+  EXPECT_EQ(walled, PathCostLimit);
+  EXPECT_EQ(kept.CostTo(*Scenario, 2, 2, PathCostLimit, 10, 2), walled);
+  EXPECT_EQ(kept.Fills, 2u);
 }
 
 }  // namespace

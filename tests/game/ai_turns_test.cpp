@@ -1,9 +1,13 @@
 // Whole computer turns through the game's own dispatcher and player
 // threads, on the demo missions and a generated map: each computer turn
-// announces itself, plans and ends, and the same seed gives the same turns.
+// announces itself, plans, marches its groups and ends, and the same seed
+// gives the same turns.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "ai/ai_handler.h"
@@ -11,6 +15,8 @@
 #include "tools/demodata/demo_scenario.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
+#include "world/units/group.h"
+#include "world/units/unit.h"
 
 namespace GameTest {
 namespace {
@@ -31,6 +37,8 @@ class AITurns : public TGameFixture {
     p.Groups = 24;
     p.Doodles = 60;
     p.Cities = 2;
+    p.Marches = true;
+    p.VariedTerrain = false;
     d.Scenario.Add("generated.scn", Builder::GenerateScenario(p));
     d.Scenario.WritePacked(Data.Folder().Path(), "scenario");
   }
@@ -46,18 +54,34 @@ class AITurns : public TGameFixture {
       Headless->StartScenario(scenario);
     else
       Headless->StartMission(mission);
-    for (i32 i = 0; i < rounds; ++i) Act({atEndTurn});
+    StartFields = ComputerFields();
+    for (i32 i = 0; i < rounds; ++i) {
+      Act({atEndTurn});
+      EXPECT_EQ(S().CurrentPlayerIndex, 1) << "every computer turn has ended, round " << i;
+    }
     Headless->OnAction = nullptr;
     return trace;
   }
+  // Where each unit of a computer player stands, by unit ID.
+  std::map<u32, std::pair<i32, i32>> ComputerFields() const {
+    std::map<u32, std::pair<i32, i32>> fields;
+    for (const TUnit* u : S().Units.Items)
+      if (const TGroup* g = u->GetGroup(); g && g->GetOwner() && g->GetOwner()->Kind == pkComputer)
+        fields[u->ID] = {g->FieldX(), g->FieldY()};
+    return fields;
+  }
+  std::map<u32, std::pair<i32, i32>> StartFields;
 };
 
 TEST_F(AITurns, ComputerTurnsPlanAndEndAndRepeatWithTheSameSeed) {
   AddGeneratedMap();
+  // Mission 2's computer holds guard, protect, follow, city and attack
+  // tasks only, whose behaviour comes later: its groups stay.
   const struct {
     i32 mission;
     const char* scenario;
-  } games[] = {{1, nullptr}, {2, nullptr}, {0, "generated.scn"}};
+    bool marches;
+  } games[] = {{1, nullptr, true}, {2, nullptr, false}, {0, "generated.scn", true}};
   for (const auto& g : games) {
     SCOPED_TRACE(g.scenario ? g.scenario : ("mission " + std::to_string(g.mission)).c_str());
     const TTrace first = Play(g.mission, g.scenario, 3);
@@ -73,6 +97,16 @@ TEST_F(AITurns, ComputerTurnsPlanAndEndAndRepeatWithTheSameSeed) {
       ++computerTurns;
     }
     EXPECT_GE(computerTurns, 3);
+    // Computer groups march: moves are posted and units stand elsewhere.
+    const bool moves = std::any_of(first.begin(), first.end(), [&](const auto& t) {
+      return std::get<0>(t) == atMove && Player(std::get<1>(t)).Kind == pkComputer;
+    });
+    const auto endFields = ComputerFields();
+    i32 moved = 0;
+    for (const auto& [unit, field] : StartFields)
+      if (endFields.count(unit) && endFields.at(unit) != field) ++moved;
+    EXPECT_EQ(moves, g.marches);
+    EXPECT_EQ(moved > 0, g.marches);
     // Every computer player with a hostile unit in sight of the map plans against it.
     bool planned = false;
     for (i32 i = 1; i < S().PlayerCount(); ++i)

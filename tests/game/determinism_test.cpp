@@ -1,11 +1,14 @@
 // Two games from the same seed, fed the same action records, must end in
 // byte-identical scenario streams and the same random streams: what network
 // machines rely on. Each row is one sequence; later work adds rows (spells
-// on the map, scripts, computer turns).
+// on the map, scripts, computer turns); the records executed, the computer
+// players' own among them, must agree as well.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/data/stream.h"
@@ -32,6 +35,8 @@ struct TDeterminismCase {
 struct TOutcome {
   std::vector<u8> Stream;
   TRandomState Main, Thread;
+  // Every executed record's words, the computer players' ones included.
+  std::vector<std::vector<u32>> Executed;
 };
 
 TActionRecord Record(std::initializer_list<u32> words) {
@@ -64,6 +69,8 @@ void TeachBattleSpells(TScenario& s) {
 const TDeterminismCase Cases[] = {
     {"ends of turns", 1, [](TScenario&) {},
      [](TScenario&) { return std::vector<TActionRecord>{Record({atEndTurn}), Record({atEndTurn})}; }},
+    {"computer turns marching a pack over four rounds", 1, [](TScenario&) {},
+     [](TScenario&) { return std::vector<TActionRecord>(4, Record({atEndTurn})); }},
     {"an attack fought out with battle spells", 1, TeachBattleSpells,
      [](TScenario& s) {
        return std::vector<TActionRecord>{Record({atSelect, FirstGroupOf(s, 1)}),
@@ -78,12 +85,15 @@ class Determinism : public TGameFixture {
     Headless = std::make_unique<Main::THeadlessGame>(seed);
     delete VideoWindow;
     VideoWindow = Videos = new TVideoRecorder;
+    std::vector<std::vector<u32>> executed;
+    Headless->OnAction = [&](const TActionRecord& r, u64) { executed.emplace_back(std::begin(r.Words), std::end(r.Words)); };
     Headless->StartMission(c.Mission);
     c.Prepare(S());
     for (const TActionRecord& r : c.Records(S())) Headless->Act(r);
+    Headless->OnAction = nullptr;
     Data::TMemoryStream stream;
     S().Save(stream);
-    return {stream.Memory(), RandomMain, RandomThread};
+    return {stream.Memory(), RandomMain, RandomThread, std::move(executed)};
   }
 };
 
@@ -93,6 +103,7 @@ TEST_F(Determinism, SameSeedSameRecordsSameGame) {
     const TOutcome a = Play(c, 7);
     const TOutcome b = Play(c, 7);
     EXPECT_TRUE(a.Stream == b.Stream) << "the scenario streams differ";
+    EXPECT_TRUE(a.Executed == b.Executed) << "the executed records differ";
     EXPECT_EQ(a.Main.Low, b.Main.Low);
     EXPECT_EQ(a.Main.High, b.Main.High);
     EXPECT_EQ(a.Thread.Low, b.Thread.Low);

@@ -301,6 +301,18 @@ void GiveBeatTheGroupObjective(TScenarioMaker& m, const std::string& name, i32 p
   }
 }
 
+// Player 2's pack sets out for the border fortress: a march the player sees
+// from the first computer turn on.
+void Demo1Plan(TScenarioMaker& m, TOpponent* opponent, const TGroup* pack) {
+  auto* plan = dynamic_cast<TDemoOpponent*>(opponent);
+  if (!plan) return;
+  m.GiveUnitsToOpponents();
+  std::vector<u32> units;
+  for (const TUnit* u : pack->Units)
+    if (u) units.push_back(u->ID);
+  plan->AddTask(3, TDemoOpponent::TTarget{0, 3, 6, 9, 1}, 80, units);
+}
+
 void Demo1(TScenarioMaker& m) {
   TScenario& s = m.S();
   // The introduction's mark-up: fonts and a colour.
@@ -314,7 +326,7 @@ void Demo1(TScenarioMaker& m) {
   m.AddPlayers(3);
   const TCity* fortress = m.AddCity("Grenzfeste", 1, 2, 2);
   m.AddGroup(1, 4, 6, {Knight, Sorceress});
-  m.AddGroup(2, 12, 11, {Wolf, Wolf, Skeleton});
+  const TGroup* pack = m.AddGroup(2, 12, 11, {Wolf, Wolf, Skeleton});
   m.AddGroup(0, 13, 3, {Skeleton});
   m.AddDoodle(TreeDoodle, Centre(7), Centre(4));
   m.AddDoodle(RockDoodle, Centre(9), Centre(9));
@@ -350,6 +362,7 @@ void Demo1(TScenarioMaker& m) {
        "<NOTE(1)>Die Grenzmark halten.<ENDNOTE><ENDIF>"});
   scout->OwnerName = "Sp\xE4her";
   scout->OwnerFaceID = FirstFaceID;
+  Demo1Plan(m, s.Players[2]->AIHandler.get(), pack);
 }
 
 // The valley of mission 2: a hill north of the ford and a ridge in the south
@@ -637,6 +650,20 @@ std::string GenerateScenario(const TScenarioParams& params, TScenarioCounts* pla
     m.AddObjective("Das weite Land", "Behaupte dich im weiten Land.", p);
   }
   m.AddArea({Field(0, 0), Field(1, 0), Field(0, 1)});
+  if (params.Marches) {
+    // Each computer group sets out for the middle of the map.
+    m.GiveUnitsToOpponents();
+    for (const TMapObject* o : s.MapObjects) {
+      if (o->Type != otGroup) continue;
+      const auto* g = static_cast<const TGroup*>(o);
+      auto* plan = dynamic_cast<TDemoOpponent*>(s.Players[g->OwnerIndex]->AIHandler.get());
+      if (!plan || s.Players[g->OwnerIndex]->Kind != pkComputer) continue;
+      std::vector<u32> units;
+      for (const TUnit* u : g->Units)
+        if (u) units.push_back(u->ID);
+      plan->AddTask(3, TDemoOpponent::TTarget{0, 3, s.Width / 2, s.Height / 2, s.Width / 16}, 60, units);
+    }
+  }
   if (placed) *placed = counts;
   return m.Bytes(-1, 0);
 }

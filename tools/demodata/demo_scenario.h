@@ -48,6 +48,9 @@ struct TScenarioParams {
   // Hills and valleys with move costs from 1 to 8 and blocked fields.
   bool VariedTerrain = true;
   u32 Seed = 1;
+  // Every computer group holds a task to go to the middle of the map (which
+  // varied terrain may cut off).
+  bool Marches = false;
   // The ground picture it names in the "scenario" archive.
   std::string BackgroundFile = "demo1.bkg";
 };
