@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "ai/ai_handler.h"
 #include "engine/data/archive.h"
@@ -28,6 +29,9 @@ struct TWorld {
   std::unique_ptr<GameData::TScenario> Scenario;
   GameData::TConversation Talk;
   i32 Globals[GameData::GlobalCount] = {};
+  // Each unit's record as loaded: inputs must not pile up after-effects or
+  // levels for the next ones.
+  std::unordered_map<u32, GameData::TUnitProperties> Records;
   TWorld() {
     const char* dir = std::getenv("ORV_FUZZ_DATA");
     if (!dir) {
@@ -43,6 +47,7 @@ struct TWorld {
     Scenario->LoadFromArchive(Data2::ScenarioArchive, "demo1.scn");
     Scenario->CurrentPlayerIndex = 0;
     std::copy(std::begin(Scenario->Globals), std::end(Scenario->Globals), Globals);
+    for (const GameData::TUnit* unit : Scenario->Units.Items) Records[unit->ID] = unit->Base;
     Talk.ID = 1;
     Talk.SetScenario(Scenario.get());
     for (GameData::TUnit* unit : Scenario->Units.Items)
@@ -63,6 +68,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   world.Talk.Aliases.clear();
   world.Scenario->Aliases.clear();
   for (GameData::TPlayer* player : world.Scenario->Players) player->Notes.clear();
+  for (GameData::TUnit* unit : world.Scenario->Units.Items) {
+    const auto record = world.Records.find(unit->ID);
+    if (record == world.Records.end()) continue;
+    unit->Base = record->second;
+    unit->LevelledUp = 0;
+    unit->ClearAfterEffects();
+  }
+  world.Talk.AfterEffect = GameData::TAfterEffect{};
   try {
     Script::TConversationCommands(world.Talk).ProcessText(std::string(reinterpret_cast<const char*>(data), size));
   } catch (const std::runtime_error&) {
