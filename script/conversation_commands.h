@@ -132,6 +132,10 @@ class TConversationCommands : public TConversationScript {
   void GiveAfterEffect(GameData::TUnit& unit, i32 turns, i32 effectID);
   // The unit and mask bit of the parameters (unit ID, index 1..64).
   std::pair<GameData::TUnit*, u64> MaskTarget(std::string_view params, bool spell);
+  // Sets the allowed bit (and the known one when learning) in the base record.
+  bool TeachMaskBit(std::string_view params, bool spell, bool learn);
+  // LOCAL0 := the known or allowed bit of the effective record.
+  bool TestMaskBit(std::string_view params, bool spell, bool known);
   bool GetProperty(std::string_view params, std::string& output);
   bool SetProperty(std::string_view params, std::string& output);
   bool SetPropertyToAll(std::string_view params, std::string& output);

@@ -8,6 +8,7 @@
 namespace Script {
 
 using GameData::TUnit;
+using GameData::TUnitProperties;
 
 std::pair<GameData::TUnit*, u64> TConversationCommands::MaskTarget(std::string_view params, bool spell) {
   const i32 id = TakeExpression(params);
@@ -23,61 +24,59 @@ std::pair<GameData::TUnit*, u64> TConversationCommands::MaskTarget(std::string_v
 namespace {
 
 constexpr bool Spell = true, Skill = false;
+constexpr bool Known = true, Allowed = false;
+
+u64& Mask(TUnitProperties& record, bool spell, bool known) {
+  if (spell) return known ? record.KnownSpells : record.AllowedSpells;
+  return known ? record.KnownSkills : record.AllowedSkills;
+}
 
 }  // namespace
 
-bool TConversationCommands::LearnSpell(std::string_view params, std::string&) {
-  auto [unit, bit] = MaskTarget(params, Spell);
-  unit->Base.AllowedSpells |= bit;
-  unit->Base.KnownSpells |= bit;
+bool TConversationCommands::TeachMaskBit(std::string_view params, bool spell, bool learn) {
+  auto [unit, bit] = MaskTarget(params, spell);
+  Mask(unit->Base, spell, Allowed) |= bit;
+  if (learn) Mask(unit->Base, spell, Known) |= bit;
   unit->RecalcEffective(true);
   return true;
+}
+
+bool TConversationCommands::TestMaskBit(std::string_view params, bool spell, bool known) {
+  auto [unit, bit] = MaskTarget(params, spell);
+  SetLocal0((Mask(unit->Effective, spell, known) & bit) != 0);
+  return true;
+}
+
+bool TConversationCommands::LearnSpell(std::string_view params, std::string&) {
+  return TeachMaskBit(params, Spell, true);
 }
 
 bool TConversationCommands::AllowSpell(std::string_view params, std::string&) {
-  auto [unit, bit] = MaskTarget(params, Spell);
-  unit->Base.AllowedSpells |= bit;
-  unit->RecalcEffective(true);
-  return true;
+  return TeachMaskBit(params, Spell, false);
 }
 
 bool TConversationCommands::KnowsSpell(std::string_view params, std::string&) {
-  auto [unit, bit] = MaskTarget(params, Spell);
-  SetLocal0((unit->Effective.KnownSpells & bit) != 0);
-  return true;
+  return TestMaskBit(params, Spell, Known);
 }
 
 bool TConversationCommands::HasAllowedSpell(std::string_view params, std::string&) {
-  auto [unit, bit] = MaskTarget(params, Spell);
-  SetLocal0((unit->Effective.AllowedSpells & bit) != 0);
-  return true;
+  return TestMaskBit(params, Spell, Allowed);
 }
 
 bool TConversationCommands::LearnSkill(std::string_view params, std::string&) {
-  auto [unit, bit] = MaskTarget(params, Skill);
-  unit->Base.AllowedSkills |= bit;
-  unit->Base.KnownSkills |= bit;
-  unit->RecalcEffective(true);
-  return true;
+  return TeachMaskBit(params, Skill, true);
 }
 
 bool TConversationCommands::AllowSkill(std::string_view params, std::string&) {
-  auto [unit, bit] = MaskTarget(params, Skill);
-  unit->Base.AllowedSkills |= bit;
-  unit->RecalcEffective(true);
-  return true;
+  return TeachMaskBit(params, Skill, false);
 }
 
 bool TConversationCommands::KnowsSkill(std::string_view params, std::string&) {
-  auto [unit, bit] = MaskTarget(params, Skill);
-  SetLocal0((unit->Effective.KnownSkills & bit) != 0);
-  return true;
+  return TestMaskBit(params, Skill, Known);
 }
 
 bool TConversationCommands::HasAllowedSkill(std::string_view params, std::string&) {
-  auto [unit, bit] = MaskTarget(params, Skill);
-  SetLocal0((unit->Effective.AllowedSkills & bit) != 0);
-  return true;
+  return TestMaskBit(params, Skill, Allowed);
 }
 
 }  // namespace Script
