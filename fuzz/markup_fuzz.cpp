@@ -6,6 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 #include "script/conversation_commands.h"
 #include "script_fuzz_fixture.h"
@@ -20,8 +21,12 @@ constexpr size_t Budget = 8192;
 
 struct TWorld : TScriptFuzzWorld {
   GameData::TConversation Talk;
+  // Each unit's record as loaded: inputs must not pile up after-effects or
+  // levels for the next ones.
+  std::unordered_map<u32, GameData::TUnitProperties> Records;
   TWorld() {
     Scenario->CurrentPlayerIndex = 0;
+    for (const GameData::TUnit* unit : Scenario->Units.Items) Records[unit->ID] = unit->Base;
     Talk.ID = 1;
     Talk.SetScenario(Scenario.get());
     for (GameData::TUnit* unit : Scenario->Units.Items)
@@ -42,6 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   world.Talk.Aliases.clear();
   world.Scenario->Aliases.clear();
   for (GameData::TPlayer* player : world.Scenario->Players) player->Notes.clear();
+  for (GameData::TUnit* unit : world.Scenario->Units.Items) {
+    const auto record = world.Records.find(unit->ID);
+    if (record == world.Records.end()) continue;
+    unit->Base = record->second;
+    unit->LevelledUp = 0;
+    unit->ClearAfterEffects();
+  }
+  world.Talk.AfterEffect = GameData::TAfterEffect{};
   try {
     Script::TConversationCommands(world.Talk).ProcessText(std::string(reinterpret_cast<const char*>(data), size));
   } catch (const std::runtime_error&) {

@@ -4,12 +4,15 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "script/conversation_script.h"
 
 namespace GameData {
 class TCity;
 class TGroup;
+class TUnit;
+struct TUnitProperties;
 }  // namespace GameData
 
 namespace Script {
@@ -32,6 +35,9 @@ class TConversationCommands : public TConversationScript {
   // beyond them the run ends with an error instead of hanging or overflowing.
   static constexpr i32 LoopBudget = 100000;
   static constexpr i32 MaxNesting = 64;
+  // After-effects a unit may carry before a script's copy is refused: each
+  // copy recalculates all of them, and a loop must not make that endless.
+  static constexpr i32 MaxAfterEffects = 64;
 
   explicit TConversationCommands(GameData::TConversation& conversation);
 
@@ -112,6 +118,42 @@ class TConversationCommands : public TConversationScript {
   bool GetObjectiveState(std::string_view params, std::string& output);
   bool ResetQuest(std::string_view params, std::string& output);
   bool ShowQuestHeroName(std::string_view params, std::string& output);
+
+  // Unit properties, after-effects, spells and skills. Unit ID 0 of the
+  // property commands is the conversation's after-effect work record.
+  GameData::TUnit& UnitForCommand(i32 id);
+  GameData::TUnitProperties& PropertyRecord(i32 id);
+  // Owned by a player whose bit is in the player mask, and every kind bit
+  // inside the sign-extended kind mask.
+  bool UnitMatchesMasks(const GameData::TUnit& unit, i32 playerMask, i32 kindMask);
+  void WriteProperty(GameData::TUnitProperties& record, GameData::TUnit* unit, i32 word, i32 value, bool change);
+  bool WritePropertyOfOne(std::string_view params, bool change);
+  bool WritePropertyOfAll(std::string_view params, bool change);
+  void GiveAfterEffect(GameData::TUnit& unit, i32 turns, i32 effectID);
+  // The unit and mask bit of the parameters (unit ID, index 1..64).
+  std::pair<GameData::TUnit*, u64> MaskTarget(std::string_view params, bool spell);
+  // Sets the allowed bit (and the known one when learning) in the base record.
+  bool TeachMaskBit(std::string_view params, bool spell, bool learn);
+  // LOCAL0 := the known or allowed bit of the effective record.
+  bool TestMaskBit(std::string_view params, bool spell, bool known);
+  bool GetProperty(std::string_view params, std::string& output);
+  bool SetProperty(std::string_view params, std::string& output);
+  bool SetPropertyToAll(std::string_view params, std::string& output);
+  bool ChangeProperty(std::string_view params, std::string& output);
+  bool ChangePropertyToAll(std::string_view params, std::string& output);
+  bool ClearAfterEffect(std::string_view params, std::string& output);
+  bool AddAfterEffect(std::string_view params, std::string& output);
+  bool AddAfterEffects(std::string_view params, std::string& output);
+  bool AddAfterEffectToAll(std::string_view params, std::string& output);
+  bool DeleteAllAfterEffectsOfType(std::string_view params, std::string& output);
+  bool LearnSpell(std::string_view params, std::string& output);
+  bool AllowSpell(std::string_view params, std::string& output);
+  bool KnowsSpell(std::string_view params, std::string& output);
+  bool HasAllowedSpell(std::string_view params, std::string& output);
+  bool LearnSkill(std::string_view params, std::string& output);
+  bool AllowSkill(std::string_view params, std::string& output);
+  bool KnowsSkill(std::string_view params, std::string& output);
+  bool HasAllowedSkill(std::string_view params, std::string& output);
 
   // Rows whose commands come later: they raise that they are not available.
   bool NotAvailable(std::string_view params, std::string& output);

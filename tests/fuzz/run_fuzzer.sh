@@ -116,7 +116,19 @@ case "$target" in
       >>"$work/seeds/world"
     printf '<PLAYSOUND(1)><WRITELOG><WRITEEXPRESSIONLOG(1)><IFTRUE(1)><IFFALSE(0)><IFGREATER(2,1)><IFUNEQUAL(1,2)>' \
       >>"$work/seeds/world"
-    printf '<ENDIF><ENDIF><ENDIF><ENDIF><KILLUNIT(1000)><GETCHOSEN>' >>"$work/seeds/world" ;;
+    printf '<ENDIF><ENDIF><ENDIF><ENDIF><KILLUNIT(1000)><GETCHOSEN>' >>"$work/seeds/world"
+    # Unit records, after-effects, spells and skills: good and bad units, names and indexes.
+    printf '<GETPROPERTY(0,HITPOINTS)><SETPROPERTY(0,ATTACK,5)><GETPROPERTY(1000,HITPOINTSMAX)><SETPROPERTY(1000,LEVEL,40)>' \
+      >"$work/seeds/units"
+    printf '<CHANGEPROPERTY(1000,MORALE,-70000)><SETPROPERTYTOALL(-1,-1,DEFENCE,3)><CHANGEPROPERTYTOALL(6,5,FOO,1)>' \
+      >>"$work/seeds/units"
+    printf '<GETPROPERTY(99999,MANA)><ADDAFTEREFFECT(1000,3,44)><ADDAFTEREFFECTS(2,5001,1000,1001,0)><CLEARAFTEREFFECT>' \
+      >>"$work/seeds/units"
+    printf '<ADDAFTEREFFECTTOALL(2,-1,0,90)><DELETEALLAFTEREFFECTSOFTYPE(0,-1,90)><LEARNSPELL(1000,3)><ALLOWSPELL(1000,65)>' \
+      >>"$work/seeds/units"
+    printf '<KNOWSSPELL(1000,3)><HASALLOWEDSPELL(1000,0)><LEARNSKILL(1000,64)><ALLOWSKILL(-1,1)><KNOWSSKILL(1000,1)>' \
+      >>"$work/seeds/units"
+    printf '<HASALLOWEDSKILL(1000,2147483647)><LOOP(100)><ADDAFTEREFFECTTOALL(-1,-1,1,7)><ENDLOOP>' >>"$work/seeds/units" ;;
   diary_text)
     # Besides the demo's: each way a tag can be wrong.
     printf 'a <3>b<4> c' >"$work/seeds/mismatch"
@@ -132,5 +144,8 @@ case "$target" in
       for s in 105 120 0 69 88 122; do printf "\\001\\000\\000\\000\\002\\000\\000\\000\\$(printf %o $s)\\000\\000\\000\\004\\000\\000\\000"; done
     } >"$work/seeds/orders" ;;
 esac
-exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+# A target's dictionary of tokens, where it has one.
+dict=$(dirname "$regressions")/../dictionaries/$target.dict
+[ -f "$dict" ] && set -- "-dict=$dict" || set --
+exec "$fuzzer" "$@" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"

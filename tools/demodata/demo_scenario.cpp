@@ -13,6 +13,7 @@
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_map_screen.h"
+#include "tools/demodata/demo_events_properties.h"
 #include "tools/demodata/demo_opponent.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_sprites.h"
@@ -475,6 +476,8 @@ void Demo2(TScenarioMaker& m) {
   s.TransferLimit = 2;
   Demo2Fog(s);
   Demo2Plan(m, s.Players[2]->AIHandler.get());
+  // Scripted events, made last so that the IDs before them stay.
+  AddTowerBookEvent(s, *tower);
 }
 
 // A walled town seen from above on the 2 x 2 fields from (fx, fy): roofs on

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/data/data_object.h"
+#include "world/units/unit.h"
 
 namespace Gfx {
 class TSprite;
@@ -74,6 +75,10 @@ class TConversation : public Data::TDataObject {
   u8 Delete = 0;
   // The tag being executed, for error messages.
   std::string CommandText;
+  // The work record that the property commands fill through unit ID 0 and
+  // the after-effect commands copy to units. Neither saved nor cleared with
+  // the conversation.
+  TAfterEffect AfterEffect{};
 };
 
 }  // namespace GameData

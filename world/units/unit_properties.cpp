@@ -1,6 +1,7 @@
 #include "world/units/unit_properties.h"
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 #include "engine/base/base.h"
@@ -28,24 +29,29 @@ constexpr const char* WordSuffixes[4] = {"", "BASE", "DELTA", "EVERY"};
 
 i32 NormalMorale() { return Data2::GlobalData ? Data2::GlobalData->NormalMorale : 0; }
 
-// The word that a script key names (-1 when none); index of the property
-// for the "...MAX" keys.
-i32 WordOfKey(const std::string& key, i32& maxOf) {
+}  // namespace
+
+i32 TUnitProperties::KeyWord(std::string_view key, i32& maxOf) {
   maxOf = -1;
-  const std::pair<const char*, i32> plain[] = {
+  const std::pair<std::string_view, i32> plain[] = {
       {"LEVEL", 0}, {"EXPERIENCES", 1}, {"MORALE", 2}, {"EXPERIENCEBASE", 44}, {"EXPERIENCEDELTA", 45}};
   for (const auto& [name, word] : plain)
     if (key == name) return word;
-  for (i32 p = 0; p < TUnitProperties::PropertyCount; ++p) {
+  for (i32 p = 0; p < PropertyCount; ++p) {
+    const std::string_view name = PropertyKeys[p];
+    if (key.substr(0, name.size()) != name) continue;
+    const std::string_view suffix = key.substr(name.size());
     for (i32 w = 0; w < 4; ++w)
-      if (key == std::string(PropertyKeys[p]) + WordSuffixes[w]) return 4 + p * 4 + w;
-    if ((p == 0 || p == 2 || p == 4) && key == std::string(PropertyKeys[p]) + "MAX") {
+      if (suffix == WordSuffixes[w]) return 4 + p * 4 + w;
+    if ((p == 0 || p == 2 || p == 4) && suffix == "MAX") {
       maxOf = p;
       return -1;
     }
   }
   return -1;
 }
+
+namespace {
 
 [[noreturn]] void UnknownKey(const std::string& key) {
   throw std::runtime_error(Base::Format("Unknown property: %s.", key.c_str()));
@@ -105,7 +111,11 @@ void TUnitProperties::Recalc() {
 
 i32 TUnitProperties::ExperienceForLevel(i32 level) const {
   if (level < 1) return 0;
-  return (level - 1) * ExperienceBase + ExperienceDelta * level * (level - 1) / 2;
+  // Levels far beyond the last come from scripts; their points saturate
+  // instead of wrapping.
+  const i64 l = std::min<i64>(level, 0x7FFF);
+  const i64 points = (l - 1) * ExperienceBase + ExperienceDelta * l * (l - 1) / 2;
+  return static_cast<i32>(std::clamp<i64>(points, std::numeric_limits<i32>::min(), std::numeric_limits<i32>::max()));
 }
 
 i32 TUnitProperties::LevelForExperience(i32 points) const {
@@ -159,7 +169,7 @@ void TUnitProperties::Add(const TUnitProperties& other) {
 
 i32 TUnitProperties::GetValue(const std::string& key) const {
   i32 maxOf;
-  i32 word = WordOfKey(key, maxOf);
+  i32 word = KeyWord(key, maxOf);
   if (maxOf >= 0) return Property(maxOf).ValueAt(Level);
   if (word < 0) UnknownKey(key);
   return Word(word);
@@ -167,7 +177,7 @@ i32 TUnitProperties::GetValue(const std::string& key) const {
 
 void TUnitProperties::SetValue(const std::string& key, i32 value) {
   i32 maxOf;
-  i32 word = WordOfKey(key, maxOf);
+  i32 word = KeyWord(key, maxOf);
   if (word < 0) UnknownKey(key);
   Word(word) = static_cast<i16>(value);
 }

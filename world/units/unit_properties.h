@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "engine/base/types.h"
 #include "engine/data/stream.h"
@@ -74,6 +75,9 @@ struct TUnitProperties {
   void RegenerateMana(i32 divisor);
   void Add(const TUnitProperties& other);
 
+  // The word (index for Word) that a script key names, -1 for none; the
+  // read-only "...MAX" keys give -1 with their property's index in maxOf.
+  static i32 KeyWord(std::string_view key, i32& maxOf);
   // Values by the keys of the scripts ("LEVEL", "HITPOINTSBASE",
   // "MANAMAX" ...); an unknown key raises "Unknown property: %s.".
   i32 GetValue(const std::string& key) const;
