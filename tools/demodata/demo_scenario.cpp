@@ -12,6 +12,7 @@
 #include "engine/gfx/sprite_list.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_events_units.h"
 #include "tools/demodata/demo_opponent.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_sprites.h"
@@ -442,6 +443,7 @@ void Demo2(TScenarioMaker& m) {
   s.TransferLimit = 2;
   Demo2Fog(s);
   Demo2Plan(m, s.Players[2]->AIHandler.get());
+  AddUnitEvents(s);
 }
 
 // A walled town seen from above on the 2 x 2 fields from (fx, fy): roofs on

@@ -1,6 +1,7 @@
 #include "world/units/unit_properties.h"
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 #include "engine/base/base.h"
@@ -105,7 +106,10 @@ void TUnitProperties::Recalc() {
 
 i32 TUnitProperties::ExperienceForLevel(i32 level) const {
   if (level < 1) return 0;
-  return (level - 1) * ExperienceBase + ExperienceDelta * level * (level - 1) / 2;
+  // Levels a script may set reach past what 32 bits of points hold.
+  const i64 l = level;
+  const i64 points = (l - 1) * ExperienceBase + ExperienceDelta * l * (l - 1) / 2;
+  return static_cast<i32>(std::clamp<i64>(points, std::numeric_limits<i32>::min(), std::numeric_limits<i32>::max()));
 }
 
 i32 TUnitProperties::LevelForExperience(i32 points) const {
