@@ -1,7 +1,8 @@
 // Input: a conversation text, turned into a page against the first demo
 // mission (the data set in ORV_FUZZ_DATA) with every command of the table
-// reachable. Every input starts from the same variables and gold; longer
-// inputs than the budget are skipped so that one input's loops stay short.
+// reachable. Every input starts from the mission as loaded, since commands
+// make, move and delete units and groups; longer inputs than the budget are
+// skipped so that one input's loops stay short.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +28,6 @@ constexpr size_t Budget = 8192;
 struct TWorld {
   std::unique_ptr<GameData::TScenario> Scenario;
   GameData::TConversation Talk;
-  i32 Globals[GameData::GlobalCount] = {};
   TWorld() {
     const char* dir = std::getenv("ORV_FUZZ_DATA");
     if (!dir) {
@@ -39,11 +39,15 @@ struct TWorld {
     Script::ConnectToWorld();
     Data2::CreateArchives();
     Data2::CreateGlobalData();
+    Talk.ID = 1;
+  }
+  void Reset() {
+    Talk.SetGroup(nullptr);
     Scenario = std::make_unique<GameData::TScenario>();
     Scenario->LoadFromArchive(Data2::ScenarioArchive, "demo1.scn");
     Scenario->CurrentPlayerIndex = 0;
-    std::copy(std::begin(Scenario->Globals), std::end(Scenario->Globals), Globals);
-    Talk.ID = 1;
+    std::fill(std::begin(Talk.Locals), std::end(Talk.Locals), 0);
+    Talk.Aliases.clear();
     Talk.SetScenario(Scenario.get());
     for (GameData::TUnit* unit : Scenario->Units.Items)
       if (GameData::TGroup* group = unit->GetGroup()) {
@@ -58,11 +62,7 @@ struct TWorld {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static TWorld world;
   if (size > Budget) return 0;
-  std::copy(std::begin(world.Globals), std::end(world.Globals), world.Scenario->Globals);
-  std::fill(std::begin(world.Talk.Locals), std::end(world.Talk.Locals), 0);
-  world.Talk.Aliases.clear();
-  world.Scenario->Aliases.clear();
-  for (GameData::TPlayer* player : world.Scenario->Players) player->Notes.clear();
+  world.Reset();
   try {
     Script::TConversationCommands(world.Talk).ProcessText(std::string(reinterpret_cast<const char*>(data), size));
   } catch (const std::runtime_error&) {

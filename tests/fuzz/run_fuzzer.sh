@@ -113,7 +113,21 @@ case "$target" in
       >>"$work/seeds/world"
     printf '<PLAYSOUND(1)><WRITELOG><WRITEEXPRESSIONLOG(1)><IFTRUE(1)><IFFALSE(0)><IFGREATER(2,1)><IFUNEQUAL(1,2)>' \
       >>"$work/seeds/world"
-    printf '<ENDIF><ENDIF><ENDIF><ENDIF><KILLUNIT(1000)><GETCHOSEN>' >>"$work/seeds/world" ;;
+    printf '<ENDIF><ENDIF><ENDIF><ENDIF><KILLUNIT(1000)><GETCHOSEN>' >>"$work/seeds/world"
+    # Units made, moved, sent off the map, into the city and killed; a map
+    # filled until no field is left; IDs and fields that point nowhere.
+    printf '<PLACEUNITOFPROTOTYPE(1,5,2,4,6)><SET(LOCAL3,LOCAL0)><PLACEUNITOFPROTOTYPE(-1,3,1,12,11,7777)>' \
+      >"$work/seeds/units"
+    printf '<GETUNITPOSITION(LOCAL3)><DELETEUNIT(1016,1)><PLACEUNITSTOCITY(1003,1,1016,0)><UNITSINCITY(1003,1016,0)>' \
+      >>"$work/seeds/units"
+    printf '<KILLUNIT(1017)><LIVESUNIT(1017)><MOVEGROUP(8,8,1020)><GETUNITSINGROUP><GETUNITID(1)><SQUAREEMPTY(8,8)>' \
+      >>"$work/seeds/units"
+    printf '<UNITINAREA(1024,1013)><GETUNITSINAREA(1024,1)><DELETEUNIT(1013,0)><DELETEUNIT(1014,0)><GETUNITSINGROUP>' \
+      >>"$work/seeds/units"
+    printf '<LOOP(400)><PLACEUNITOFPROTOTYPE(0,4,1,8,8)><ENDLOOP>' >"$work/seeds/crowd"
+    printf '<MOVEGROUP(99,-3,1013)><PLACEUNITOFPROTOTYPE(9,99,0,-5,70000)><GETUNITID(7)><UNITINAREA(0,0)>' \
+      >"$work/seeds/nowhere"
+    dict="-dict=$regressions/../../markup.dict" ;;
   battle_round)
     # Three against three, level 3, every order a spell or a blow.
     head -c 600 /dev/zero >"$work/seeds/zero"
@@ -123,5 +137,5 @@ case "$target" in
       for s in 105 120 0 69 88 122; do printf "\\001\\000\\000\\000\\002\\000\\000\\000\\$(printf %o $s)\\000\\000\\000\\004\\000\\000\\000"; done
     } >"$work/seeds/orders" ;;
 esac
-exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+exec "$fuzzer" -runs="$runs" -max_len="$maxlen" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 ${dict:-} \
   -artifact_prefix="$work/crash-" "$work/corpus" "$work/seeds" "$regressions"
