@@ -49,12 +49,7 @@ bool TConversationCommands::PlaceUnitOfPrototype(std::string_view params, std::s
   auto unit = std::make_unique<TUnit>();
   unit->SetPrototype(prototype);
   // The record holds a level as 16 bits: higher ones are the highest it holds.
-  unit->Base.Level = static_cast<i16>(std::min<i32>(level, std::numeric_limits<i16>::max()));
-  unit->Base.Recalc();
-  unit->Base.ResetExperience();
-  unit->Base.ResetMorale();
-  unit->Base.LearnAllowedSpells();
-  unit->Base.RandomizeBase();
+  unit->Base.StartAtLevel(static_cast<i16>(std::min<i32>(level, std::numeric_limits<i16>::max())), true);
   unit->RecalcEffective(true);
   unit->ID = unitID != 0 ? static_cast<u32>(unitID) : World().NewID();
   unit->OwnerIndex = static_cast<u8>(player);
