@@ -325,12 +325,7 @@ void TMapCast::Summon(u32 prototype, i32 level, bool learn) {
   if (!CanSummon()) return;
   TUnit* unit = NewSummon(prototype);
   if (!unit) return;
-  unit->Base.Level = static_cast<i16>(std::clamp(level, 1, 32767));
-  unit->Base.Recalc();
-  unit->Base.ResetExperience();
-  unit->Base.ResetMorale();
-  if (learn) unit->Base.LearnAllowedSpells();
-  unit->Base.RandomizeBase();
+  unit->Base.StartAtLevel(static_cast<i16>(std::clamp(level, 1, 32767)), learn);
   unit->RecalcEffective(true);
   MakeTemporary(unit, L - Record.Level + 1);
   Place(unit);
@@ -341,12 +336,7 @@ void TMapCast::Summon23() {
   const bool odd = NextRandom(RandomMain) % 2 == 1;
   TUnit* unit = NewSummon(static_cast<u32>(static_cast<u16>(odd ? P[1] : P[0])));
   if (!unit) return;
-  unit->Base.Level = static_cast<i16>(std::max(L / 2, 1));
-  unit->Base.Recalc();
-  unit->Base.ResetExperience();
-  unit->Base.ResetMorale();
-  unit->Base.LearnAllowedSpells();
-  unit->Base.RandomizeBase();
+  unit->Base.StartAtLevel(static_cast<i16>(std::max(L / 2, 1)), true);
   unit->RecalcEffective(true);
   Place(unit);
 }

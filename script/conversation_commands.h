@@ -9,6 +9,7 @@
 #include "script/conversation_script.h"
 
 namespace GameData {
+class TArea;
 class TCity;
 class TGroup;
 class TUnit;
@@ -154,6 +155,25 @@ class TConversationCommands : public TConversationScript {
   bool AllowSkill(std::string_view params, std::string& output);
   bool KnowsSkill(std::string_view params, std::string& output);
   bool HasAllowedSkill(std::string_view params, std::string& output);
+  // Units, groups and cities: placing, removing, killing, moving, and
+  // where units stand.
+  bool PlaceUnitOfPrototype(std::string_view params, std::string& output);
+  bool DeleteUnit(std::string_view params, std::string& output);
+  bool KillUnit(std::string_view params, std::string& output);
+  bool PlaceUnitsToCity(std::string_view params, std::string& output);
+  bool MoveGroup(std::string_view params, std::string& output);
+  bool LivesUnit(std::string_view params, std::string& output);
+  bool GetUnitPosition(std::string_view params, std::string& output);
+  bool GetUnitsInGroup(std::string_view params, std::string& output);
+  bool GetUnitID(std::string_view params, std::string& output);
+  bool SquareEmpty(std::string_view params, std::string& output);
+  bool UnitInArea(std::string_view params, std::string& output);
+  bool UnitsInCity(std::string_view params, std::string& output);
+  bool GetUnitsInArea(std::string_view params, std::string& output);
+  // The unit of that ID, or the script error "Unit not found: %d.".
+  GameData::TUnit* UnitOrError(i32 id);
+  // The area of that ID, or the script error "Area not found: %d.".
+  const GameData::TArea* AreaOrError(i32 id);
 
   // Rows whose commands come later: they raise that they are not available.
   bool NotAvailable(std::string_view params, std::string& output);

@@ -128,7 +128,20 @@ case "$target" in
       >>"$work/seeds/units"
     printf '<KNOWSSPELL(1000,3)><HASALLOWEDSPELL(1000,0)><LEARNSKILL(1000,64)><ALLOWSKILL(-1,1)><KNOWSSKILL(1000,1)>' \
       >>"$work/seeds/units"
-    printf '<HASALLOWEDSKILL(1000,2147483647)><LOOP(100)><ADDAFTEREFFECTTOALL(-1,-1,1,7)><ENDLOOP>' >>"$work/seeds/units" ;;
+    printf '<HASALLOWEDSKILL(1000,2147483647)><LOOP(100)><ADDAFTEREFFECTTOALL(-1,-1,1,7)><ENDLOOP>' >>"$work/seeds/units"
+    # Units made, moved, sent off the map, into the city and killed; a map
+    # filled until no field is left; IDs and fields that point nowhere.
+    printf '<PLACEUNITOFPROTOTYPE(1,5,2,4,6)><SET(LOCAL3,LOCAL0)><PLACEUNITOFPROTOTYPE(-1,3,1,12,11,7777)>' \
+      >"$work/seeds/placing"
+    printf '<GETUNITPOSITION(LOCAL3)><DELETEUNIT(1016,1)><PLACEUNITSTOCITY(1003,1,1016,0)><UNITSINCITY(1003,1016,0)>' \
+      >>"$work/seeds/placing"
+    printf '<KILLUNIT(1017)><LIVESUNIT(1017)><MOVEGROUP(8,8,1020)><GETUNITSINGROUP><GETUNITID(1)><SQUAREEMPTY(8,8)>' \
+      >>"$work/seeds/placing"
+    printf '<UNITINAREA(1024,1013)><GETUNITSINAREA(1024,1)><DELETEUNIT(1013,0)><DELETEUNIT(1014,0)><GETUNITSINGROUP>' \
+      >>"$work/seeds/placing"
+    printf '<LOOP(400)><PLACEUNITOFPROTOTYPE(0,4,1,8,8)><ENDLOOP>' >"$work/seeds/crowd"
+    printf '<MOVEGROUP(99,-3,1013)><PLACEUNITOFPROTOTYPE(9,99,0,-5,70000)><GETUNITID(7)><UNITINAREA(0,0)>' \
+      >"$work/seeds/nowhere" ;;
   diary_text)
     # Besides the demo's: each way a tag can be wrong.
     printf 'a <3>b<4> c' >"$work/seeds/mismatch"

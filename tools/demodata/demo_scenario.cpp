@@ -14,6 +14,7 @@
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_map_screen.h"
 #include "tools/demodata/demo_events_properties.h"
+#include "tools/demodata/demo_events_units.h"
 #include "tools/demodata/demo_opponent.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_sprites.h"
@@ -478,6 +479,7 @@ void Demo2(TScenarioMaker& m) {
   Demo2Plan(m, s.Players[2]->AIHandler.get());
   // Scripted events, made last so that the IDs before them stay.
   AddTowerBookEvent(s, *tower);
+  AddUnitEvents(s);
 }
 
 // A walled town seen from above on the 2 x 2 fields from (fx, fy): roofs on

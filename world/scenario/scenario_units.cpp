@@ -87,8 +87,12 @@ bool TScenario::CanPlaceUnitAt(const TUnit* unit, u8 owner, i32 fx, i32 fy, bool
   // A group must not be made beside the map, whatever an area names.
   if (!IsFieldOnMap(fx, fy)) return false;
   const i32 index = GetObjectIndexAtField(fx, fy);
-  if (index < 0 || IsFieldFree(fx, fy)) return true;
-  if (!mayJoin || MapObjects[index]->Type != otGroup) return false;
+  if (index < 0) return true;
+  // IsFieldFree with the object already found: the ring search of a new unit
+  // asks this of every field it passes.
+  const u16 type = MapObjects[index]->Type;
+  if (CostAt(fx, fy) != 255 && !GetGroupCovering(fx, fy, nullptr) && type != otCity && type != otBuilding) return true;
+  if (!mayJoin || type != otGroup) return false;
   const auto* group = static_cast<const TGroup*>(MapObjects[index]);
   if (group->OwnerIndex != owner || group->GetUnitCount() >= MaxGroupUnits) return false;
   return !group->HasHero() || !unit->Hero;

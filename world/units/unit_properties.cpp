@@ -137,6 +137,15 @@ void TUnitProperties::LearnAllowedSpells() {
   }
 }
 
+void TUnitProperties::StartAtLevel(i16 level, bool learnSpells) {
+  Level = level;
+  Recalc();
+  ResetExperience();
+  ResetMorale();
+  if (learnSpells) LearnAllowedSpells();
+  RandomizeBase();
+}
+
 void TUnitProperties::RandomizeBase() {
   for (i32 p = 0; p < PropertyCount; ++p) Property(p).Base = static_cast<i16>(VaryTenPercent(Property(p).Base));
   Recalc();

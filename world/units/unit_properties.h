@@ -70,6 +70,10 @@ struct TUnitProperties {
   void ResetMorale();
   void LearnAllowedSpells();
   void RandomizeBase();
+  // A new unit's record at a level: values, experience and morale for it,
+  // the allowed spells up to it known when asked, each BASE then varied on
+  // the main stream.
+  void StartAtLevel(i16 level, bool learnSpells);
   void NewTurn();
   void RegenerateHitPoints(i32 divisor);
   void RegenerateMana(i32 divisor);

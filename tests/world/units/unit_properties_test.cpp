@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 #include "tests/world/world_fixture.h"
 
@@ -111,6 +112,10 @@ TEST(UnitProperties, ExperienceAndLevels) {
   for (i32 level = 0; level <= 4; ++level) EXPECT_EQ(p.ExperienceForLevel(level), needs[level]) << level;
   EXPECT_EQ(p.ExperienceForLevel(-3), 0);
   EXPECT_EQ(p.ExperienceForLevel(20), 19 * 100 + 50 * 20 * 19 / 2);
+  EXPECT_EQ(p.ExperienceForLevel(32767), std::numeric_limits<i32>::max()) << "saturates instead of overflowing";
+  p.ExperienceDelta = -50;
+  EXPECT_EQ(p.ExperienceForLevel(32767), std::numeric_limits<i32>::min());
+  p.ExperienceDelta = 50;
 
   EXPECT_EQ(p.LevelForExperience(0), 1);
   EXPECT_EQ(p.LevelForExperience(-50), 1);
