@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/conversation_script.h"
 
@@ -32,6 +33,9 @@ class TConversationCommands : public TConversationScript {
   // beyond them the run ends with an error instead of hanging or overflowing.
   static constexpr i32 LoopBudget = 100000;
   static constexpr i32 MaxNesting = 64;
+  // Conversations CALL may queue before the queue runs empty again; a ring
+  // of conversations calling each other ends with an error there.
+  static constexpr i32 MaxCalledConversations = 1000;
 
   explicit TConversationCommands(GameData::TConversation& conversation);
 
@@ -112,6 +116,36 @@ class TConversationCommands : public TConversationScript {
   bool GetObjectiveState(std::string_view params, std::string& output);
   bool ResetQuest(std::string_view params, std::string& output);
   bool ShowQuestHeroName(std::string_view params, std::string& output);
+
+  // The map's dressing, the view, merchants and other conversations; the
+  // computer opponents' tasks and armies through their queued messages.
+  void RefreshMoveCosts();
+  // Raises "Conversation not found! ID=%d" for an ID that names none.
+  GameData::TConversation& ConversationByID(i32 id);
+  // IDs up to the first 0 or the end of the parameters.
+  std::vector<i32> TakeIDList(std::string_view& params);
+  bool SetWeatherState(std::string_view params, std::string& output);
+  bool AddDoodle(std::string_view params, std::string& output);
+  bool ChangeDoodle(std::string_view params, std::string& output);
+  bool DeleteDoodle(std::string_view params, std::string& output);
+  bool PlayAnimation(std::string_view params, std::string& output);
+  bool CenterViewTo(std::string_view params, std::string& output);
+  bool CenterViewToUnit(std::string_view params, std::string& output);
+  bool EnableMerchant(std::string_view params, std::string& output);
+  bool MerchantEnabled(std::string_view params, std::string& output);
+  bool Call(std::string_view params, std::string& output);
+  bool SetActive(std::string_view params, std::string& output);
+  bool Active(std::string_view params, std::string& output);
+  bool GetTurn(std::string_view params, std::string& output);
+  bool ActivateTask(std::string_view params, std::string& output);
+  bool DeactivateTask(std::string_view params, std::string& output);
+  bool AssignUnits(std::string_view params, std::string& output);
+  bool UnassignUnits(std::string_view params, std::string& output);
+  bool AssignArmy(std::string_view params, std::string& output);
+  bool UnassignArmy(std::string_view params, std::string& output);
+  bool DeleteTask(std::string_view params, std::string& output);
+  bool AssignUnitsArmy(std::string_view params, std::string& output);
+  bool UnassignUnitsArmy(std::string_view params, std::string& output);
 
   // Rows whose commands come later: they raise that they are not available.
   bool NotAvailable(std::string_view params, std::string& output);
