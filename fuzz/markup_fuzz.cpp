@@ -42,6 +42,19 @@ struct TWorld {
     Scenario = std::make_unique<GameData::TScenario>();
     Scenario->LoadFromArchive(Data2::ScenarioArchive, "demo1.scn");
     Scenario->CurrentPlayerIndex = 0;
+    // The view follows the current player, so the centring commands act.
+    Scenario->ViewingPlayer = Scenario->Players[0];
+    // A waiting task and an army of the computer, so that the task commands
+    // find something to queue messages for.
+    auto& computer = static_cast<AIHandler::TAIHandler&>(*Scenario->Players[2]->AIHandler);
+    auto* task = new AIHandler::TAITask(&computer, true);
+    task->Header.TaskType = AIHandler::ttGuardArea;
+    task->Header.Target.Kind = AIHandler::tkAlways;
+    task->Active = 0;
+    computer.Tasks.Items.Add(task);
+    auto* army = new AIHandler::TAIArmy;
+    army->Init(&computer, true);
+    computer.Armies.AddSorted(army);
     std::copy(std::begin(Scenario->Globals), std::end(Scenario->Globals), Globals);
     Talk.ID = 1;
     Talk.SetScenario(Scenario.get());
@@ -63,9 +76,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   world.Talk.Aliases.clear();
   world.Scenario->Aliases.clear();
   for (GameData::TPlayer* player : world.Scenario->Players) player->Notes.clear();
+  const u32 firstNewID = world.Scenario->NextID;
   try {
     Script::TConversationCommands(world.Talk).ProcessText(std::string(reinterpret_cast<const char*>(data), size));
   } catch (const std::runtime_error&) {
   }
+  // What an input added to the map, queued or posted goes again, so that
+  // inputs do not pile it up for the ones after them.
+  GameData::TScenario& s = *world.Scenario;
+  for (i32 i = s.MapObjects.Count() - 1; i >= 0; --i) {
+    const GameData::TMapObject* o = s.MapObjects[i];
+    if ((o->Type == GameData::otDoodle || o->Type == GameData::otAnimation) && o->ID >= firstNewID)
+      s.RemoveMapObjectAt(i, false);
+  }
+  while (s.PopConversation()) {
+  }
+  for (GameData::TPlayer* player : s.Players)
+    static_cast<AIHandler::TAIHandler&>(*player->AIHandler).ScriptStack.Clear();
   return 0;
 }

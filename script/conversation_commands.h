@@ -11,6 +11,7 @@
 namespace GameData {
 class TCity;
 class TGroup;
+class TOpponent;
 }  // namespace GameData
 
 namespace Script {
@@ -36,6 +37,9 @@ class TConversationCommands : public TConversationScript {
   // Conversations CALL may queue before the queue runs empty again; a ring
   // of conversations calling each other ends with an error there.
   static constexpr i32 MaxCalledConversations = 1000;
+  // Doodles and animations one page may add: each addition costs a pass
+  // over the map, so a loop of them would otherwise stall the game.
+  static constexpr i32 MaxAddedMapObjects = 1000;
 
   explicit TConversationCommands(GameData::TConversation& conversation);
 
@@ -120,8 +124,12 @@ class TConversationCommands : public TConversationScript {
   // The map's dressing, the view, merchants and other conversations; the
   // computer opponents' tasks and armies through their queued messages.
   void RefreshMoveCosts();
+  void CountAddedMapObject();
   // Raises "Conversation not found! ID=%d" for an ID that names none.
   GameData::TConversation& ConversationByID(i32 id);
+  // The first opponent in player order that holds the task; raises missing
+  // when none does.
+  GameData::TOpponent& OpponentWithTask(i32 task, const std::string& missing);
   // IDs up to the first 0 or the end of the parameters.
   std::vector<i32> TakeIDList(std::string_view& params);
   bool SetWeatherState(std::string_view params, std::string& output);
@@ -152,6 +160,7 @@ class TConversationCommands : public TConversationScript {
 
   i32 LoopRounds = 0;
   i32 Nesting = 0;
+  i32 AddedMapObjects = 0;
 };
 
 }  // namespace Script

@@ -19,6 +19,7 @@ using GameData::TUnit;
 namespace {
 
 std::string Id(i32 id) { return std::to_string(id); }
+std::string TaskNotFound(i32 task) { return Base::Format("Task with given ID not found: %d", static_cast<int>(task)); }
 
 // The player whose opponent answers first, in player order.
 template <class Has>
@@ -46,30 +47,31 @@ std::vector<i32> TConversationCommands::TakeIDList(std::string_view& params) {
   return ids;
 }
 
+TOpponent& TConversationCommands::OpponentWithTask(i32 task, const std::string& missing) {
+  TPlayer* holder = TaskHolder(World(), task);
+  if (!holder) RaiseScriptError(missing);
+  return *holder->AIHandler;
+}
+
 bool TConversationCommands::ActivateTask(std::string_view params, std::string&) {
   const i32 task = TakeExpression(params);
   CheckNoMoreParameters(params);
-  TPlayer* holder = TaskHolder(World(), task);
-  if (!holder) RaiseScriptError(Base::Format("Task with given ID not found: %d", static_cast<int>(task)));
-  holder->AIHandler->PostActivateTask(static_cast<u32>(task));
+  OpponentWithTask(task, TaskNotFound(task)).PostActivateTask(static_cast<u32>(task));
   return true;
 }
 
 bool TConversationCommands::DeactivateTask(std::string_view params, std::string&) {
   const i32 task = TakeExpression(params);
   CheckNoMoreParameters(params);
-  TPlayer* holder = TaskHolder(World(), task);
-  if (!holder) RaiseScriptError(Base::Format("Task with given ID not found: %d", static_cast<int>(task)));
-  holder->AIHandler->PostDeactivateTask(static_cast<u32>(task));
+  OpponentWithTask(task, TaskNotFound(task)).PostDeactivateTask(static_cast<u32>(task));
   return true;
 }
 
 bool TConversationCommands::DeleteTask(std::string_view params, std::string&) {
   const i32 task = TakeExpression(params);
   CheckNoMoreParameters(params);
-  TPlayer* holder = TaskHolder(World(), task);
-  if (!holder) RaiseScriptError("[DeleteTask] Task with given ID not found: " + Id(task));
-  holder->AIHandler->PostDeleteTask(static_cast<u32>(task));
+  const std::string missing = "[DeleteTask] Task with given ID not found: " + Id(task);
+  OpponentWithTask(task, missing).PostDeleteTask(static_cast<u32>(task));
   return true;
 }
 
@@ -77,9 +79,8 @@ bool TConversationCommands::AssignArmy(std::string_view params, std::string&) {
   const i32 task = TakeExpression(params);
   const i32 army = TakeExpression(params);
   CheckNoMoreParameters(params);
-  TPlayer* holder = TaskHolder(World(), task);
-  if (!holder) RaiseScriptError("[AssignArmy] Task with given ID not found: " + Id(task));
-  holder->AIHandler->PostAssignArmyTask(static_cast<u32>(army), static_cast<u32>(task));
+  OpponentWithTask(task, "[AssignArmy] Task with given ID not found: " + Id(task))
+      .PostAssignArmyTask(static_cast<u32>(army), static_cast<u32>(task));
   return true;
 }
 
@@ -97,7 +98,7 @@ bool TConversationCommands::AssignUnits(std::string_view params, std::string&) {
   const std::vector<i32> units = TakeIDList(params);
   if (units.empty()) RaiseScriptError(Base::Format("Command should have at least %d parameters!", 1));
   TPlayer* holder = TaskHolder(World(), task);
-  if (!holder) RaiseScriptError(Base::Format("Task with given ID not found: %d", static_cast<int>(task)));
+  if (!holder) RaiseScriptError(TaskNotFound(task));
   for (const i32 id : units) {
     const TUnit* unit = World().FindUnit(static_cast<u32>(id));
     if (!unit) continue;

@@ -28,6 +28,11 @@ namespace {
 
 constexpr i32 NoPosition = -1000;
 
+std::string NoPrototype(i32 id) {
+  return Base::Format("No doodle prototype found with ID = %d!", static_cast<int>(id));
+}
+std::string NoDoodle(i32 id) { return Base::Format("No doodle found with ID = %d!", static_cast<int>(id)); }
+
 // The last record of the prototype file with the ID.
 const GameData::TDoodlePrototype* LastDoodlePrototype(const TScenario& scenario, i32 id) {
   const GameData::TDoodlePrototype* found = nullptr;
@@ -69,6 +74,10 @@ void TConversationCommands::RefreshMoveCosts() {
       World().ComputeMoveCosts(group->FieldX(), group->FieldY(), group);
 }
 
+void TConversationCommands::CountAddedMapObject() {
+  if (++AddedMapObjects > MaxAddedMapObjects) RaiseScriptError("Too many doodles and animations added by one page!");
+}
+
 bool TConversationCommands::SetWeatherState(std::string_view params, std::string&) {
   const i32 state = TakeExpression(params);
   CheckNoMoreParameters(params);
@@ -85,7 +94,8 @@ bool TConversationCommands::AddDoodle(std::string_view params, std::string&) {
   CheckNoMoreParameters(params);
   TScenario& s = World();
   const GameData::TDoodlePrototype* prototype = LastDoodlePrototype(s, prototypeID);
-  if (!prototype) RaiseScriptError(Base::Format("No doodle prototype found with ID = %d!", static_cast<int>(prototypeID)));
+  if (!prototype) RaiseScriptError(NoPrototype(prototypeID));
+  CountAddedMapObject();
   auto doodle = std::make_unique<TDoodle>(&s);
   try {
     doodle->SetPrototype(prototype);
@@ -114,9 +124,9 @@ bool TConversationCommands::ChangeDoodle(std::string_view params, std::string&) 
   TScenario& s = World();
   GameData::TMapObject* object = s.FindMapObject(static_cast<u32>(id));
   if (!object) return true;
-  if (object->Type != GameData::otDoodle) RaiseScriptError(Base::Format("No doodle found with ID = %d!", static_cast<int>(id)));
+  if (object->Type != GameData::otDoodle) RaiseScriptError(NoDoodle(id));
   const GameData::TDoodlePrototype* prototype = LastDoodlePrototype(s, prototypeID);
-  if (!prototype) RaiseScriptError(Base::Format("No doodle prototype found with ID = %d!", static_cast<int>(prototypeID)));
+  if (!prototype) RaiseScriptError(NoPrototype(prototypeID));
   auto* doodle = static_cast<TDoodle*>(object);
   if (active == -1) active = doodle->Active;
   try {
@@ -135,7 +145,7 @@ bool TConversationCommands::DeleteDoodle(std::string_view params, std::string&) 
   TScenario& s = World();
   GameData::TMapObject* object = s.FindMapObject(static_cast<u32>(id));
   if (object && object->Type != GameData::otDoodle)
-    RaiseScriptError(Base::Format("No doodle found with ID = %d!", static_cast<int>(id)));
+    RaiseScriptError(NoDoodle(id));
   if (object) s.RemoveMapObject(object, false);
   s.RebuildFieldMaps();
   RefreshMoveCosts();
@@ -154,6 +164,7 @@ bool TConversationCommands::PlayAnimation(std::string_view params, std::string&)
   // An animation without a picture never finishes, and the conversation
   // runner would wait for it for ever: nothing is played.
   if (sprite == 0 || !s.Sprites) return true;
+  CountAddedMapObject();
   auto animation = std::make_unique<GameData::TAnimation>(&s);
   try {
     animation->Init(static_cast<u32>(sprite), x, y, static_cast<u16>(layer), frameDelay, startDelay);

@@ -81,7 +81,8 @@ TEST_F(ViewCommands, WeatherStatesZeroToFourAreSetOthersRaise) {
   }
   for (i32 state : {5, -1}) {
     const std::string command = "SETWEATHERSTATE(" + std::to_string(state) + ")";
-    EXPECT_EQ(ErrorOfRun("<" + command + ">"), Framed("Bad weather state! State=" + std::to_string(state), command, 77));
+    const std::string message = "Bad weather state! State=" + std::to_string(state);
+    EXPECT_EQ(ErrorOfRun("<" + command + ">"), Framed(message, command, 77));
     EXPECT_EQ(Scenario->Weather, static_cast<u32>(wsSandStorm));
   }
 }
@@ -104,6 +105,14 @@ TEST_F(ViewCommands, AddDoodleTakesTheLastPrototypeTwoIDsAndChangesTheFields) {
   EXPECT_EQ(outside->X, -1000);
   EXPECT_EQ(outside->Y, -1000);
   EXPECT_EQ(ErrorOfRun("<ADDDOODLE(9,1,1)>"), Framed("No doodle prototype found with ID = 9!", "ADDDOODLE(9,1,1)", 77));
+}
+
+TEST_F(ViewCommands, APageAddsAtMostAThousandDoodlesAndAnimations) {
+  const i32 objects = Scenario->MapObjects.Count();
+  EXPECT_EQ(ErrorOfRun("<LOOP(2000)><ADDDOODLE(8)><ENDLOOP>"),
+            Framed("Too many doodles and animations added by one page!", "ADDDOODLE(8)", 77));
+  EXPECT_EQ(Scenario->MapObjects.Count(), objects + TConversationCommands::MaxAddedMapObjects);
+  EXPECT_EQ(ErrorOfRun("<ADDDOODLE(8)>"), "(no error)") << "the next page counts afresh";
 }
 
 TEST_F(ViewCommands, ChangeDoodleKeepsWhatItIsNotGivenAndLeavesTheFieldMaps) {
