@@ -42,7 +42,8 @@ u32 AddBridgeEvent(TScenario& s, TCity& smithy, TDemoOpponent& computer, const T
   c->Texts.push_back("<TEXT><0>Seine Schmiede bleibt geschlossen, solange er am Fluss arbeitet. Am anderen Ufer "
                      "bezieht eine Wache Stellung.<ENDTEXT>"
                      "<ENABLEMERCHANT(" + std::to_string(smithy.BattleMaster()->ID) + ",0)>"
-                     "<ASSIGNUNITS(" + task + "," + std::to_string(guard.ID) + ")><ACTIVATETASK(" + task + ")><DELETE>");
+                     "<ASSIGNUNITS(" + task + "," + std::to_string(guard.ID) + ")>"
+                     "<ACTIVATETASK(" + task + ")><DELETE>");
   c->SetScenario(&s);
   s.Conversations->AddSorted(c);
   return c->ID;
