@@ -101,15 +101,18 @@ class TAIHandler : public GameData::TOpponent {
 
   // Script messages: queued by the scenario's scripts, applied by the turn.
   // A message onto a full queue is dropped (false).
-  bool PostDeleteTask(u32 taskID);
-  bool PostAssignUnitTask(u32 unitID, u32 taskID);
-  bool PostUnassignUnitTask(u32 unitID);
-  bool PostAssignArmyTask(u32 armyID, u32 taskID);
-  bool PostUnassignArmyTask(u32 armyID);
-  bool PostAddUnitArmy(u32 unitID, u32 armyID);
-  bool PostRemoveUnitArmy(u32 unitID);
-  bool PostActivateTask(u32 taskID);
-  bool PostDeactivateTask(u32 taskID);
+  bool HasTask(u32 taskID) const override { return FindTask(taskID) != nullptr; }
+  bool HasArmy(u32 armyID) const override { return FindArmy(armyID) != nullptr; }
+  bool HasAIUnit(const GameData::TUnit* unit) const override { return FindAIUnit(unit) != nullptr; }
+  bool PostDeleteTask(u32 taskID) override;
+  bool PostAssignUnitTask(u32 unitID, u32 taskID) override;
+  bool PostUnassignUnitTask(u32 unitID) override;
+  bool PostAssignArmyTask(u32 armyID, u32 taskID) override;
+  bool PostUnassignArmyTask(u32 armyID) override;
+  bool PostAddUnitArmy(u32 unitID, u32 armyID) override;
+  bool PostRemoveUnitArmy(u32 unitID) override;
+  bool PostActivateTask(u32 taskID) override;
+  bool PostDeactivateTask(u32 taskID) override;
   // True when the queue held a message on entry.
   bool ProcessScriptMessages();
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "script/conversation_script.h"
 
@@ -14,6 +15,7 @@ class TCity;
 class TGroup;
 class TUnit;
 struct TUnitProperties;
+class TOpponent;
 }  // namespace GameData
 
 namespace Script {
@@ -39,6 +41,12 @@ class TConversationCommands : public TConversationScript {
   // After-effects a unit may carry before a script's copy is refused: each
   // copy recalculates all of them, and a loop must not make that endless.
   static constexpr i32 MaxAfterEffects = 64;
+  // Conversations CALL may queue before the queue runs empty again; a ring
+  // of conversations calling each other ends with an error there.
+  static constexpr i32 MaxCalledConversations = 1000;
+  // Doodles and animations one page may add: each addition costs a pass
+  // over the map, so a loop of them would otherwise stall the game.
+  static constexpr i32 MaxAddedMapObjects = 1000;
 
   explicit TConversationCommands(GameData::TConversation& conversation);
 
@@ -174,12 +182,46 @@ class TConversationCommands : public TConversationScript {
   GameData::TUnit* UnitOrError(i32 id);
   // The area of that ID, or the script error "Area not found: %d.".
   const GameData::TArea* AreaOrError(i32 id);
+  // The map's dressing, the view, merchants and other conversations; the
+  // computer opponents' tasks and armies through their queued messages.
+  void RefreshMoveCosts();
+  void CountAddedMapObject();
+  // Raises "Conversation not found! ID=%d" for an ID that names none.
+  GameData::TConversation& ConversationByID(i32 id);
+  // The first opponent in player order that holds the task; raises missing
+  // when none does.
+  GameData::TOpponent& OpponentWithTask(i32 task, const std::string& missing);
+  // IDs up to the first 0 or the end of the parameters.
+  std::vector<i32> TakeIDList(std::string_view& params);
+  bool SetWeatherState(std::string_view params, std::string& output);
+  bool AddDoodle(std::string_view params, std::string& output);
+  bool ChangeDoodle(std::string_view params, std::string& output);
+  bool DeleteDoodle(std::string_view params, std::string& output);
+  bool PlayAnimation(std::string_view params, std::string& output);
+  bool CenterViewTo(std::string_view params, std::string& output);
+  bool CenterViewToUnit(std::string_view params, std::string& output);
+  bool EnableMerchant(std::string_view params, std::string& output);
+  bool MerchantEnabled(std::string_view params, std::string& output);
+  bool Call(std::string_view params, std::string& output);
+  bool SetActive(std::string_view params, std::string& output);
+  bool Active(std::string_view params, std::string& output);
+  bool GetTurn(std::string_view params, std::string& output);
+  bool ActivateTask(std::string_view params, std::string& output);
+  bool DeactivateTask(std::string_view params, std::string& output);
+  bool AssignUnits(std::string_view params, std::string& output);
+  bool UnassignUnits(std::string_view params, std::string& output);
+  bool AssignArmy(std::string_view params, std::string& output);
+  bool UnassignArmy(std::string_view params, std::string& output);
+  bool DeleteTask(std::string_view params, std::string& output);
+  bool AssignUnitsArmy(std::string_view params, std::string& output);
+  bool UnassignUnitsArmy(std::string_view params, std::string& output);
 
   // Rows whose commands come later: they raise that they are not available.
   bool NotAvailable(std::string_view params, std::string& output);
 
   i32 LoopRounds = 0;
   i32 Nesting = 0;
+  i32 AddedMapObjects = 0;
 };
 
 }  // namespace Script

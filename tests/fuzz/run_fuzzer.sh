@@ -141,7 +141,30 @@ case "$target" in
       >>"$work/seeds/placing"
     printf '<LOOP(400)><PLACEUNITOFPROTOTYPE(0,4,1,8,8)><ENDLOOP>' >"$work/seeds/crowd"
     printf '<MOVEGROUP(99,-3,1013)><PLACEUNITOFPROTOTYPE(9,99,0,-5,70000)><GETUNITID(7)><UNITINAREA(0,0)>' \
-      >"$work/seeds/nowhere" ;;
+      >"$work/seeds/nowhere"
+    # The computer's task and army that the harness adds: the next IDs of its opponent.
+    task=10003 army=10004
+    printf '<SETWEATHERSTATE(2)><ADDDOODLE(2,300,300)><SET(LOCAL3,LOCAL0)><CHANGEDOODLE(LOCAL3,1,100,100,0)>' \
+      >"$work/seeds/scenery"
+    printf '<CHANGEDOODLE(1021,3)><DELETEDOODLE(LOCAL3)><PLAYANIMATION(220,300,300,12,2,1)><PLAYANIMATION(0,1,1,1,1)>' \
+      >>"$work/seeds/scenery"
+    printf '<CENTERVIEWTO(300,300,0)><CENTERVIEWTO(-2147483647-1,2147483647)><CENTERVIEWTOUNIT(1013,5)>' \
+      >>"$work/seeds/scenery"
+    printf '<ENABLEMERCHANT(1004,2)><MERCHANTENABLED(1004)><ENABLEMERCHANT(1004,1)><CALL(1025)><CALL(1025)>' \
+      >>"$work/seeds/scenery"
+    printf '<SETACTIVE(1025,0)><ACTIVE(1025)><SETACTIVE(1025,1)><GETTURN><ADDDOODLE(9)>' >>"$work/seeds/scenery"
+    printf '<ACTIVATETASK(%s)><DEACTIVATETASK(%s)><ASSIGNUNITS(%s,1016,1017,0,1018)><UNASSIGNUNITS(1016,99)>' \
+      "$task" "$task" "$task" >"$work/seeds/tasks"
+    printf '<ASSIGNARMY(%s,%s)><UNASSIGNARMY(%s)><ASSIGNUNITSARMY(%s,1016,1013)><UNASSIGNUNITSARMY(1017)>' \
+      "$task" "$army" "$army" "$army" >>"$work/seeds/tasks"
+    printf '<DELETETASK(%s)><ASSIGNUNITS(%s,0)>' "$task" "$task" >>"$work/seeds/tasks"
+    # IDs that name nothing or the wrong thing: each ends its run.
+    i=0
+    for tag in '<DELETEDOODLE(1012)>' '<ENABLEMERCHANT(7,1)>' '<CALL(0)>' '<SETWEATHERSTATE(5)>' \
+      "<ASSIGNUNITS($task,1013)>" '<ASSIGNUNITS(99,1016)>' '<UNASSIGNUNITSARMY(0)>' '<UNASSIGNARMY(1)>'; do
+      i=$((i + 1))
+      printf '%s' "$tag" >"$work/seeds/missing$i"
+    done ;;
   diary_text)
     # Besides the demo's: each way a tag can be wrong.
     printf 'a <3>b<4> c' >"$work/seeds/mismatch"

@@ -149,7 +149,8 @@ void TDemoOpponent::Save(Data::TStream& s) const {
   s.WriteBuffer(QueueBytes.data(), static_cast<i32>(QueueBytes.size()));
 }
 
-u32 TDemoOpponent::AddTask(u32 type, const TTarget& target, i32 priority, const std::vector<u32>& unitIDs) {
+u32 TDemoOpponent::AddTask(u32 type, const TTarget& target, i32 priority, const std::vector<u32>& unitIDs,
+                            bool active) {
   const u32 id = NextID++;
   Data::TMemoryStream t;
   Data::WriteU32(t, id);
@@ -169,7 +170,7 @@ u32 TDemoOpponent::AddTask(u32 type, const TTarget& target, i32 priority, const 
   Data::WriteI32(t, priority);
   Data::WriteI32(t, 0);
   Data::WriteI32(t, 0);
-  Data::WriteU8(t, 1);
+  Data::WriteU8(t, active ? 1 : 0);
   Data::WriteU32(t, static_cast<u32>(unitIDs.size()));
   for (u32 unitID : unitIDs) {
     TUnitRecord& r = Known(*this, unitID);

@@ -44,9 +44,9 @@ class TDemoOpponent : public GameData::TOpponent {
   void Save(Data::TStream& s) const override;
 
   // Authored plan: a task of the given type and target holding the AI units
-  // of the game units, and an army of the AI units of game units; both
-  // return their IDs.
-  u32 AddTask(u32 type, const TTarget& target, i32 priority, const std::vector<u32>& unitIDs);
+  // of the game units (waiting when not active), and an army of the AI
+  // units of game units; both return their IDs.
+  u32 AddTask(u32 type, const TTarget& target, i32 priority, const std::vector<u32>& unitIDs, bool active = true);
   u32 AddArmy(const std::string& name, const std::vector<u32>& unitIDs);
   TUnitRecord* FindUnit(u32 unitID);
 

@@ -15,6 +15,7 @@
 #include "tools/demodata/demo_map_screen.h"
 #include "tools/demodata/demo_events_properties.h"
 #include "tools/demodata/demo_events_units.h"
+#include "tools/demodata/demo_events_world.h"
 #include "tools/demodata/demo_opponent.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_sprites.h"
@@ -428,7 +429,7 @@ void Demo2(TScenarioMaker& m) {
     }
   s.Weather = wsRain;
   m.AddPlayers(3);
-  m.AddCity("Furtheim", 1, 3, 3);
+  TCity* furtheim = m.AddCity("Furtheim", 1, 3, 3);
   m.AddCity("Wolfsbau", 2, 30, 5);
   m.AddGroup(1, 5, 14, {Knight, Spearman});
   m.AddGroup(2, 15, 12, {Wolf, Skeleton});
@@ -480,6 +481,9 @@ void Demo2(TScenarioMaker& m) {
   // Scripted events, made last so that the IDs before them stay.
   AddTowerBookEvent(s, *tower);
   AddUnitEvents(s);
+  // Made last, so that the IDs of everything before it stay as they were.
+  if (auto* computer = dynamic_cast<TDemoOpponent*>(s.Players[2]->AIHandler.get()))
+    AddBridgeEvent(s, *furtheim, *computer, *camp->Units[0]);
 }
 
 // A walled town seen from above on the 2 x 2 fields from (fx, fy): roofs on
@@ -534,11 +538,12 @@ std::string DoodleFile() {
   TTextBuilder t;
   t.Comment("doodles: ID, sprite, pause chance, animation, delay, field effect, height, move cost, layer, sound, "
             "volume, name");
-  t.Int(4);
+  t.Int(5);
   t.Ints({TreeDoodle, TreeSpriteID, 0, 0, 0, 1, 0, 2, 10, 0, 0}).Token("Baum");
   t.Ints({RockDoodle, RockSpriteID, 0, 0, 0, 1, 10, 255, 10, 0, 0}).Token("Felsen");
   t.Ints({SpringDoodle, SpringSpriteID, 4, 2, 12, 0, 0, 0, 8, 0, 60}).Token("Quelle");
   t.Ints({FlowersDoodle, FlowersSpriteID, 0, 0, 0, 2, 0, 1, 5, 0, 0}).Token("Blumenwiese");
+  t.Ints({BridgeDoodle, BridgeSpriteID, 0, 0, 0, 1, 0, -251, 4, 0, 0}).Token("Br\xFC" "cke");
   return t.Text();
 }
 

@@ -20,6 +20,8 @@ constexpr const char* FaceFileName = "faces.gfl";
 
 // The doodle prototypes of DoodleFileName: their IDs.
 constexpr u32 TreeDoodle = 1, RockDoodle = 2, SpringDoodle = 3, FlowersDoodle = 4;
+// A bridge makes its river field passable (the river costs 255).
+constexpr u32 BridgeDoodle = 5;
 std::string DoodleFile();
 
 // Mission 1 ("demo1.scn", 16 x 16 flat fields) or 2 ("demo2.scn", 40 x 32

@@ -201,6 +201,11 @@ std::string ScenarioSprites() {
                               TSpriteEncoding::RunLength));
   for (u32 i = 0; i < 4; ++i) Add(list, Shape(MerchantIconID + i, 48, 48), PanelPixels(0x604020 + i * 0x102030));
   Add(list, Shape(AnimationSpriteID, 48, 48, 6, 24, 40), Disc(0xF0C040, 48, 48));
+  // Planks across the river between two dark rails.
+  Add(list, Shape(BridgeSpriteID, 40, 44, 1, 20, 22), [](i32, i32 x, i32 y) -> u32 {
+    if (x < 3 || x >= 37) return Rgb565(70, 50, 30);
+    return y % 6 == 0 ? Rgb565(96, 68, 40) : Rgb565(150, 110, 66);
+  });
   return SpriteListBytes(6, std::move(list));
 }
 

@@ -33,7 +33,7 @@ std::string InterfaceSpriteIDFile();
 std::string ScenarioSprites();
 std::string FaceSprites();
 // Sprite IDs in ScenarioSprites and FaceSprites.
-constexpr u32 TreeSpriteID = 100, RockSpriteID = 101, SpringSpriteID = 102, FlowersSpriteID = 103;
+constexpr u32 TreeSpriteID = 100, RockSpriteID = 101, SpringSpriteID = 102, FlowersSpriteID = 103, BridgeSpriteID = 104;
 constexpr u32 CityPictureID = 200, MerchantIconID = 210, AnimationSpriteID = 220;
 constexpr u32 FirstFaceID = 1, FaceCount = 5;
 // A "BCKG" map background of width x height tiles.

@@ -21,6 +21,22 @@ class TOpponent : public Data::TDataObject {
   virtual bool RemoveUnit(TUnit* unit, bool dropTargetingTasks) = 0;
   // The computer player's whole turn, on the player's thread.
   virtual void TakeTurn() = 0;
+
+  // Scripts steer the opponent only through messages it queues and applies
+  // in its own turn. Task and army IDs are its own; an opponent that keeps
+  // none has none. A message onto a full queue is dropped (false).
+  virtual bool HasTask(u32) const { return false; }
+  virtual bool HasArmy(u32) const { return false; }
+  virtual bool HasAIUnit(const TUnit*) const { return false; }
+  virtual bool PostDeleteTask(u32) { return false; }
+  virtual bool PostAssignUnitTask(u32, u32) { return false; }
+  virtual bool PostUnassignUnitTask(u32) { return false; }
+  virtual bool PostAssignArmyTask(u32, u32) { return false; }
+  virtual bool PostUnassignArmyTask(u32) { return false; }
+  virtual bool PostAddUnitArmy(u32, u32) { return false; }
+  virtual bool PostRemoveUnitArmy(u32) { return false; }
+  virtual bool PostActivateTask(u32) { return false; }
+  virtual bool PostDeactivateTask(u32) { return false; }
 };
 
 using TOpponentMaker = std::unique_ptr<TOpponent> (*)(TPlayer* player);

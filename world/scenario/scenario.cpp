@@ -377,7 +377,10 @@ void TScenario::QueueConversation(TConversation* conversation) {
 }
 
 TConversation* TScenario::PopConversation() {
-  if (PendingConversations.Count() == 0) return nullptr;
+  if (PendingConversations.Count() == 0) {
+    CalledConversations = 0;
+    return nullptr;
+  }
   TConversation* c = PendingConversations[0];
   PendingConversations.Delete(0);
   return c;

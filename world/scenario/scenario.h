@@ -347,6 +347,9 @@ class TScenario : public Data::TDataObject {
   std::string SessionLostReason;    // written before SessionLost is set
   DPFrame::TDPFramework* Network = nullptr;
   Data::TDynamicArray<TConversation*> PendingConversations;
+  // Conversations queued by scripts since the queue last ran empty: a ring
+  // of conversations that call each other is stopped by this count.
+  i32 CalledConversations = 0;
   Data::TDynamicArray<TDoodlePrototype> DoodlePrototypes;
   std::unique_ptr<Gfx::TSpriteList> Sprites;
   std::unique_ptr<Gfx::TSpriteList> FaceSprites;

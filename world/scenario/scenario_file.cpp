@@ -102,6 +102,7 @@ bool AreaOnMap(const TArea& area, const TScenario& scenario) {
 void TScenario::Clear() {
   ReleaseObjects();
   PendingConversations.Clear();
+  CalledConversations = 0;
   Conversations->Clear();
   QuestObjectives->Clear();
   Areas.Clear();

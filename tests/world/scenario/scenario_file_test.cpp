@@ -106,7 +106,7 @@ TEST_F(ScenarioFile, DemoScenariosLoadThroughTheArchiveAndSaveByteIdentical) {
     auto* doodle = First<TDoodle>(s, otDoodle);
     ASSERT_NE(doodle, nullptr);
     EXPECT_NE(doodle->GetSprite(), nullptr) << "from the scenario's sprite file";
-    EXPECT_EQ(s.DoodlePrototypes.Count(), 4);
+    EXPECT_EQ(s.DoodlePrototypes.Count(), 5);
     s.Round = 1;
     EXPECT_NE(s.FindConversation(1, coRound, 0, 1), nullptr) << "for player 1 in round 1";
     EXPECT_EQ(s.QuestObjectives->Count(), 1);
