@@ -106,7 +106,10 @@ TEST_F(AITurns, ComputerTurnsPlanAndEndAndRepeatWithTheSameSeed) {
     for (const auto& [unit, field] : StartFields)
       if (endFields.count(unit) && endFields.at(unit) != field) ++moved;
     EXPECT_EQ(moves, g.marches);
-    EXPECT_EQ(moved > 0, g.marches);
+    // Mission 2's scripts move a computer group of their own accord.
+    if (g.marches) {
+      EXPECT_GT(moved, 0);
+    }
     // Every computer player with a hostile unit in sight of the map plans against it.
     bool planned = false;
     for (i32 i = 1; i < S().PlayerCount(); ++i)

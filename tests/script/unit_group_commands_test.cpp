@@ -26,7 +26,7 @@ using WorldTest::Wolf;
 
 std::string Id(const Data::TDataObject* o) { return std::to_string(o->ID); }
 
-class UnitCommands : public WorldTest::TWorldFixture {
+class UnitGroupCommands : public WorldTest::TWorldFixture {
  protected:
   void SetUp() override {
     TWorldFixture::SetUp();
@@ -74,7 +74,7 @@ class UnitCommands : public WorldTest::TWorldFixture {
   TArea* Pass = nullptr;
 };
 
-TEST_F(UnitCommands, BadParametersRaiseTheirMessages) {
+TEST_F(UnitGroupCommands, BadParametersRaiseTheirMessages) {
   TGroup* theirs = NewGroup(2, 9, 9, {Wolf});
   TUnit* loose = OffMap(Skeleton);
   const std::string city = Id(Town), group = Id(Mine), area = Id(Pass), off = Id(loose);
@@ -117,7 +117,7 @@ TEST_F(UnitCommands, BadParametersRaiseTheirMessages) {
   EXPECT_EQ(Scenario->Units.Count(), 4) << "nothing was made";
 }
 
-TEST_F(UnitCommands, NewUnitsJoinOwnGroupsOrTakeTheNearestFreeFieldInRings) {
+TEST_F(UnitGroupCommands, NewUnitsJoinOwnGroupsOrTakeTheNearestFreeFieldInRings) {
   const TRandomState before = RandomMain;
   Talk.Refresh = 0;
   // The group spoken to has room for one: the first joins it, the second
@@ -154,7 +154,7 @@ TEST_F(UnitCommands, NewUnitsJoinOwnGroupsOrTakeTheNearestFreeFieldInRings) {
   EXPECT_EQ(Scenario->Units.Count(), units + 1);
 }
 
-TEST_F(UnitCommands, DeletedUnitsGoAwayOrOffTheMapAndKilledOnesDie) {
+TEST_F(UnitGroupCommands, DeletedUnitsGoAwayOrOffTheMapAndKilledOnesDie) {
   TGroup* theirs = NewGroup(2, 9, 9, {Wolf, Skeleton});
   TUnit* wolf = theirs->Units[0];
   const std::string w = Id(wolf), s = Id(theirs->Units[1]);
@@ -198,7 +198,7 @@ TEST_F(UnitCommands, DeletedUnitsGoAwayOrOffTheMapAndKilledOnesDie) {
   EXPECT_EQ(Scenario->WaitingForDeaths, 1) << "the dying has begun";
 }
 
-TEST_F(UnitCommands, OffMapUnitsEnterCitiesAndCitiesAnswerForTheirUnits) {
+TEST_F(UnitGroupCommands, OffMapUnitsEnterCitiesAndCitiesAnswerForTheirUnits) {
   TUnit* recruit = OffMap(Wolf);
   TUnit* keeper = OffMap(Skeleton);
   const std::string city = Id(Town), r = Id(recruit), k = Id(keeper), walker = Id(Mine->Units[0]);
@@ -226,7 +226,7 @@ TEST_F(UnitCommands, OffMapUnitsEnterCitiesAndCitiesAnswerForTheirUnits) {
   EXPECT_EQ(Local(1), static_cast<i32>(Town->ID));
 }
 
-TEST_F(UnitCommands, GroupsMoveAtOnceAndAreasCountTheLivingInGroups) {
+TEST_F(UnitGroupCommands, GroupsMoveAtOnceAndAreasCountTheLivingInGroups) {
   TGroup* theirs = NewGroup(2, 9, 9, {Wolf, Skeleton});
   const std::string area = Id(Pass), knight = Id(Mine->Units[0]);
   Page("<GETUNITSINGROUP><SET(LOCAL5,LOCAL0)><GETUNITID(1)><SET(LOCAL6,LOCAL0)><SQUAREEMPTY(7,8)>");

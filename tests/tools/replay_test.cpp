@@ -116,7 +116,7 @@ TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
   EXPECT_EQ(log, std::vector<std::string>{"Willkommen!"}) << "mission 2's own welcome";
   i32 answers = 0;
   for (const std::string& line : lines) answers += line.find(" answer ") != std::string::npos;
-  EXPECT_EQ(answers, 4) << "read on, the second choice, read on; and mission 2's welcome";
+  EXPECT_EQ(answers, 5) << "read on, the second choice, read on; mission 2's welcome and its second round's news";
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "menu");
   EXPECT_EQ(Play(script(true)), lines) << "the log goes through a save";
