@@ -82,6 +82,13 @@ if [ "$1" = "--inside" ]; then
   click_until "^action 18 1 " 400 300
   check "the scout's answer page was read on" "^action 18 1 "
   check "the first turn began" "^action 3 1 "
+  # D opens the diary, and its Escape closes it; on the map Escape would
+  # leave the game, so the game going on shows the diary was open.
+  xdotool key d
+  sleep 0.5
+  xdotool key Escape
+  sleep 1
+  kill -0 $pid 2>/dev/null || { echo "FAILED: the diary did not open on D"; status=1; }
   set -- $(view)
   xdotool mousemove $((8 * 40 + 20 - $1)) $((8 * 40 + 20 - $2)) click 3
   check "a right click deselects" "^action 4 0 "
