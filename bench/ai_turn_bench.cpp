@@ -15,8 +15,8 @@
 
 #include "ai/ai_handler.h"
 #include "engine/data/archive.h"
-#include "game/game.h"
-#include "game/headless_game.h"
+#include "game/control/game.h"
+#include "game/control/headless_game.h"
 #include "tools/demodata/demo_data.h"
 #include "tools/demodata/demo_scenario.h"
 #include "world/scenario/player.h"

@@ -12,9 +12,9 @@
 
 #include "engine/data/archive.h"
 #include "engine/dxapp/dxapp.h"
-#include "game/game.h"
-#include "game/headless_game.h"
-#include "game/map_window.h"
+#include "game/control/game.h"
+#include "game/control/headless_game.h"
+#include "game/map/map_window.h"
 #include "tools/demodata/demo_data.h"
 #include "tools/demodata/demo_scenario.h"
 #include "world/scenario/player.h"

@@ -17,7 +17,7 @@
 #include "engine/gfx/screen.h"
 #include "engine/platform/window/platform.h"
 #include "engine/platform/window/sdl_platform.h"
-#include "game/group_panel.h"
+#include "game/panels/group_panel.h"
 #include "tools/demodata/demo_data.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"

@@ -9,7 +9,7 @@
 #include "bench/bench_screen.h"
 #include "bench/generated_map.h"
 #include "engine/d3dframe/d3dframe.h"
-#include "game/small_map_window.h"
+#include "game/map/small_map_window.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 

@@ -5,7 +5,7 @@
 
 #include "engine/data/data_object.h"
 #include "engine/data/object_list.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 
 namespace Gfx {
 class TSprite;

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "engine/gfx/color_text.h"
-#include "game/diary_text.h"
+#include "game/talk/diary_text.h"
 #include "tools/databuilder/font_builder.h"
 #include "world/scenario/quest_objective.h"
 

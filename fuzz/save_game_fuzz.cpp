@@ -9,9 +9,9 @@
 #include "engine/data/archive.h"
 #include "engine/data/stream.h"
 #include "frontend/front_end.h"
-#include "game/game.h"
-#include "game/save_game.h"
-#include "game/headless_game.h"
+#include "game/control/game.h"
+#include "game/control/save_game.h"
+#include "game/control/headless_game.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Main::THeadlessGame* headless = [] {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/base/base.h"
-#include "game/game.h"
+#include "game/control/game.h"
 #include "world/scenario/settings.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "game/talk_page.h"
+#include "game/talk/talk_page.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -14,7 +14,7 @@
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 #include "world/units/group.h"
 
 namespace CombatTest {

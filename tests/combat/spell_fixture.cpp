@@ -7,7 +7,7 @@
 #include "tools/databuilder/sprite_builder.h"
 #include "world/map/fog.h"
 #include "world/scenario/player.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 
 namespace CombatTest {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "frontend/front_end.h"
-#include "game/game.h"
-#include "game/headless_game.h"
+#include "game/control/game.h"
+#include "game/control/headless_game.h"
 #include "tests/support/temp_dir.h"
 #include "tests/world/demo_data_dir.h"
 #include "world/scenario/action.h"

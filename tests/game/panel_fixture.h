@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/gfx/screen.h"
-#include "game/game.h"
-#include "game/unit_detail_window.h"
+#include "game/control/game.h"
+#include "game/panels/unit_detail_window.h"
 #include "tests/engine/dxwin/window_fixture.h"
 #include "tests/engine/gfx/gfx_display.h"
 #include "tests/engine/gfx/golden.h"

@@ -10,8 +10,8 @@
 
 #include "engine/base/base.h"
 #include "engine/platform/system/files.h"
-#include "game/game.h"
-#include "game/headless_game.h"
+#include "game/control/game.h"
+#include "game/control/headless_game.h"
 #include "tests/world/demo_data_dir.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/base/base.h"
-#include "game/game.h"
-#include "game/headless_game.h"
+#include "game/control/game.h"
+#include "game/control/headless_game.h"
 #include "world/scenario/scenario.h"
 
 namespace Replay {

@@ -11,7 +11,7 @@
 #include "world/scenario/conversation.h"
 #include "world/scenario/player.h"
 #include "world/scenario/quest_objective.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 #include "world/units/group.h"
 
 namespace GameData {

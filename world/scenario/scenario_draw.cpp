@@ -15,7 +15,7 @@
 #include "world/scenario/player.h"
 #include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 
 namespace GameData {
 

@@ -21,7 +21,7 @@
 #include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
 #include "world/scenario/scenario_header.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 #include "world/units/group.h"
 
 namespace GameData {

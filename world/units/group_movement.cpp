@@ -17,7 +17,7 @@
 #include "world/scenario/scenario.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 #include "world/units/group.h"
 #include "world/units/unit.h"
 

@@ -12,7 +12,7 @@
 #include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
 #include "world/scenario/settings.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 #include "world/units/group.h"
 #include "world/units/unit.h"
 

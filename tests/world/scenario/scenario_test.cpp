@@ -6,7 +6,7 @@
 #include "world/locations/location.h"
 #include "world/map/drawing.h"
 #include "world/scenario/conversation.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 #include "world/units/group.h"
 
 namespace WorldTest {

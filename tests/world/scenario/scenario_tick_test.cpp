@@ -7,7 +7,7 @@
 #include "world/map/drawing.h"
 #include "world/scenario/settings.h"
 #include "world/scenario/sound.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 #include "world/units/group.h"
 
 namespace WorldTest {

@@ -7,7 +7,7 @@
 #include "world/map/drawing.h"
 #include "world/map/fog.h"
 #include "world/scenario/conversation.h"
-#include "world/scenario/spell.h"
+#include "world/scenario/spell_course.h"
 #include "world/units/unit.h"
 
 namespace WorldTest {

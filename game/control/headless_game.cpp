@@ -1,0 +1,272 @@
+#include "game/control/headless_game.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+#include "ai/ai_handler.h"
+#include "combat/battle_engine.h"
+#include "combat/map_spell_effects.h"
+#include "script/script_connection.h"
+#include "engine/base/base.h"
+#include "engine/data/stream.h"
+#include "engine/dxapp/dxapp.h"
+#include "engine/platform/system/clock.h"
+#include "engine/platform/window/headless_platform.h"
+#include "engine/platform/window/platform.h"
+#include "frontend/front_end.h"
+#include "game/control/game.h"
+#include "game/control/save_game.h"
+#include "game/control/shell.h"
+#include "game/talk/talk_dialog.h"
+#include "world/data2/global_data.h"
+#include "world/scenario/player.h"
+#include "world/scenario/random.h"
+#include "world/scenario/scenario.h"
+#include "world/scenario/settings.h"
+
+namespace Main {
+
+namespace {
+
+using GameData::TPlayer;
+
+u64 Fnv1a(const std::vector<u8>& bytes) {
+  u64 h = 1469598103934665603ull;
+  for (u8 b : bytes) h = (h ^ b) * 1099511628211ull;
+  return h;
+}
+
+bool MailboxHolds(TPlayer& player) {
+  player.Lock();
+  const bool holds = player.Mailbox.Type() != GameData::atNone;
+  player.Unlock();
+  return holds;
+}
+
+u32 ResultOf(TPlayer& player) {
+  u32 code = 0;
+  player.GetResult(code);
+  return code;
+}
+
+// The one headless game: nested loops step it.
+THeadlessGame* Current = nullptr;
+
+// A replay does not depend on the settings of whoever runs it.
+void DefaultSettings() {
+  Main::MusicVolume = Main::SFXVolume = Main::SpeechVolume = 100;
+  Main::MovementSpeed = 2;
+  Main::Difficulty = 1;
+  Main::ConfirmEndTurn = Main::CastInAutoCombat = true;
+}
+
+}  // namespace
+
+u64 GameStateHash() {
+  Data::TMemoryStream s;
+  if (Game && Game->Scenario) Game->Scenario->Save(s);
+  if (Game) Game->Transfer.Save(s);
+  Data::WriteU32(s, GameData::RandomMain.Low);
+  Data::WriteU32(s, GameData::RandomMain.High);
+  return Fnv1a(s.Memory());
+}
+
+THeadlessGame::THeadlessGame(u32 seed) : Seed(seed), Clock(std::make_unique<Plat::TFakeClock>(seed)) {
+  Plat::SetClock(Clock.get());
+  if (!Plat::Installed()) {
+    Plat::Install(std::make_unique<Plat::THeadlessPlatform>());
+    OwnsPlatform = true;
+  }
+  DXApplication->GameTime = 0;
+  DXApplication->UpdateCount = 0;
+  SavedUpdate = DXApplication->OnUpdate;
+  SavedWindowlessStep = DXApplication->OnWindowlessStep;
+  DXApplication->OnUpdate = Main::UpdateFrame;
+  DXApplication->OnWindowlessStep = NestedStep;
+  Current = this;
+  AIHandler::ConnectToWorld();
+  Script::ConnectToWorld();
+  GameData::ConnectCombat();
+  GameData::ConnectSpellModule();
+  try {
+    Data2::CreateArchives();
+    Data2::CreateGlobalData();
+    Main::CreateInterface();
+    Main::CreateGame();
+  } catch (...) {
+    Main::DeleteGame();
+    Main::DeleteInterface();
+    Data2::FreeGlobalData();
+    Data2::FreeArchives();
+    Plat::SetClock(nullptr);
+    if (OwnsPlatform) Plat::Install(nullptr);
+    RestoreApplication();
+    throw;
+  }
+  DefaultSettings();
+  Game->OnActionExecuted = [this](const GameData::TActionRecord& record) {
+    if (!OnAction) return;
+    // A computer player's thread goes on planning once its record is done:
+    // the state is read when it has posted its next record or waits again.
+    WaitForThinkingPlayer();
+    OnAction(record, GameStateHash());
+  };
+}
+
+THeadlessGame::~THeadlessGame() {
+  Main::DeleteGame();
+  Main::DeleteInterface();
+  Data2::FreeGlobalData();
+  Data2::FreeArchives();
+  Plat::SetClock(nullptr);
+  if (OwnsPlatform) Plat::Install(nullptr);
+  RestoreApplication();
+}
+
+void THeadlessGame::RestoreApplication() {
+  DXApplication->OnUpdate = SavedUpdate;
+  DXApplication->OnWindowlessStep = SavedWindowlessStep;
+  if (Current == this) Current = nullptr;
+}
+
+void THeadlessGame::NestedStep() {
+  THeadlessGame* game = Current;
+  if (!game) return;
+  if (++game->NestedSteps > MaxSettleSteps)
+    throw std::runtime_error(Base::Format("A modal window stayed open for %d update steps.", MaxSettleSteps));
+  game->Step();
+}
+
+void THeadlessGame::AnswerOpenPage() {
+  TTalkDialog* page = Game ? Game->TalkDialog : nullptr;
+  if (!page || page->Answered || page->ModalResult != 0) return;
+  TPlayer* player = Game->CurrentPlayer();
+  if (!player || player->Kind != GameData::pkHuman) return;
+  if (OnPage) {
+    OnPage(*page);
+    if (Game->TalkDialog != page || page->Answered || page->ModalResult != 0) return;
+  }
+  i32 result = TalkReadResult;
+  if (page->ChoiceCount > 0) {
+    i32 choice = 1;
+    if (!PageAnswers.empty()) {
+      choice = PageAnswers.front();
+      PageAnswers.pop_front();
+    }
+    if (choice < 1 || choice > page->ChoiceCount)
+      throw std::runtime_error(
+          Base::Format("The conversation page offers %d answers, not answer %d.", page->ChoiceCount, choice));
+    result = TalkChoiceResult + choice - 1;
+  }
+  page->Answer(result);
+}
+
+bool THeadlessGame::Running() const { return Game && Game->Scenario && Game->Active; }
+
+void THeadlessGame::StartMission(i32 number) {
+  const Data2::TGlobalData& global = *Data2::GlobalData;
+  if (number < 1 || number > global.MissionCount)
+    throw std::runtime_error(Base::Format("There is no mission %d.", number));
+  LoadingScreen->RunMethod([number, &global] { Game->LoadScenario(global.MissionFiles[number - 1], number); });
+  // As in the game, a mission-start save that fails is reported, not fatal.
+  try {
+    Game->AutoSaveMission();
+  } catch (const std::exception& e) {
+    Game->AddMessage(e.what());
+  }
+  Main::TGameParams params;
+  params.SetDefaults();
+  Game->StartGame(params);
+  Game->Activate();
+  Settle();
+}
+
+void THeadlessGame::StartScenario(const std::string& name) {
+  LoadingScreen->RunMethod([&name] { Game->LoadScenario(name, 1); });
+  Main::TGameParams params;
+  params.SetDefaults();
+  Game->StartGame(params);
+  Game->Activate();
+  Settle();
+}
+
+void THeadlessGame::Save(const std::string& fileName) {
+  if (!Running()) throw std::runtime_error("No game is running.");
+  Settle();
+  Game->SaveGame(fileName, false, false);
+}
+
+void THeadlessGame::Load(const std::string& fileName) {
+  const bool missionStart = Main::ReadSaveGameHeader(Data2::SaveDirectory + fileName).MissionStart != 0;
+  Game->Deactivate();
+  LoadingScreen->RunMethod([&fileName] { Game->LoadGame(fileName); });
+  if (missionStart) {
+    Main::TGameParams params;
+    params.SetDefaults();
+    Game->StartGame(params);
+  }
+  Game->Activate();
+  Settle();
+}
+
+void THeadlessGame::WaitForThinkingPlayer() {
+  if (!Running()) return;
+  TPlayer* player = Game->CurrentPlayer();
+  if (!player || !player->ThreadRunning()) return;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  // The thread has posted, or waits for its record's outcome or the dying.
+  while (!MailboxHolds(*player) && ResultOf(*player) != 0 && !Game->Scenario->WaitingForDeaths) {
+    if (std::chrono::steady_clock::now() > deadline)
+      throw std::runtime_error("A computer player did not act within 30 seconds.");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+void THeadlessGame::Step() {
+  WaitForThinkingPlayer();
+  if (DXApplication->ModalDepth == 0) NestedSteps = 0;
+  AnswerOpenPage();
+  ++DXApplication->UpdateCount;
+  DXApplication->GameTime += 10;
+  // Pictures and sounds draw from the run-time generator, and the weather
+  // keeps its pace by the scenario's frame counter, which a save does not
+  // keep. Some of what they make is saved (idle frames, weather particles),
+  // so both follow the step: a loaded game goes on as the saved one would.
+  std::srand(Seed ^ (DXApplication->UpdateCount * 2654435761u));
+  if (Game->Scenario) Game->Scenario->FrameCounter = DXApplication->UpdateCount;
+  // The frame loop's update: a modal loop may have put its own in place.
+  DXApplication->OnUpdate();
+}
+
+bool THeadlessGame::WaitsForHuman() const {
+  if (!Running()) return true;
+  TPlayer* player = Game->CurrentPlayer();
+  if (!player || player->Kind != GameData::pkHuman) return false;
+  // The view's scrolling is not saved: a save made while it scrolls would go
+  // on differently.
+  return ResultOf(*player) != 0 && !MailboxHolds(*player) && !Game->Scenario->WaitingForDeaths &&
+         Game->Scenario->ScrollSteps <= 0;
+}
+
+void THeadlessGame::Settle() {
+  for (i32 i = 0; i < MaxSettleSteps; ++i) {
+    if (WaitsForHuman()) return;
+    Step();
+  }
+  throw std::runtime_error(
+      Base::Format("The game did not come to a local human's turn within %d update steps.", MaxSettleSteps));
+}
+
+void THeadlessGame::Act(const GameData::TActionRecord& record) {
+  if (!Running()) throw std::runtime_error("No game is running.");
+  Settle();
+  TPlayer* player = Game->CurrentPlayer();
+  if (!Running() || !player || player->Kind != GameData::pkHuman)
+    throw std::runtime_error("It is not a local human's turn.");
+  player->PostAction(true, record);
+  Settle();
+}
+
+}  // namespace Main

@@ -1,0 +1,249 @@
+// Saving and loading games, and the list of saves.
+#include "game/control/save_game.h"
+
+#include <cstring>
+#include <memory>
+
+#include "engine/base/base.h"
+#include "engine/data/crypto_stream.h"
+#include "engine/data/data_list.h"
+#include "engine/data/safe_file.h"
+#include "engine/platform/system/files.h"
+#include "engine/platform/system/text.h"
+#include "frontend/front_end.h"
+#include "game/control/game.h"
+#include "game/battle/fight_dialog.h"
+#include "game/city/city_window.h"
+#include "game/panels/group_panel.h"
+#include "world/data2/global_data.h"
+#include "world/locations/city.h"
+#include "world/scenario/conversation.h"
+#include "world/scenario/player.h"
+#include "world/scenario/quest_objective.h"
+#include "world/scenario/scenario.h"
+
+namespace Main {
+
+// The header.
+
+void TSaveGameHeader::Read(Data::TStream& s) {
+  Signature = Data::ReadU32(s);
+  Data::CheckData(Signature == SaveSignature);
+  MissionNumber = Data::ReadU32(s);
+  Data::ReadChars(s, Title, TitleSize);
+  Data::CheckData(Base::IsTerminated(Title, TitleSize));
+  Round = Data::ReadI32(s);
+  Gold = Data::ReadU32(s);
+  MissionStart = Data::ReadU8(s);
+  TransferFollows = Data::ReadU8(s);
+  s.ReadBuffer(Thumbnail, ThumbnailSize);
+  Reserved = Data::ReadU16(s);
+}
+
+void TSaveGameHeader::Write(Data::TStream& s) const {
+  Data::WriteU32(s, Signature);
+  Data::WriteU32(s, MissionNumber);
+  Data::WriteChars(s, Title, TitleSize);
+  Data::WriteI32(s, Round);
+  Data::WriteU32(s, Gold);
+  Data::WriteU8(s, MissionStart);
+  Data::WriteU8(s, TransferFollows);
+  s.WriteBuffer(Thumbnail, ThumbnailSize);
+  Data::WriteU16(s, 0);
+}
+
+void TSaveGameHeader::SetTitle(const std::string& title) {
+  std::memset(Title, 0, sizeof Title);
+  std::memcpy(Title, title.data(), std::min<std::size_t>(title.size(), TitleSize - 1));
+}
+
+TSaveGameHeader ReadSaveGameHeader(const std::string& path) {
+  Data::TCryptoStream in(path, Data::fmOpenRead | Data::fmShareDenyWrite);
+  TSaveGameHeader header;
+  header.Read(in);
+  return header;
+}
+
+// The menu's list.
+
+bool TSaveGame::SlotOfName(const std::string& fileName, i32& slot) {
+  constexpr std::string_view extension = ".sav";
+  if (fileName.size() < extension.size() ||
+      !Plat::EqualNoCase(std::string_view(fileName).substr(fileName.size() - extension.size()), extension))
+    return false;
+  const std::string name = fileName.substr(0, fileName.size() - extension.size());
+  auto twoDigits = [](std::string_view digits, i32& value) {
+    if (digits.size() != 2 || digits[0] < '0' || digits[0] > '9' || digits[1] < '0' || digits[1] > '9') return false;
+    value = (digits[0] - '0') * 10 + (digits[1] - '0');
+    return true;
+  };
+  if (Plat::EqualNoCase(name, "autosave")) {
+    slot = 0;
+    return true;
+  }
+  if (name.size() == 6 && Plat::EqualNoCase(name.substr(0, 4), "auto")) return twoDigits(name.substr(4), slot);
+  return twoDigits(name, slot);
+}
+
+std::vector<TSaveGame> TSaveGame::List() {
+  std::vector<TSaveGame> saves;
+  for (const Plat::TFindData& file : Plat::FindFiles(Data2::SaveDirectory + "*.sav")) {
+    TSaveGame save;
+    if (file.Attributes & Plat::FILE_ATTRIBUTE_DIRECTORY || !SlotOfName(file.Name, save.Slot)) continue;
+    try {
+      save.Header = ReadSaveGameHeader(Data2::SaveDirectory + file.Name);
+    } catch (const std::exception&) {
+      continue;
+    }
+    save.FileName = file.Name;
+    save.MissionStart = save.Header.MissionStart;
+    save.WriteTime = file.WriteTime;
+    saves.push_back(std::move(save));
+  }
+  return saves;
+}
+
+// Saving.
+
+void TGame::SaveGame(const std::string& fileName, bool missionStart, bool withTransfer) {
+  if (!Scenario) throw std::runtime_error("There is no game to save.");
+  Data2::EnsureSaveDirectory();
+  Data::TSafeFileWriter out(Data2::SaveDirectory + fileName, true);
+  if (!missionStart)
+    if (GameData::TPlayer* player = CurrentPlayer())
+      if (GameData::TCity* city = player->GetSelectedCity(); city && city->DepartureGroup->GetUnitCount() > 0)
+        city->DisbandDepartureGroup();
+  auto header = std::make_unique<TSaveGameHeader>();
+  header->MissionNumber = MissionNumber;
+  header->SetTitle(Scenario->Title);
+  header->Round = Scenario->Round;
+  const GameData::TPlayer* campaignPlayer = Scenario->PlayerAt(1);
+  header->Gold = campaignPlayer ? campaignPlayer->Gold : 0;
+  header->MissionStart = missionStart ? 1 : 0;
+  header->TransferFollows = withTransfer ? 1 : 0;
+  if (MainMenu) std::memcpy(header->Thumbnail, MainMenu->Thumbnail, sizeof header->Thumbnail);
+  // The objects write many small values: they go to memory first, and to
+  // the file in one piece.
+  Data::TMemoryStream bytes;
+  header->Write(bytes);
+  if (withTransfer) Transfer.Save(bytes);
+  Scenario->Save(bytes);
+  Scenario->SaveGameState(bytes);
+  out.Stream().WriteBuffer(bytes.Memory().data(), static_cast<i32>(bytes.Memory().size()));
+  out.Commit();
+  AddMessage("Spiel gespeichert.");
+}
+
+void TGame::AutoSaveMission() {
+  if (MainMenu) MainMenu->CaptureThumbnail();
+  SaveGame(Base::Format("auto%02u", MissionNumber) + ".sav", true, MissionNumber > 2);
+}
+
+void TGame::AutoSave() {
+  if (MainMenu) MainMenu->CaptureThumbnail();
+  SaveGame("autosave.sav", false, false);
+}
+
+// Loading.
+
+namespace {
+
+template <class T>
+void MoveItems(Data::TDataList<T>& from, Data::TDataList<T>& to) {
+  to.Clear();
+  for (T*& item : from.Items) {
+    to.Items.Add(item);
+    item = nullptr;
+  }
+  from.Clear();
+}
+
+// The texts of the installed mission: its conversations and objectives.
+struct TMissionTexts {
+  Data::TDataList<GameData::TConversation> Conversations{true};
+  Data::TDataList<GameData::TQuestObjective> Objectives{true};
+};
+
+void ReadMissionTexts(u32 missionNumber, TMissionTexts& texts) {
+  const Data2::TGlobalData* global = Data2::GlobalData;
+  if (!global || missionNumber < 1 || missionNumber > static_cast<u32>(global->MissionCount) ||
+      missionNumber > static_cast<u32>(Data2::MaxMissions))
+    throw std::runtime_error(
+        Base::Format("The mission of this save game (%u) is not installed.", static_cast<unsigned>(missionNumber)));
+  Data::TMemoryStream lists;
+  {
+    auto mission = std::make_unique<GameData::TScenario>();
+    mission->LoadFromArchive(Data2::ScenarioArchive, global->MissionFiles[missionNumber - 1]);
+    mission->SaveConversations(lists);
+    mission->SaveQuestObjectives(lists);
+  }
+  lists.SetPosition(0);
+  texts.Conversations.Load(lists);
+  texts.Objectives.Load(lists);
+}
+
+void TakeMissionTexts(GameData::TScenario& scenario, const TMissionTexts& texts) {
+  for (GameData::TConversation* c : scenario.Conversations->Items) {
+    const GameData::TConversation* m = texts.Conversations.LookupByID(c->ID);
+    if (!m) continue;
+    c->Texts = m->Texts;
+    c->OwnerFaceID = m->OwnerFaceID;
+    c->OwnerFace = nullptr;
+    c->OwnerName = m->OwnerName;
+    c->OwnerType = m->OwnerType;
+    c->OwnerID = m->OwnerID;
+    c->TargetPlayers = m->TargetPlayers;
+  }
+  for (GameData::TQuestObjective* q : scenario.QuestObjectives->Items) {
+    const GameData::TQuestObjective* m = texts.Objectives.LookupByID(q->ID);
+    if (!m) continue;
+    q->Check.SetLines(*m->Check.GetLines());
+    q->Text = m->Text;
+    q->Hidden = m->Hidden;
+    q->FinalConversationID = m->FinalConversationID;
+  }
+}
+
+}  // namespace
+
+// Everything is read before anything is replaced: a save that does not load
+// leaves the game as it was.
+void TGame::LoadGame(const std::string& fileName) {
+  Data::TCryptoStream in(Data2::SaveDirectory + fileName, Data::fmOpenRead | Data::fmShareDenyWrite);
+  LoadGame(in);
+}
+
+void TGame::LoadGame(Data::TStream& in) {
+  auto header = std::make_unique<TSaveGameHeader>();
+  header->Read(in);
+  auto transfer = std::make_unique<GameData::TTransfer>();
+  if (header->TransferFollows == 1) transfer->Load(in);
+  auto scenario = std::make_unique<GameData::TScenario>();
+  scenario->Load(in);
+  scenario->LoadGameState(in);
+  // A game is saved between actions, when no conversation waits: what the
+  // load's own sight pass queued (areas in view) is not the saved game's.
+  // A mission start queues as a new mission does.
+  if (!header->MissionStart) scenario->PendingConversations.Clear();
+  // A stand-alone scenario has no mission file to take texts from (the save
+  // names only its title): it keeps its own.
+  if (!scenario->NotCampaign) {
+    TMissionTexts texts;
+    ReadMissionTexts(header->MissionNumber, texts);
+    TakeMissionTexts(*scenario, texts);
+  }
+
+  CloseScenario();
+  Scenario = std::move(scenario);
+  MissionNumber = header->MissionNumber;
+  if (header->TransferFollows == 1) {
+    MoveItems(transfer->Available, Transfer.Available);
+    MoveItems(transfer->Transferred, Transfer.Transferred);
+  }
+  if (!header->MissionStart) {
+    BindWindows(Scenario.get());
+    AddMessage("Spiel geladen.");
+  }
+}
+
+}  // namespace Main

@@ -1,0 +1,51 @@
+#include "game/control/start_up.h"
+
+#include "engine/data/archive.h"
+#include "engine/dxapp/dxapp.h"
+#include "engine/platform/system/files.h"
+#include "frontend/front_end.h"
+#include "game/control/game.h"
+#include "world/data2/global_data.h"
+
+namespace Main {
+
+void PlayIntroVideos() {
+  if (!VideoWindow) return;
+  for (i32 i = 0; i < 3; ++i) {
+    const std::string path = Data::DataPath + "Video" + "\\" + VideoNames[static_cast<std::size_t>(i)];
+    if (i == 0 && !Plat::FileExists(path)) continue;
+    VideoWindow->Play(path);
+  }
+}
+
+void StartNewCampaign() {
+  if (!Game || !LoadingScreen || !Data2::GlobalData || Data2::GlobalData->MissionCount < 1) return;
+  LoadingScreen->RunMethod([] {
+    Game->LoadScenario(Data2::GlobalData->MissionFiles[0], 1);
+    Game->AutoSaveMission();
+  });
+  // Asked to end while loading.
+  if (DXApplication->Quit || !Game->Scenario) return;
+  TGameParams params;
+  params.SetDefaults();
+  Game->StartGame(params);
+}
+
+void ConnectStandInMenu() {
+  if (!MainMenu) return;
+  MainMenu->OnOpen = [](i32 page) {
+    static bool started = false;
+    if (!started) {
+      started = true;
+      MainMenu->Visible = 0;
+      StartNewCampaign();
+    } else if (page == 0 || !Game || !Game->Scenario) {
+      DXApplication->Terminate();
+    } else {
+      MainMenu->Visible = 0;
+      Game->Activate();
+    }
+  };
+}
+
+}  // namespace Main
