@@ -38,8 +38,8 @@ u32 Premultiplied(u32 rgb, u32 a) {
 }
 
 // Parchment with a dark rim and a darker well for each rectangle given.
-// The rows above top stay see-through: the map's panels overlap the one
-// above them, and the first one the mini map's figures, by that strip.
+// The rows above top stay see-through: each of the map's unit panels lies
+// that far over the one above it, and the first over the mini map's figures.
 TPixelFunction PanelBackground(i32 w, i32 h, std::vector<Base::TRect> wells, i32 top = 0) {
   return [w, h, wells, top](i32, i32 x, i32 y) -> u32 {
     if (y < top) return DemoKey;
