@@ -106,10 +106,11 @@ bool TCheckScript::ExecuteCommand(std::string_view tag) {
   const std::string_view text = Check.CommandText;
   const size_t open = text.find('(');
   const size_t close = text.find(')');
+  // A "(" in the first place opens no parameters: the whole text is the name.
+  const bool hasOpen = open != std::string_view::npos && open >= 1;
   std::string_view params;
-  if (open != std::string_view::npos && close != std::string_view::npos && open < close)
-    params = text.substr(open + 1, close - open - 1);
-  const std::string_view name = text.substr(0, open);
+  if (hasOpen && close != std::string_view::npos && open < close) params = text.substr(open + 1, close - open - 1);
+  const std::string_view name = hasOpen ? text.substr(0, open) : text;
   for (const TCommand& command : Commands)
     if (command.Name == name) return (this->*command.Handler)(params);
   RaiseScriptError(Base::Format("Unknown command: %s.", std::string(name).c_str()));

@@ -108,7 +108,8 @@ bool TConversationCommands::ExecuteCommand(std::string_view tag, std::string& ou
   Conversation.CommandText = std::string(inner);
   const size_t p = inner.find('(');
   const size_t q = inner.find(')');
-  const bool hasOpen = p != std::string_view::npos;
+  // A "(" in the first place opens no parameters: the whole text is the name.
+  const bool hasOpen = p != std::string_view::npos && p >= 1;
   std::string_view params;
   if (hasOpen && q != std::string_view::npos && p < q) params = inner.substr(p + 1, q - p - 1);
   const std::string_view name = hasOpen ? inner.substr(0, p) : inner;

@@ -37,17 +37,12 @@ bool ReadTag(std::string_view& rest, std::string_view& before, std::string& tag)
   return true;
 }
 
-// The text between the first "(" and the first ")" of a tag's inner text.
-std::string_view ParamsOf(std::string_view inner) {
-  const size_t p = inner.find('(');
-  const size_t q = inner.find(')');
+// The text between the first "(" and the first ")" of a tag.
+std::string_view ParamsOf(std::string_view tag) {
+  const size_t p = tag.find('(');
+  const size_t q = tag.find(')');
   if (p == std::string_view::npos || q == std::string_view::npos || q <= p) return {};
-  return inner.substr(p + 1, q - p - 1);
-}
-
-std::string_view InnerOf(std::string_view tag) {
-  if (tag.size() < 2) return {};
-  return tag.substr(1, tag.size() - 2);
+  return tag.substr(p + 1, q - p - 1);
 }
 
 void CheckPageLength(const std::string& output) {
@@ -59,9 +54,9 @@ void CheckPageLength(const std::string& output) {
 TConversationCommands::TConversationCommands(GameData::TConversation& conversation)
     : TConversationScript(conversation) {}
 
-void TConversationCommands::SetCommandText(std::string_view tag) {
-  Conversation.CommandText = std::string(InnerOf(tag));
-}
+// LOOP, WHILE and NOTE name themselves in error frames by their whole tag,
+// brackets included, unlike the commands of the table.
+void TConversationCommands::SetCommandText(std::string_view tag) { Conversation.CommandText = std::string(tag); }
 
 void TConversationCommands::SpendLoopRound() {
   if (++LoopRounds > LoopBudget)
@@ -197,7 +192,7 @@ void TConversationCommands::Process(std::string_view text, std::string& output) 
       output += "<ENDCHOICE>";
     } else if (StartsWith(tag, "<NOTE")) {
       SetCommandText(tag);
-      std::string_view params = ParamsOf(InnerOf(tag));
+      std::string_view params = ParamsOf(tag);
       i32 player = TakeOptionalExpression(params, -1);
       CheckNoMoreParameters(params);
       if (player < 0) player = World().CurrentPlayerIndex;
@@ -208,7 +203,7 @@ void TConversationCommands::Process(std::string_view text, std::string& output) 
       World().Players[player]->Notes.push_back(note);
     } else if (StartsWith(tag, "<LOOP")) {
       SetCommandText(tag);
-      std::string_view params = ParamsOf(InnerOf(tag));
+      std::string_view params = ParamsOf(tag);
       const i32 count = TakeExpression(params);
       CheckNoMoreParameters(params);
       const i32 e = FindEndLoop(rest);
@@ -220,7 +215,7 @@ void TConversationCommands::Process(std::string_view text, std::string& output) 
       rest.remove_prefix(static_cast<size_t>(e) + 9);
     } else if (StartsWith(tag, "<WHILE")) {
       SetCommandText(tag);
-      std::string_view params = ParamsOf(InnerOf(tag));
+      std::string_view params = ParamsOf(tag);
       const std::string condition(TakeParameter(params));
       CheckNoMoreParameters(params);
       const i32 e = FindEndWhile(rest);

@@ -116,6 +116,7 @@ TEST_F(CheckScripts, ErrorsEndTheRunInTheFrame) {
       {"<SETRESULT(1)><IFTRUE(NOBODY)><SETRESULT(2)>", "Could not find <EndIf>!", "SETRESULT(1)"},
       {"<ELSE>", "Unknown command: ELSE.", "ELSE"},
       {"<foo(1)>", "Unknown command: FOO.", "FOO(1)"},
+      {"<(1)>", "Unknown command: (1).", "(1)"},
       {"<SET(LOCAL0, )>", "Parameter expected!", "SET(LOCAL0, )"},
       {"<IFTRUE(1,2)><ENDIF>", "Parameter(s) 2 NOT expected!", "IFTRUE(1,2)"},
       {"<SETRESULT(7)", "Parameter expected!", "SETRESULT(7"},

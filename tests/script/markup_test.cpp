@@ -173,11 +173,19 @@ TEST_F(Markup, BadBlocksRaiseTheirMessages) {
       {"<NOTE><NOTE(1)>", "No nested <Note()> commands supported!"},
       {"<NOTE><IFTRUE(1)>", "No <If..> commands supported in <Note> command!"},
       {"<NOTE>a", "Could not find <EndNote>!"},
-      {"<NOTE(7)>a<ENDNOTE>", Framed("Invalid player index: 7.", "NOTE(7)")},
+      // LOOP, WHILE and NOTE name their whole tag, upper-cased, brackets and all.
+      {"<NOTE(7)>a<ENDNOTE>", Framed("Invalid player index: 7.", "<NOTE(7)>")},
+      {"<note(1,2)>a<endnote>", Framed("Parameter(s) 2 NOT expected!", "<NOTE(1,2)>")},
       {"<IFTRUE(1)>a<ENDLOOP>", Framed("Could not find <EndIf> in text: ENDLOOP>", "")},
-      {"<LOOP>x<ENDLOOP>", Framed("Parameter expected!", "LOOP")},
-      {"<LOOP(2)>x", Framed("Could not find <EndLoop> in text: x", "LOOP(2)")},
-      {"<WHILE(1)>x<WHILE>y<ENDWHILE>z", Framed("Could not find <EndWhile> in text: ENDWHILE>z", "WHILE(1)")},
+      {"<LOOP>x<ENDLOOP>", Framed("Parameter expected!", "<LOOP>")},
+      {"<loopx>x<endloop>", Framed("Parameter expected!", "<LOOPX>")},
+      {"<LOOP(2", Framed("Parameter expected!", "<LOOP(2")},
+      {"<LOOP(2)>x", Framed("Could not find <EndLoop> in text: x", "<LOOP(2)>")},
+      {"<WHILE(1)>x<WHILE>y<ENDWHILE>z", Framed("Could not find <EndWhile> in text: ENDWHILE>z", "<WHILE(1)>")},
+      {"<While(1,0)><EndWhile>", Framed("Parameter(s) 0 NOT expected!", "<WHILE(1,0)>")},
+      // The table's commands, IF included, name the tag without its brackets.
+      {"<IFTRUE(1,2)><ENDIF>", Framed("Parameter(s) 2 NOT expected!", "IFTRUE(1,2)")},
+      {"<(3)>", Framed("Unknown command: (3)", "(3)")},
       {"<ENDIF>", Framed("Unknown command: ENDIF", "ENDIF")},
       {"<TEXT ><ENDTEXT>", Framed("Unknown command: TEXT ", "TEXT ")},
       {"<TEXT><LOOP(2)><ENDTEXT>", Framed("Unknown command: LOOP", "LOOP(2)")},
@@ -186,7 +194,7 @@ TEST_F(Markup, BadBlocksRaiseTheirMessages) {
 }
 
 TEST_F(Markup, LoopsThatNeverEndStopAtTheBudget) {
-  EXPECT_EQ(ErrorOfPage("<WHILE(1)><ENDWHILE>"), Framed("Loop budget exhausted: more than 100000 rounds of LOOP or WHILE!", "WHILE(1)"));
+  EXPECT_EQ(ErrorOfPage("<WHILE(1)><ENDWHILE>"), Framed("Loop budget exhausted: more than 100000 rounds of LOOP or WHILE!", "<WHILE(1)>"));
   EXPECT_EQ(ErrorOfPage("<LOOP(2000000000)><SET(LOCAL2,LOCAL2+1)><ENDLOOP>"),
             Framed("Loop budget exhausted: more than 100000 rounds of LOOP or WHILE!", "SET(LOCAL2,LOCAL2+1)"));
   EXPECT_EQ(Talk.Locals[2], 100000) << "what ran before the error stays done";

@@ -1,6 +1,7 @@
 // The map screen's corner panels on the second demo mission at player 1's
-// turn: the mini map's layout, picture, hints and scrolling, and the command
-// buttons' picture, hints, visibility and orders.
+// turn: the mini map's layout, picture, hints and scrolling, the command
+// buttons' picture, hints, visibility and orders, and how the side windows
+// lie over each other.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -11,6 +12,7 @@
 #include "game/map/button_window.h"
 #include "game/map/map_window.h"
 #include "game/map/small_map_window.h"
+#include "game/panels/group_panel.h"
 #include "tests/game/panel_fixture.h"
 #include "world/scenario/settings.h"
 
@@ -298,6 +300,48 @@ TEST_F(MapScreen, CampButtonByCampState) {
   Viewer().Selection = GroupAt(15, 12);  // the enemy's
   Buttons().CampClick();
   EXPECT_EQ(Posted().Type(), atNone);
+}
+
+TEST_F(MapScreen, AClickedGroupPanelLeavesTheMiniMapsFiguresInSight) {
+  Game->GroupInfoWindow = std::make_unique<Main::TGroupInfoWindow>(Sys.get());
+  Main::TGroupInfoWindow& panel = *Game->GroupInfoWindow;
+  panel.SetScenario(Scenario.get());
+  panel.Show();
+  Viewer().Gold = 1234;
+  Scenario->Round = 7;
+  Viewer().Select(GroupAt(5, 14));
+  Step(12);
+  ASSERT_EQ(panel.Left, 562);
+  // The wells of gold, round and player; the first unit panel's top strip lies over their lower half.
+  const Base::TRect figures{TSmallMapWindow::Bounds.Left + 39, 130, TSmallMapWindow::Bounds.Right - 3, 148};
+  ASSERT_LT(panel.Top, figures.Bottom);
+  const auto region = [&](const Base::TRect& r) {
+    std::vector<u16> pixels;
+    for (i32 y = r.Top; y < r.Bottom; ++y)
+      for (i32 x = r.Left; x < r.Right; ++x) pixels.push_back(Pixel(x, y));
+    return pixels;
+  };
+  const auto changed = [&](const std::vector<u16>& before) {
+    const std::vector<u16> now = region(figures);
+    i32 n = 0;
+    for (size_t i = 0; i < now.size(); ++i) n += now[i] != before[i];
+    return n;
+  };
+  const auto panelInFront = [&] { return Sys->Windows.IndexOf(&panel) < Sys->Windows.IndexOf(&Mini()); };
+  // Each order of the two windows, reached by a click as a player would.
+  Click(Mini().Left + 8, Mini().Top + 60);
+  ASSERT_FALSE(panelInFront());
+  Move(300, 300);
+  DrawScreen();
+  const std::vector<u16> figuresSeen = region(figures);
+  Click(562 + 200, 140 + 40);
+  EXPECT_TRUE(panelInFront()) << "a click raises the window it hits";
+  Move(300, 300);
+  DrawScreen();
+  EXPECT_EQ(changed(figuresSeen), 0) << "the panel's top strip hides none of the figures";
+  Viewer().Gold = 98765;
+  DrawScreen();
+  EXPECT_NE(changed(figuresSeen), 0) << "the figures are drawn inside the region compared";
 }
 
 }  // namespace
