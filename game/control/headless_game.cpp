@@ -66,7 +66,10 @@ void DefaultSettings() {
 
 u64 GameStateHash() {
   Data::TMemoryStream s;
-  if (Game && Game->Scenario) Game->Scenario->Save(s);
+  if (Game && Game->Scenario) {
+    Game->Scenario->Save(s);
+    Game->Scenario->SaveGameState(s);
+  }
   if (Game) Game->Transfer.Save(s);
   Data::WriteU32(s, GameData::RandomMain.Low);
   Data::WriteU32(s, GameData::RandomMain.High);

@@ -22,8 +22,9 @@ namespace Main {
 
 class TTalkDialog;
 
-// A hash of the game's state: the scenario's stream as a save holds it, the
-// campaign transfer and the main random stream.
+// A hash of the game's state: the scenario as a save holds it (its stream
+// and the players' selections), the campaign transfer and the main random
+// stream.
 u64 GameStateHash();
 
 class THeadlessGame {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,13 +29,18 @@ std::vector<std::string> Play(const std::string& script) {
 
 class Replay_ : public ::testing::Test {
  protected:
-  // The hero groups of the two missions.
+  // The hero groups of the two missions; mission 2's knight and sorceress
+  // by their fields, and its tower.
   void SetUp() override {
     Main::THeadlessGame headless(1);
     for (auto [name, id] : {std::pair{"demo1.scn", &Hero1}, {"demo2.scn", &Hero2}}) {
       Game->LoadScenario(name, 1);
-      for (const GameData::TMapObject* o : Game->Scenario->MapObjects)
+      for (const GameData::TMapObject* o : Game->Scenario->MapObjects) {
         if (o->Type == GameData::otGroup && static_cast<const GameData::TGroup*>(o)->OwnerIndex == 1) *id = o->ID;
+        if (o->Type == GameData::otGroup && o->FieldX() == 20 && o->FieldY() == 12) Knight = o->ID;
+        if (o->Type == GameData::otGroup && o->FieldX() == 7 && o->FieldY() == 21) Sorceress = o->ID;
+        if (o->Type == GameData::otBuilding && o->Caption == "Wachturm") Tower = o->ID;
+      }
     }
   }
 
@@ -53,7 +59,7 @@ class Replay_ : public ::testing::Test {
         "act endturn\n"
         "act move 9 8 0 0 0 0 1\n"
         "%s"
-        "act select %u   # a loaded game has no selection\n"
+        "act select %u\n"
         "act makecamp %u\n"
         "hash\n"
         "act endturn\n"
@@ -70,7 +76,7 @@ class Replay_ : public ::testing::Test {
   }
 
   TestSupport::TDemoDataDir Data;
-  u32 Hero1 = 0, Hero2 = 0;
+  u32 Hero1 = 0, Hero2 = 0, Knight = 0, Sorceress = 0, Tower = 0;
 };
 
 TEST_F(Replay_, TheDemoCampaignPlaysToItsEndWithTheSameHashesThroughSaves) {
@@ -120,6 +126,61 @@ TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "menu");
   EXPECT_EQ(Play(script(true)), lines) << "the log goes through a save";
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string script;
+  for (const std::string& line : lines) script += line + "\n";
+  return script;
+}
+
+// A save and its load in place change nothing that follows: every later
+// record has the hash it has in the game played without them. Mission 2
+// saves before and after its round-2 messenger, its bridge and its tower,
+// and after walks its computer player saw.
+TEST_F(Replay_, ASaveAndItsLoadChangeNoLaterRecord) {
+  const std::string knight = std::to_string(Knight), sorceress = std::to_string(Sorceress);
+  std::vector<std::string> second = {"seed 7", "mission 2", "act select " + knight, "act move 21 13 0 0 0 0 1",
+                                     "act endturn", "act select " + sorceress, "act move 8 20 0 0 0 0 1"};
+  for (i32 round = 0; round < 5; ++round)
+    second.insert(second.end(), {"act select " + knight, "act move 14 6 0 0 0 0 1", "act endturn"});
+  second.insert(second.end(), {"act select " + knight,
+                               "act move 14 5 0 256 0 " + std::to_string(Tower) + " 1", "act endturn"});
+  const std::string hero = std::to_string(Hero1);
+  const std::vector<std::string> first = {
+      "seed 42",        "answer 1", "mission 1", "act select " + hero, "act move 7 6 0 0 0 0 1", "act endturn",
+      "act select " + hero, "act move 9 8 0 0 0 0 1", "act makecamp " + hero, "act endturn", "act breakcamp " + hero,
+      "act endturn"};
+  struct {
+    const char* Name;
+    const std::vector<std::string>& Script;
+    std::size_t After;   // script lines before the save
+    const char* Record;  // a record that follows the save
+  } cases[] = {
+      {"mission 1: after a walk", first, 5, " endturn "},
+      {"mission 1: in camp", first, 9, " breakcamp "},
+      {"mission 1: after the camp", first, 11, " endturn "},
+      {"mission 2: a walk, then the messenger's round", second, 4, " answer "},
+      {"mission 2: the messenger answered", second, 5, " answer "},
+      {"mission 2: before the bridge", second, 6, " answer "},
+      {"mission 2: after the bridge", second, 7, " move "},
+      {"mission 2: a walk the computer saw", second, 9, " endturn "},
+      {"mission 2: before the tower", second, 22, " enterbuilding "},
+      {"mission 2: after the tower", second, 24, " endturn "},
+  };
+  const std::vector<std::string> plainFirst = Play(Joined(first)), plainSecond = Play(Joined(second));
+  for (const auto& c : cases) {
+    // The hash command marks where the save stands.
+    std::vector<std::string> script = c.Script;
+    script.insert(script.begin() + static_cast<std::ptrdiff_t>(c.After), {"hash", "save turn.sav", "load turn.sav"});
+    std::vector<std::string> lines = Play(Joined(script));
+    const auto mark = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("state ", 0) == 0; });
+    ASSERT_NE(mark, lines.end()) << c.Name;
+    const auto after = lines.erase(mark);
+    EXPECT_TRUE(std::any_of(after, lines.end(), [&](const std::string& l) { return l.find(c.Record) != std::string::npos; }))
+        << c.Name << ": no" << c.Record << "record after the save";
+    EXPECT_EQ(lines, &c.Script == &first ? plainFirst : plainSecond) << c.Name;
+  }
 }
 
 TEST_F(Replay_, ADifferentSeedPlaysADifferentGame) {

@@ -73,9 +73,13 @@ class TScenario : public Data::TDataObject {
   void LoadSpriteFiles();
   void LoadFaceSprites();
   void LoadBackground();
-  // A save game calls these right after the scenario's stream; nothing is stored.
-  void SaveGameState(Data::TStream&) const {}
-  void LoadGameState(Data::TStream&) {}
+  // A save game calls these right after the scenario's stream. They keep
+  // what the stream lacks and later turns read: each player's selection,
+  // the selection it remembers over the other players' turns (its next turn
+  // selects it and turns the view to it) and the notifications its computer
+  // opponent has not read yet. A save without them loads with none.
+  void SaveGameState(Data::TStream& s) const;
+  void LoadGameState(Data::TStream& s);
   // The two lists as list streams: a loaded save game takes its texts from
   // the mission file through them.
   void SaveConversations(Data::TStream& s) const;

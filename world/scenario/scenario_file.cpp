@@ -395,6 +395,62 @@ void TScenario::Save(Data::TStream& s) const {
 void TScenario::SaveConversations(Data::TStream& s) const { Conversations->Save(s); }
 void TScenario::SaveQuestObjectives(Data::TStream& s) const { QuestObjectives->Save(s); }
 
+// Per player: the selection (0 none), the remembered selection, and the
+// notifications its computer opponent has not read yet.
+void TScenario::SaveGameState(Data::TStream& s) const {
+  Data::WriteU32(s, static_cast<u32>(PlayerCount()));
+  for (i32 i = 0; i < PlayerCount(); ++i) {
+    TPlayer* p = PlayerAt(i);
+    Data::WriteU32(s, p->Selection ? p->Selection->ID : 0);
+    Data::WriteU32(s, p->LastSelectionID);
+    const i32 count = p->GetNotificationCount();
+    Data::WriteU32(s, static_cast<u32>(count));
+    for (i32 k = 0; k < count; ++k) {
+      const TNotification& n = *p->GetNotification(k);
+      Data::WriteU32(s, n.Kind);
+      Data::WriteI16(s, n.X);
+      Data::WriteI16(s, n.Y);
+      Data::WriteU32(s, n.UnitID);
+      Data::WriteU32(s, n.Extra);
+    }
+  }
+}
+
+void TScenario::LoadGameState(Data::TStream& s) {
+  if (s.Remaining() == 0) return;
+  Data::CheckData(Data::ReadU32(s) == static_cast<u32>(PlayerCount()));
+  std::vector<TMapObject*> selections;
+  for (i32 i = 0; i < PlayerCount(); ++i) {
+    TPlayer* p = PlayerAt(i);
+    TMapObject* selection = nullptr;
+    if (const u32 id = Data::ReadU32(s)) {
+      selection = FindMapObject(id);
+      Data::CheckData(selection && (selection->Type == otGroup || selection->Type == otCity));
+    }
+    selections.push_back(selection);
+    p->LastSelectionID = Data::ReadU32(s);
+    const u32 count = Data::ReadU32(s);
+    Data::CheckAvailable(s, count, 16);
+    p->ClearNotifications();
+    for (u32 k = 0; k < count; ++k) {
+      auto n = std::make_unique<TNotification>();
+      n->Kind = Data::ReadU32(s);
+      n->X = Data::ReadI16(s);
+      n->Y = Data::ReadI16(s);
+      n->UnitID = Data::ReadU32(s);
+      n->Extra = Data::ReadU32(s);
+      Data::CheckData(n->Kind >= 1 && n->Kind <= 4);
+      p->AddNotification(n.release());
+    }
+  }
+  // Selecting a group builds the move costs from its field: the current
+  // player's selection comes last, as in its turn.
+  for (i32 i = 0; i < PlayerCount(); ++i)
+    if (i != CurrentPlayerIndex) PlayerAt(i)->Select(selections[static_cast<std::size_t>(i)]);
+  if (TPlayer* current = PlayerAt(CurrentPlayerIndex))
+    current->Select(selections[static_cast<std::size_t>(CurrentPlayerIndex)]);
+}
+
 void TScenario::LoadSpriteFiles() {
   Sprites->Clear();
   DoodlePrototypes.Clear();

@@ -42,6 +42,11 @@ TEST_F(SaveGame, ASaveLoadsToTheSameGame) {
   Act({atSelect, GroupOf(1)});
   Act({atMove, 6, 7, 0, 0, 0, 0, 1});
   Player(1).Gold = 4321;
+  // What later turns read besides the scenario: the selections and what the
+  // computer has seen and not yet read.
+  Player(2).LastSelectionID = GroupOf(2);
+  Player(2).AddNotification(new TNotification{1, 6, 7, 77, 0});
+  Player(2).AddNotification(new TNotification{4, 3, 2, 78, 1001});
   const u64 state = Main::GameStateHash();
   Game->SaveGame("01.sav", false, false);
   EXPECT_EQ(Game->Messages.back(), "Spiel gespeichert.");
@@ -56,6 +61,15 @@ TEST_F(SaveGame, ASaveLoadsToTheSameGame) {
   Game->LoadGame("01.sav");
   EXPECT_NE(Game->Scenario.get(), before);
   EXPECT_EQ(Main::GameStateHash(), state);
+  ASSERT_NE(Player(1).GetSelectedGroup(), nullptr);
+  EXPECT_EQ(Player(1).GetSelectedGroup()->ID, GroupOf(1));
+  EXPECT_EQ(Player(1).Selection->Selected, 1);
+  EXPECT_EQ(Player(2).Selection, nullptr);
+  EXPECT_EQ(Player(2).LastSelectionID, GroupOf(2));
+  ASSERT_EQ(Player(2).GetNotificationCount(), 2);
+  const TNotification& seen = *Player(2).GetNotification(1);
+  EXPECT_EQ(std::vector<u32>({seen.Kind, u32(seen.X), u32(seen.Y), seen.UnitID, seen.Extra}),
+            std::vector<u32>({4, 3, 2, 78, 1001}));
   EXPECT_EQ(Game->MapWindow->Scenario, Game->Scenario.get()) << "an ordinary save is bound at once";
   EXPECT_EQ(Game->Messages.back(), "Spiel geladen.");
 }
@@ -117,8 +131,14 @@ TEST_F(SaveGame, TextsComeFromTheMissionFile) {
 // message, and the game that runs stays as it was.
 TEST_F(SaveGame, DamagedSavesAreRefusedAndTheGameGoesOn) {
   StartMission(1);
+  for (i32 i = 0; i < S().PlayerCount(); ++i) Player(i).ClearNotifications();
+  Player(2).AddNotification(new TNotification{3, 4, 5, 6, 0});
   Game->SaveGame("04.sav", false, false);
   const std::string good = Builder::ReadEnciphered(SavePath("04.sav"));
+  // The players' selections and notifications end the file: the player
+  // count, then per player the selection, the remembered one and the
+  // notifications (player 2's one at 40).
+  const std::size_t selections = good.size() - (4 + 3 * 12 + 16);
   auto patched = [&](std::size_t at, const std::string& bytes) {
     std::string b = good;
     b.replace(at, bytes.size(), bytes);
@@ -139,6 +159,11 @@ TEST_F(SaveGame, DamagedSavesAreRefusedAndTheGameGoesOn) {
       {"a transfer said to follow", patched(145, "\x01"), nullptr},
       {"mission 0", patched(4, std::string(4, '\0')), "not installed"},
       {"mission 99", patched(4, mission99), "not installed"},
+      {"selections of another number of players", patched(selections, "\x02"), "Invalid data."},
+      {"a selection of no object", patched(selections + 4, "\xF0\xFF\xFF\x0F"), "Invalid data."},
+      {"notifications past the end", patched(selections + 12, "\xFF\xFF\x00\x00"), nullptr},
+      {"a notification of no kind", patched(selections + 40, "\x09"), "Invalid data."},
+      {"truncated selections", good.substr(0, good.size() - 3), nullptr},
   };
   GameData::TScenario* running = Game->Scenario.get();
   const u64 state = Main::GameStateHash();
@@ -157,6 +182,23 @@ TEST_F(SaveGame, DamagedSavesAreRefusedAndTheGameGoesOn) {
   }
   EXPECT_EQ(Main::GameStateHash(), state);
   EXPECT_THROW(Game->LoadGame("missing.sav"), Base::EFOpenError);
+}
+
+// A save written before the selections were kept loads with none: the
+// next turn start chooses as in a new game.
+TEST_F(SaveGame, ASaveWithoutSelectionsLoadsWithNone) {
+  StartMission(1);
+  Player(2).AddNotification(new TNotification{3, 4, 5, 6, 0});
+  Game->SaveGame("06.sav", false, false);
+  const std::string bytes = Builder::ReadEnciphered(SavePath("06.sav"));
+  ASSERT_NE(Player(1).Selection, nullptr);
+  Builder::WriteEnciphered(SavePath("06.sav"), bytes.substr(0, bytes.size() - (4 + 3 * 12 + 16)));
+  Game->LoadGame("06.sav");
+  for (i32 i = 0; i < S().PlayerCount(); ++i) {
+    EXPECT_EQ(Player(i).Selection, nullptr) << i;
+    EXPECT_EQ(Player(i).LastSelectionID, 0u) << i;
+    EXPECT_EQ(Player(i).GetNotificationCount(), 0) << i;
+  }
 }
 
 // A save that cannot be written to the end leaves the previous one.
