@@ -35,10 +35,12 @@ u32 Premultiplied(u32 rgb, u32 a) {
   return a << 24 | r << 16 | g << 8 | b;
 }
 
-// Parchment with a dark rim and a darker well for each rectangle given.
-TPixelFunction PanelBackground(i32 w, i32 h, std::vector<Base::TRect> wells) {
-  return [w, h, wells](i32, i32 x, i32 y) -> u32 {
-    if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2) return Colour565(0x4A3420);
+// Parchment with a dark rim and a darker well for each rectangle given; the
+// rows above top are left open.
+TPixelFunction PanelBackground(i32 w, i32 h, std::vector<Base::TRect> wells, i32 top = 0) {
+  return [w, h, wells, top](i32, i32 x, i32 y) -> u32 {
+    if (y < top) return DemoKey;
+    if (x < 2 || y < top + 2 || x >= w - 2 || y >= h - 2) return Colour565(0x4A3420);
     for (const Base::TRect& r : wells)
       if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom)
         return (x == r.Left || y == r.Top) ? Colour565(0x6A5030) : Colour565(0xB89A6C);
@@ -69,7 +71,11 @@ u32 PanelSpriteID(i32 slot) { return IsPanelSlot(slot) ? 6000 + static_cast<u32>
 
 void AddPanelSprites(std::vector<std::unique_ptr<Gfx::TSprite>>& list) {
   // Panel backgrounds: the map's layout and the battle screen's two columns.
-  Add(list, Shape(1054, 238, 114), PanelBackground(238, 114, {{15, 11, 95, 91}, {126, 10, 190, 105}, {200, 10, 235, 105}}));
+  // The group panel's slots are 104 pixels apart and its panels 114 high:
+  // the top band stays open, so that the name at the bottom of the panel
+  // above shows through it.
+  Add(list, Shape(1054, 238, 114),
+      PanelBackground(238, 114, {{15, 11, 95, 91}, {126, 10, 190, 105}, {200, 10, 235, 105}}, PanelOverlap));
   Add(list, Shape(1061, 201, 132), PanelBackground(201, 132, {{106, 11, 186, 91}, {13, 10, 77, 105}, {6, 112, 146, 131}}));
   Add(list, Shape(1062, 194, 132), PanelBackground(194, 132, {{15, 11, 95, 91}, {126, 10, 190, 105}, {53, 112, 193, 131}}));
   // The spell-book button, normal and lit, its hot spot in the middle.
