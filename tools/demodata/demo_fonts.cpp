@@ -15,13 +15,22 @@ struct TDemoFont {
 };
 
 // Running text, its bold and slanted forms for marked-up books, small print,
-// and two serif faces for titles and the menu. The ink is 1: black in the
-// fonts' own colours (0) and in 0xFFFF alike, as the ticker and the tooltip
-// draw standard font 3 on the same parchment.
+// two serif faces for titles and the menu, and three narrow faces for the
+// panels' fixed layouts: numbers three digits wide over gauges 16 pixels
+// apart, labels that end before their values' column, and unit names in the
+// band the next panel leaves open. The ink is 1: black in the fonts' own
+// colours (0) and in 0xFFFF alike, as the ticker and the tooltip draw
+// standard font 3 on the same parchment.
 const TDemoFont Fonts[] = {
-    {"small.fnt", {"DejaVuSans.ttf", 11, false, 1}},       {"normal.fnt", {"DejaVuSans.ttf", 13, false, 1}},
-    {"bold.fnt", {"DejaVuSans-Bold.ttf", 13, false, 1}},   {"italic.fnt", {"DejaVuSans.ttf", 13, true, 1}},
-    {"title.fnt", {"DejaVuSerif-Bold.ttf", 18, false, 1}}, {"menu.fnt", {"DejaVuSerif.ttf", 15, false, 1}},
+    {"small.fnt", {"DejaVuSansCondensed.ttf", 11, false, 1}},
+    {"normal.fnt", {"DejaVuSans.ttf", 13, false, 1}},
+    {"bold.fnt", {"DejaVuSans-Bold.ttf", 13, false, 1}},
+    {"italic.fnt", {"DejaVuSans.ttf", 13, true, 1}},
+    {"title.fnt", {"DejaVuSerif-Bold.ttf", 18, false, 1}},
+    {"menu.fnt", {"DejaVuSerif.ttf", 15, false, 1}},
+    {"panel.fnt", {"DejaVuSans.ttf", 8, false, 1}},
+    {"detail.fnt", {"DejaVuSans.ttf", 11, false, 1}},
+    {"name.fnt", {"DejaVuSans-Bold.ttf", 10, false, 1}},
 };
 
 // Every font ID the program asks for, and the font it gets.
@@ -29,7 +38,7 @@ const struct {
   int ID;
   const char* File;
 } Descriptions[] = {
-    {1, "small.fnt"},   {2, "small.fnt"},  {3, "normal.fnt"}, {4, "normal.fnt"}, {5, "bold.fnt"},
+    {1, "small.fnt"},   {2, "small.fnt"},  {3, "panel.fnt"},  {4, "detail.fnt"}, {5, "name.fnt"},
     {6, "normal.fnt"},  {7, "bold.fnt"},   {8, "italic.fnt"}, {9, "title.fnt"},  {10, "menu.fnt"},
     {11, "menu.fnt"},   {12, "menu.fnt"},  {21, "normal.fnt"}, {22, "bold.fnt"},  {23, "normal.fnt"},
     {24, "bold.fnt"},   {25, "small.fnt"}, {26, "bold.fnt"},  {27, "title.fnt"}, {28, "title.fnt"},

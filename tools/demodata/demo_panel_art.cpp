@@ -12,9 +12,6 @@ namespace {
 
 constexpr u32 PlayerRGB[5] = {0xC8C8C8, 0x0083E9, 0xD45C5C, 0x8CD27E, 0xD8E78B};
 constexpr u32 SchoolRGB[4] = {0x3C8C3C, 0x3C5CC8, 0x9C3CB4, 0xB48C3C};
-// The map's unit panels are 114 rows high but 104 apart.
-constexpr i32 MapPanelOverlap = 10;
-
 bool IsPanelSlot(i32 slot) {
   return (slot >= 1054 && slot <= 1062) || slot == 1087 || (slot >= 1093 && slot <= 1097) ||
          (slot >= 1103 && slot <= 1107) || (slot >= 1132 && slot <= 1141);
@@ -74,8 +71,11 @@ u32 PanelSpriteID(i32 slot) { return IsPanelSlot(slot) ? 6000 + static_cast<u32>
 
 void AddPanelSprites(std::vector<std::unique_ptr<Gfx::TSprite>>& list) {
   // Panel backgrounds: the map's layout and the battle screen's two columns.
+  // The group panel's slots are 104 pixels apart and its panels 114 high:
+  // the top band stays open, so that the name at the bottom of the panel
+  // above shows through it.
   Add(list, Shape(1054, 238, 114),
-      PanelBackground(238, 114, {{15, 11, 95, 91}, {126, 10, 190, 105}, {200, 10, 235, 105}}, MapPanelOverlap));
+      PanelBackground(238, 114, {{15, 11, 95, 91}, {126, 10, 190, 105}, {200, 10, 235, 105}}, PanelOverlap));
   Add(list, Shape(1061, 201, 132), PanelBackground(201, 132, {{106, 11, 186, 91}, {13, 10, 77, 105}, {6, 112, 146, 131}}));
   Add(list, Shape(1062, 194, 132), PanelBackground(194, 132, {{15, 11, 95, 91}, {126, 10, 190, 105}, {53, 112, 193, 131}}));
   // The spell-book button, normal and lit, its hot spot in the middle.

@@ -11,6 +11,10 @@
 
 namespace Builder {
 
+// Rows at the top of the group panel's background left open: the band where
+// the panel of the slot above overlaps it.
+constexpr i32 PanelOverlap = 10;
+
 // The sprite ID of a panel picture's sprite-table slot; 0 for other slots.
 u32 PanelSpriteID(i32 slot);
 void AddPanelSprites(std::vector<std::unique_ptr<Gfx::TSprite>>& list);

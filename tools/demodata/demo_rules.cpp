@@ -1,5 +1,7 @@
 #include "tools/demodata/demo_rules.h"
 
+#include <initializer_list>
+
 #include "tools/demodata/demo_battle_spells.h"
 
 #include "tools/databuilder/demo_sounds.h"
@@ -21,13 +23,24 @@ struct TUnitDef {
   i16 HitPoints, Attack, Defence, Mana, ActionPoints, Sight;
   u64 AllowedSpells;
   const char* Description;
+  i16 Level = 1;
 };
+
+u64 Spells(std::initializer_list<i32> numbers) {
+  u64 mask = 0;
+  for (i32 n : numbers) mask |= GameData::MaskBit(n);
+  return mask;
+}
+
+// The sorceress knows spells of three schools: more druid spells than one
+// spread of the spell book holds, some of the mage's and some others. She
+// starts at the level of the strongest of them.
+const u64 SorceressSpells = Spells({1, 2, 3, 4, 5, 8, 10, 11, 12, 13, 17, 21, 24, 40, 44, 58});
 
 // Our demo creatures and heroes; names are Windows-1252.
 const TUnitDef Units[DemoUnitPrototypeCount] = {
     {1, "Ritter", 1, true, 60, 22, 14, 0, 14, 3, 0, "Ein Ritter aus den Grenzlanden."},
-    {2, "Magierin", 1, true, 35, 10, 8, 40, 12, 4, GameData::MaskBit(1) | GameData::MaskBit(2) | GameData::MaskBit(3),
-     "Sie kennt die alten Spr\xFC" "che."},
+    {2, "Magierin", 1, true, 35, 10, 8, 40, 12, 4, SorceressSpells, "Sie kennt die alten Spr\xFC" "che.", 4},
     {3, "Wolf", 2, false, 30, 16, 6, 0, 18, 4, 0, "Ein grauer Waldwolf."},
     {4, "Skelett", 4, false, 25, 14, 10, 0, 10, 2, 0, "Knochen, die nicht ruhen."},
     {5, "Speertr\xE4ger", 1, false, 40, 15, 12, 0, 12, 3, 0, "Ein Soldat mit Speer."},
@@ -66,7 +79,7 @@ std::string UnitPrototypeFile() {
   t.Comment("unit prototypes").Token("Einheiten").Int(DemoUnitPrototypeCount);
   for (const TUnitDef& u : Units) {
     GameData::TUnitProperties p{};
-    p.Level = 1;
+    p.Level = u.Level;
     p.HirePrice = u.Hero ? 40 : 15;
     p.HitPoints = Grow(u.HitPoints, 5, 1);
     p.HPRegenerate = Grow(6, 1, 3);
@@ -80,8 +93,12 @@ std::string UnitPrototypeFile() {
     p.Sight = Grow(u.Sight, 1, 10);
     p.ExperienceBase = 100;
     p.ExperienceDelta = 50;
+    p.ResetExperience();
+    // A unit above level 1 starts with its level's values in full.
+    for (i32 i = 0; i < GameData::TUnitProperties::PropertyCount; ++i)
+      p.Property(i).Current = p.Property(i).ValueAt(p.Level);
     p.AllowedSpells = u.AllowedSpells;
-    p.KnownSpells = u.AllowedSpells & GameData::MaskBit(1);
+    p.KnownSpells = u.AllowedSpells;
     p.AllowedSkills = GameData::MaskBit(1) | GameData::MaskBit(2);
     t.Int(u.ID);
     WritePropertiesText(t, p);

@@ -209,6 +209,16 @@ class TScenarioMaker {
     return c;
   }
 
+  // An area's conversation that switches itself off after its first showing:
+  // the area is sighted again on every fog update and entered again on every
+  // crossing.
+  TConversation* AddAreaConversation(const std::string& name, u32 ownerType, u32 areaID, u16 players,
+                                     const std::string& text) {
+    TConversation* c = AddConversation(name, ownerType, areaID, players, {});
+    c->Texts.emplace_back(text + "<SETACTIVE(" + std::to_string(c->ID) + ",0)>");
+    return c;
+  }
+
   void AddObjective(const std::string& name, const std::string& text, i32 player) {
     auto* q = new TQuestObjective;
     q->ID = S().NewID();
@@ -338,7 +348,7 @@ void Demo1(TScenarioMaker& m) {
   s.Players[2]->StartArea->AddField(12, 11);
   TArea* pass = m.AddArea({Field(10, 7), Field(10, 8), Field(11, 7), Field(11, 8)});
   m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
-  m.AddConversation("Der Pass", coArea, pass->ID, 1 << 1, {"<TEXT><0>Hier beginnt der Pass.<ENDTEXT>"});
+  m.AddAreaConversation("Der Pass", coArea, pass->ID, 1 << 1, "<TEXT><0>Hier beginnt der Pass.<ENDTEXT>");
   // The diary shows the fortress's part of the text in the colour of LOCAL2:
   // held by the player or lost.
   m.AddObjective("Die Grenzmark",
@@ -469,7 +479,7 @@ void Demo2(TScenarioMaker& m) {
   s.WaitingUnitIDs.Add(waiting->ID);
   TArea* ford = m.AddArea({Field(RiverColumn, FordRow)});
   m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
-  m.AddConversation("Die Furt", coAreaEntered, ford->ID, 1 << 1, {"<TEXT><0>Das Wasser ist kalt.<ENDTEXT>"});
+  m.AddAreaConversation("Die Furt", coAreaEntered, ford->ID, 1 << 1, "<TEXT><0>Das Wasser ist kalt.<ENDTEXT>");
   m.AddObjective("Die Furt", "Halte die Furt gegen die W\xF6lfe.", 1);
   s.MaxLevel = 12;
   s.DefeatVideo = 1;

@@ -8,6 +8,7 @@
 #include "engine/data/stream.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_cursors.h"
 #include "tools/demodata/demo_faces.h"
 #include "tools/demodata/demo_diary.h"
 #include "tools/demodata/demo_map_art.h"
@@ -147,22 +148,11 @@ std::string SpellSprites() {
 
 u32 InterfaceSpriteID(i32 slot) { return 8001 + static_cast<u32>(slot); }
 
-// Slots 0 to 23 are cursors: an arrow pointing up left, outlined in black,
-// its fill telling the states apart; 24 the loading picture, 25 the
-// parchment behind the ticker and the tooltips.
+// Slots 0 to 23 are cursors, 24 the loading picture, 25 the parchment
+// behind the ticker and the tooltips.
 std::string InterfaceSprites() {
   TList list;
-  for (i32 slot = 0; slot < 24; ++slot) {
-    const u32 fill = slot == 1 ? 0xFFFFFF : 0xFFFFFF - static_cast<u32>(slot) * 0x0A0513;
-    Add(list, Shape(InterfaceSpriteID(slot), 20, 24), [fill](i32, i32 x, i32 y) -> u32 {
-      const auto inside = [](i32 px, i32 py) {
-        return (py < 17 && px <= py * 10 / 16) || (py >= 12 && py < 23 && px >= (py - 12) / 2 + 4 && px <= (py - 12) / 2 + 7);
-      };
-      if (!inside(x, y)) return DemoKey;
-      const bool edge = x == 0 || !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
-      return edge ? 0 : Colour565(fill);
-    });
-  }
+  for (i32 slot = 0; slot < CursorCount; ++slot) list.push_back(CursorSprite(slot, InterfaceSpriteID(slot)));
   TSpriteShape loading = Shape(InterfaceSpriteID(24), 800, 600);
   loading.ColorKey = Gfx::NoColor;
   list.push_back(MakeSprite16(loading, [](i32, i32 x, i32 y) -> u32 {

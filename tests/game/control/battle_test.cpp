@@ -28,10 +28,12 @@ TEST_F(UnseenBattle, AttackKillsLeavesCorpsesAndReportsLevels) {
   const u32 foreignID = GroupOf(2);
   TGroup* foreign = S().FindGroup(foreignID);
   ASSERT_TRUE(own && foreign);
-  // Strong attackers one point short of their next level; weak defenders.
+  // Strong attackers one point short of their next level, who fight with
+  // their weapons, not their spells; weak defenders.
   for (TUnit* u : own->Units) {
     if (!u) continue;
     u->Base.Attack.Current = 120;
+    u->Base.KnownSpells = 0;
     u->Base.Experiences = static_cast<i16>(u->Base.ExperienceForLevel(u->Base.Level + 1) - 1);
     u->RecalcEffective(true);
   }

@@ -33,6 +33,26 @@ TEST(SpellBookRules, TabsAndTargetKinds) {
   EXPECT_EQ(y, 98 + 210);
 }
 
+// The demo's own caster, as the data builder makes her: more druid spells
+// than one spread holds, and spells on further tabs.
+using DemoSpellBook = TPanelFixture;
+
+TEST_F(DemoSpellBook, TheSorceressFillsASecondSpreadAndSecondTab) {
+  GameData::TUnit* sorceress = GroupAt(7, 21)->Units[0];
+  ASSERT_TRUE(sorceress->Hero);
+  auto* book = new TSpellSelectDialog(Sys.get());
+  book->SetUnit(sorceress, Main::SpellUsageMap);
+  EXPECT_EQ(book->Tab, 0);
+  EXPECT_GT(book->OpenCount(), 2 * book->SpellsPerPage);
+  book->PageForward();
+  EXPECT_EQ(book->Page, 2);
+  i32 tabs = 0;
+  for (i32 t = 0; t < Main::TSpellSelectDialog::TabCount; ++t) tabs += book->Tabs[t]->IsVisible();
+  EXPECT_GE(tabs, 2);
+  book->SetUnit(sorceress, Main::SpellUsageBattle);
+  EXPECT_GE(book->OpenCount(), 1) << "battle twins of her map spells";
+}
+
 class SpellBook : public TPanelFixture {
  protected:
   void SetUp() override {

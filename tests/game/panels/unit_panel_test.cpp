@@ -93,7 +93,7 @@ TEST_F(UnitPanel, HintsByHotRectangle) {
       {234, 66, "Angriff: " + std::to_string(f.Attack.Current)},
       {200, 67, "Gegenangriff: " + std::to_string(f.CounterAttack.Current)},
       {200, 104, "Abwehr: " + std::to_string(f.Defence.Current)},
-      {100, 80, "Level: 1"},
+      {100, 80, "Level: " + std::to_string(f.Level)},
       {50, 50, ""},   // the portrait
       {235, 50, ""},  // right of the numbers
   };

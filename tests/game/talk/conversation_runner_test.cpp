@@ -5,7 +5,9 @@
 // is shown.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/talk/talk_dialog.h"
@@ -105,6 +107,34 @@ TEST_F(Conversations, ALostSessionWhileAPageShowsLeavesForTheMenu) {
   EXPECT_FALSE(Headless->Running());
   EXPECT_EQ(Game->Scenario, nullptr);
   EXPECT_EQ(Game->TalkDialog, nullptr);
+}
+
+// The demo's area conversations switch themselves off: the pass stays in
+// sight round after round, and the ford is crossed there and back again.
+TEST_F(Conversations, AnAreasConversationShowsOnce) {
+  struct TCase {
+    i32 Mission;
+    const char* Page;
+    std::vector<std::pair<u32, u32>> Walks;  // fields; (0, 0) ends the turn
+  };
+  const TCase cases[] = {
+      {1, "Hier beginnt der Pass.", {{7, 7}, {0, 0}, {0, 0}, {0, 0}}},
+      {2, "Das Wasser ist kalt.", {{9, 13}, {0, 0}, {8, 13}, {9, 13}, {0, 0}, {8, 13}, {9, 13}}},
+  };
+  for (const TCase& c : cases) {
+    StartMission(c.Mission);
+    Act({atSelect, GroupOf(1)});
+    for (const auto& [x, y] : c.Walks) {
+      if (x == 0) {
+        Act({atEndTurn});
+        Act({atSelect, GroupOf(1)});
+      } else {
+        Act({atMove, x, y, 0, 0, 0, 0, 1});
+      }
+    }
+    const auto& log = Player(1).ConversationLog;
+    EXPECT_EQ(std::count(log.begin(), log.end(), c.Page), 1) << "mission " << c.Mission;
+  }
 }
 
 TEST_F(Conversations, AnAnswerThePageDoesNotOfferIsRefused) {
