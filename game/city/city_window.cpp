@@ -31,11 +31,15 @@ void TCityWindow::Open(GameData::TCity* city, GameData::TGroup* group) {
   City = city;
   Building = -1;
   city->Enter(group);
-  if (!ViewerIsCurrent()) return;
-  Game->MusicRestartPending = 0;
-  GameData::PlayMusic(city->MusicID, MusicVolume, 0, false);
-  Game->StopSounds();
-  Game->HideWindows();
+  // There is no city screen to leave by yet: a human's group walks out again
+  // at once and waits at the gate as the city's departure group. The test is
+  // the player's kind, which every machine of a network game knows alike.
+  const GameData::TPlayer* player = Scenario ? Scenario->PlayerAt(Scenario->CurrentPlayerIndex) : nullptr;
+  if (!player || player->Kind != GameData::pkComputer) {
+    city->Leave();
+    City = nullptr;
+    return;
+  }
 }
 
 void TCityWindow::CloseCity() {
@@ -65,13 +69,13 @@ void TCityWindow::VisitMerchant(i32 index) {
 void TCityWindow::ExecutePurchase(u32 kind, u32 unitID, i32 playerIndex, i32 number) {
   if (!City) return;
   switch (kind) {
-    case 0: City->HireUnit(unitID, playerIndex); break;
-    case 1: City->RestoreMana(unitID, playerIndex); break;
-    case 2: City->LearnSpell(number, unitID, playerIndex); break;
-    case 3: City->BuySkill(number, unitID, playerIndex, false); break;
-    case 4: City->HealUnit(unitID, playerIndex); break;
-    case 5: City->BuySkill(number, unitID, playerIndex, true); break;
-    case 6: City->BuyDrink(unitID, playerIndex); break;
+    case GameData::pkHireUnit: City->HireUnit(unitID, playerIndex); break;
+    case GameData::pkRestoreMana: City->RestoreMana(unitID, playerIndex); break;
+    case GameData::pkLearnSpell: City->LearnSpell(number, unitID, playerIndex); break;
+    case GameData::pkBuySkill: City->BuySkill(number, unitID, playerIndex, false); break;
+    case GameData::pkHealUnit: City->HealUnit(unitID, playerIndex); break;
+    case GameData::pkBuyHealerSkill: City->BuySkill(number, unitID, playerIndex, true); break;
+    case GameData::pkBuyDrink: City->BuyDrink(unitID, playerIndex); break;
     default: break;
   }
 }
