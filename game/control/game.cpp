@@ -90,7 +90,7 @@ void TGame::Init() {
   ButtonWindow = std::make_unique<TButtonWindow>(WindowSystem);
   GroupInfoWindow = std::make_unique<TGroupInfoWindow>(WindowSystem);
   UnitDetailWindow = std::make_unique<TUnitDetailWindow>(WindowSystem, 0x110000);
-  CityWindow = std::make_unique<TCityWindow>();
+  CityWindow = std::make_unique<TCityWindow>(WindowSystem);
   LoadSettings();
 }
 
@@ -251,9 +251,6 @@ void TGame::HideWindows() {
   ButtonWindow->Hide();
   GroupInfoWindow->Hide();
 }
-
-// The creature book opens from its command button once its window exists.
-void TGame::ShowCreaturePedia() {}
 
 void TGame::ReturnToMainMenu(u8 page) {
   if (MainMenu) MainMenu->CaptureThumbnail();

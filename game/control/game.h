@@ -82,7 +82,7 @@ class TGame {
   void HideWindows();
   // Leaves the game for a page of the main menu; the scenario stays loaded.
   void ReturnToMainMenu(u8 page);
-  // The creature book (until its window exists, nothing) and the current
+  // The creature book and the current
   // player's diary, modally; the buttons test the turn and click first.
   void ShowCreaturePedia();
   void ShowDiary();

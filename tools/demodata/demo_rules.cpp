@@ -110,6 +110,8 @@ std::string SkillPrototypeFile() {
                    GameData::TUnitProperties effect) {
     t.Int(number).Token(name).Token(std::string(name) + " verbessert die Einheit.");
     t.Int(level).Int(2).Int(0);
+    // Learning a skill adds its bonus, which carries the skill's own bit.
+    bonus.KnownSkills |= GameData::MaskBit(number);
     WritePropertiesText(t, bonus);
     t.Int(duration);
     WritePropertiesText(t, effect);

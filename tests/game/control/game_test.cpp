@@ -95,30 +95,6 @@ TEST_F(Game_, LevelUpsAreReportedForTheViewersUnitsOnly) {
   EXPECT_EQ(foreign->Units[0]->LevelledUp, 0);
 }
 
-// Until the city has a screen, a human's group that enters it comes out at
-// once and waits at the gate: the map stays usable, the city selected with
-// its departure group, and a second entry does the same.
-TEST_F(Game_, EnteringACityNeverLeavesTheHumanWithoutAScreen) {
-  StartMission(1);
-  TCity* city = nullptr;
-  for (TMapObject* o : S().MapObjects)
-    if (o->Type == otCity) city = static_cast<TCity*>(o);
-  ASSERT_NE(city, nullptr);
-  Act({atSelect, GroupOf(1)});
-  Act({atEnterCity, city->ID});
-  EXPECT_FALSE(S().CityScreenOpen);
-  EXPECT_EQ(Game->CityWindow->City, nullptr);
-  EXPECT_EQ(city->DepartureGroup->GetUnitCount(), 2) << "the group stays at the gate";
-  EXPECT_EQ(Player(1).GetSelectedCity(), city);
-  EXPECT_TRUE(Game->MapWindow->IsVisible() && Game->GroupInfoWindow->IsVisible());
-  EXPECT_TRUE(Game->Active);
-  Act({atEnterCity, city->ID});
-  EXPECT_FALSE(S().CityScreenOpen);
-  EXPECT_EQ(city->DepartureGroup->GetUnitCount(), 2);
-  Act({atEndTurn});
-  EXPECT_EQ(S().CurrentPlayerIndex, 1) << "the turn went round and came back";
-}
-
 // Every machine of a network game draws the same numbers; single-player
 // games start from the clock.
 TEST_F(Game_, NetworkGamesSeedEveryStreamWithZero) {
