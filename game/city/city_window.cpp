@@ -147,10 +147,9 @@ TCityWindow::TCityWindow(DXWin::TDXWindowSystem* windowSystem) : DXWin::TDXWindo
   OthersGrid->OnMouseDown = DXWin::TMouseEvent::Of<&TCityWindow::OnOthersDown>(this);
   OthersGrid->OnDblClick = DXWin::TMouseEvent::Of<&TCityWindow::OnOthersDouble>(this);
 
-  for (i32 b = 0; b < 4; ++b) {
-    Panels[b] = new DXWin::TDXGroup(this, this, DXWin::cfEnabled);
-    Panels[b]->SetBounds({0, 0, 800, 600});
-  }
+  // The panels have no size of their own: a sized group would take the
+  // clicks meant for the action buttons behind it.
+  for (DXWin::TDXGroup*& panel : Panels) panel = new DXWin::TDXGroup(this, this, DXWin::cfEnabled);
   RecruitGrid = new TFaceControl(Panels[cbTavern], this);
   RecruitGrid->Columns = 7;
   RecruitGrid->Rows = 2;

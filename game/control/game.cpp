@@ -238,18 +238,18 @@ void TGame::Deactivate() {
 }
 
 void TGame::ShowWindows() {
-  MapWindow->Show();
-  SmallMapWindow->Show();
-  ButtonWindow->Show();
-  GroupInfoWindow->Show();
+  for (DXWin::TDXWindow* w : MapScreenWindows())
+    if (w) w->Show();
   if (Scenario && !MusicRestartPending) GameData::PlayMusic(Scenario->MusicTracks[0], MusicVolume, 0, false);
 }
 
 void TGame::HideWindows() {
-  MapWindow->Hide();
-  SmallMapWindow->Hide();
-  ButtonWindow->Hide();
-  GroupInfoWindow->Hide();
+  for (DXWin::TDXWindow* w : MapScreenWindows())
+    if (w) w->Hide();
+}
+
+std::array<DXWin::TDXWindow*, 4> TGame::MapScreenWindows() const {
+  return {MapWindow.get(), SmallMapWindow.get(), ButtonWindow.get(), GroupInfoWindow.get()};
 }
 
 void TGame::ReturnToMainMenu(u8 page) {
