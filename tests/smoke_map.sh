@@ -4,8 +4,9 @@
 # closes the introduction with a click, reads the welcome page on, answers
 # the scout's page with its first choice and reads on, deselects with a right click, clicks
 # the own group (selected), a
-# field (the group walks there) and the city (the group goes in), presses
-# Ctrl+G for screenshots, and the executed action records the program logs
+# field (the group walks there) and the city (the group goes in), moves a
+# unit on the city screen, buys a drink, leaves, opens the creature book,
+# presses Ctrl+G for screenshots, and the executed action records the program logs
 # show that each click did its work. Skipped (77) without xvfb-run or xdotool.
 if [ "$1" = "--inside" ]; then
   . "$(dirname "$0")/program_waits.sh"
@@ -103,6 +104,39 @@ if [ "$1" = "--inside" ]; then
   click_field 2 2
   check "a click on the city orders the group in" "^action 5 0 0 0 256 0 [1-9][0-9]* 1"
   check "the group entered the city" "^action 10 [1-9]"
+  # The city screen: the first portrait of the departure group dragged to
+  # the other units and back, a drink bought in the tavern, out of the
+  # tavern and the city with Esc, then the creature book opened and closed.
+  sleep 1
+  drag() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.3
+    xdotool mousedown 1
+    sleep 0.2
+    xdotool mousemove $(($1 + 10)) "$2"
+    sleep 0.2
+    xdotool mousemove "$3" "$4"
+    sleep 0.3
+    xdotool mouseup 1
+    sleep 0.5
+  }
+  drag 49 521 723 521
+  check "a portrait dragged out of the departure group" "^action 14 0 [1-9][0-9]* 2 "
+  drag 723 521 49 521
+  check "a portrait dragged into the departure group" "^action 14 2 [1-9][0-9]* 0 "
+  click_until "^action 16 0" 122 102
+  check "the tavern button opened the tavern" "^action 16 0"
+  click_until "^action 17 6 " 309 141
+  check "a drink was bought" "^action 17 6 "
+  xdotool key Escape
+  sleep 0.5
+  xdotool key Escape
+  check "Esc left the city" "^action 13 "
+  sleep 0.5
+  xdotool key c
+  sleep 1
+  xdotool key Escape
+  sleep 0.5
   mkdir -p Bmp
   xdotool key ctrl+g
   # The series writes every fourth frame: wait for the first picture.

@@ -90,7 +90,7 @@ void TGame::Init() {
   ButtonWindow = std::make_unique<TButtonWindow>(WindowSystem);
   GroupInfoWindow = std::make_unique<TGroupInfoWindow>(WindowSystem);
   UnitDetailWindow = std::make_unique<TUnitDetailWindow>(WindowSystem, 0x110000);
-  CityWindow = std::make_unique<TCityWindow>();
+  CityWindow = std::make_unique<TCityWindow>(WindowSystem);
   LoadSettings();
 }
 
@@ -238,22 +238,19 @@ void TGame::Deactivate() {
 }
 
 void TGame::ShowWindows() {
-  MapWindow->Show();
-  SmallMapWindow->Show();
-  ButtonWindow->Show();
-  GroupInfoWindow->Show();
+  for (DXWin::TDXWindow* w : MapScreenWindows())
+    if (w) w->Show();
   if (Scenario && !MusicRestartPending) GameData::PlayMusic(Scenario->MusicTracks[0], MusicVolume, 0, false);
 }
 
 void TGame::HideWindows() {
-  MapWindow->Hide();
-  SmallMapWindow->Hide();
-  ButtonWindow->Hide();
-  GroupInfoWindow->Hide();
+  for (DXWin::TDXWindow* w : MapScreenWindows())
+    if (w) w->Hide();
 }
 
-// The creature book opens from its command button once its window exists.
-void TGame::ShowCreaturePedia() {}
+std::array<DXWin::TDXWindow*, 4> TGame::MapScreenWindows() const {
+  return {MapWindow.get(), SmallMapWindow.get(), ButtonWindow.get(), GroupInfoWindow.get()};
+}
 
 void TGame::ReturnToMainMenu(u8 page) {
   if (MainMenu) MainMenu->CaptureThumbnail();

@@ -5,6 +5,7 @@
 // and loads games and the settings.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +18,10 @@
 
 namespace Data {
 class TStream;
+}
+
+namespace DXWin {
+class TDXWindow;
 }
 
 namespace Gfx {
@@ -80,9 +85,11 @@ class TGame {
   void Deactivate();
   void ShowWindows();
   void HideWindows();
+  // The map, mini map, command buttons and group panel; null where a window is missing.
+  std::array<DXWin::TDXWindow*, 4> MapScreenWindows() const;
   // Leaves the game for a page of the main menu; the scenario stays loaded.
   void ReturnToMainMenu(u8 page);
-  // The creature book (until its window exists, nothing) and the current
+  // The creature book and the current
   // player's diary, modally; the buttons test the turn and click first.
   void ShowCreaturePedia();
   void ShowDiary();

@@ -6,6 +6,8 @@
 #include "engine/gfx/font.h"
 #include "engine/gfx/sprite.h"
 #include "game/control/game.h"
+
+#include "game/city/city_window.h"
 #include "game/map/map_window.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
@@ -34,11 +36,14 @@ void TGame::ReleaseSurfaces() {
 void TGame::CreateSurfaces() {
   if (MapWindow) MapWindow->CreateCacheSurface();
   if (Scenario) Scenario->CreateGraphics();
+  // The city screen's background lives in the map's cached picture.
+  if (CityWindow) CityWindow->DrawBackground();
 }
 
 void TGame::RestoreSurfaces() {
   if (MapWindow) MapWindow->Invalidate();
   if (Scenario) Scenario->RestoreGraphics();
+  if (CityWindow) CityWindow->DrawBackground();
 }
 
 }  // namespace Main

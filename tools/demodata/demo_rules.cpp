@@ -6,6 +6,7 @@
 
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_city.h"
 #include "tools/demodata/demo_spells.h"
 #include "tools/demodata/demo_sprites.h"
 
@@ -102,7 +103,7 @@ std::string UnitPrototypeFile() {
     p.AllowedSkills = GameData::MaskBit(1) | GameData::MaskBit(2);
     t.Int(u.ID);
     WritePropertiesText(t, p);
-    t.Int(UnitSpriteID(u.ID, 10)).Int(UnitSpriteID(u.ID, 11)).Int(FirstWindowSpriteID).Int(1).Int(80);
+    t.Int(UnitSpriteID(u.ID, 10)).Int(UnitSpriteID(u.ID, 11)).Int(CreatureBookPictureID + u.ID).Int(1).Int(80);
     for (i32 set = 0; set < 10; ++set)
       for (i32 d = 0; d < 8; ++d) t.Int(set == 3 ? 0 : UnitSpriteID(u.ID, set));
     t.Int(u.Kind).Int(u.Hero ? 1 : 0).Token(u.Name);
@@ -127,6 +128,8 @@ std::string SkillPrototypeFile() {
                    GameData::TUnitProperties effect) {
     t.Int(number).Token(name).Token(std::string(name) + " verbessert die Einheit.");
     t.Int(level).Int(2).Int(0);
+    // Learning a skill adds its bonus, which carries the skill's own bit.
+    bonus.KnownSkills |= GameData::MaskBit(number);
     WritePropertiesText(t, bonus);
     t.Int(duration);
     WritePropertiesText(t, effect);

@@ -10,6 +10,7 @@
 #include "engine/base/base.h"
 #include "engine/data/stream.h"
 #include "engine/gfx/sprite_list.h"
+#include "tools/demodata/demo_city.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_map_screen.h"
@@ -162,7 +163,7 @@ class TScenarioMaker {
       TMerchant& m = *city->Merchants[i];
       m.ID = S().NewID();
       m.Present = 1;
-      m.PictureID = FirstWindowSpriteID + 44 + static_cast<u32>(i);
+      m.PictureID = BuildingPictureID + static_cast<u32>(i);
       m.IconID = MerchantIconID + static_cast<u32>(i);
     }
     for (i32 i = 4; i < MerchantCount; ++i) city->Merchants[i]->ID = S().NewID();

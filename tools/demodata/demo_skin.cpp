@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "tools/databuilder/sprite_builder.h"
+#include "tools/demodata/demo_city.h"
 #include "tools/demodata/demo_map_art.h"
 #include "tools/demodata/demo_scrolls.h"
 #include "tools/demodata/demo_sprites.h"
@@ -134,6 +135,7 @@ std::unique_ptr<Gfx::TSprite> WindowSprite(int entry) {
   if (entry >= HorizontalScrollBarEntry && entry < HorizontalScrollBarEntry + 13)
     return ScrollBarPiece(HorizontalScrollBarEntry, entry, false);
   if (entry >= CheckBoxEntry && entry < CheckBoxEntry + 6) return CheckBox(entry);
+  if (IsCityWindowEntry(entry)) return CityWindowSprite(entry, FirstWindowSpriteID + static_cast<u32>(entry));
   if (IsBookPageEntry(entry)) return BookPageSprite(entry, FirstWindowSpriteID + static_cast<u32>(entry));
   return Panel(entry);
 }

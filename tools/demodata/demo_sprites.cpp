@@ -8,6 +8,7 @@
 #include "engine/data/stream.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/demodata/demo_city.h"
 #include "tools/demodata/demo_cursors.h"
 #include "tools/demodata/demo_faces.h"
 #include "tools/demodata/demo_diary.h"
@@ -114,6 +115,7 @@ std::string CommonSprites() {
 std::string WindowSprites() {
   TList list;
   for (i32 i = 0; i < WindowSpriteCount; ++i) list.push_back(WindowSprite(i));
+  AddCityPictures(list, DemoUnitPrototypeCount);
   return SpriteListBytes(2, std::move(list));
 }
 

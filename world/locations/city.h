@@ -34,12 +34,14 @@ struct TFlagInfo {
 
 enum TCityList : i32 { clDeparture = 0, clDefenders = 1, clUnits = 2, clRecruits = 3 };
 
+// Word 1 of a purchase record.
 enum TPurchaseKind : u32 {
-  pkHireUnit = 1,
-  pkRestoreMana = 2,
-  pkLearnSpell = 3,
-  pkBuySkill = 4,
-  pkHealUnit = 5,
+  pkHireUnit = 0,
+  pkRestoreMana = 1,
+  pkLearnSpell = 2,
+  pkBuySkill = 3,
+  pkHealUnit = 4,
+  pkBuyHealerSkill = 5,
   pkBuyDrink = 6,
 };
 

@@ -115,7 +115,7 @@ bool CheckRemoteRecord(const TActionRecord& record, i32 mapWidth, i32 mapHeight,
       break;
     case atPurchase:
       used = 4;
-      if (w[1] < pkHireUnit || w[1] > pkBuyDrink) return OutOfRange(error, type, 1, w[1]);
+      if (w[1] > pkBuyDrink) return OutOfRange(error, type, 1, w[1]);
       if (w[2] == 0) return OutOfRange(error, type, 2, w[2]);
       if (w[3] >= static_cast<u32>(std::max(playerCount, 0))) return OutOfRange(error, type, 3, w[3]);
       break;

@@ -95,26 +95,6 @@ TEST_F(Game_, LevelUpsAreReportedForTheViewersUnitsOnly) {
   EXPECT_EQ(foreign->Units[0]->LevelledUp, 0);
 }
 
-// Entering a city executes for every player; hiding the game leaves it.
-TEST_F(Game_, DeactivatingLeavesAnOpenCity) {
-  StartMission(1);
-  TCity* city = nullptr;
-  for (TMapObject* o : S().MapObjects)
-    if (o->Type == otCity) city = static_cast<TCity*>(o);
-  ASSERT_NE(city, nullptr);
-  Act({atSelect, GroupOf(1)});
-  Act({atEnterCity, city->ID});
-  EXPECT_TRUE(S().CityScreenOpen);
-  EXPECT_EQ(Game->CityWindow->City, city);
-  EXPECT_EQ(city->DepartureGroup->GetUnitCount(), 2);
-  EXPECT_FALSE(Game->MapWindow->IsVisible()) << "the city hides the map";
-  Game->Deactivate();
-  EXPECT_FALSE(S().CityScreenOpen);
-  EXPECT_EQ(Game->CityWindow->City, nullptr);
-  EXPECT_EQ(Player(1).GetSelectedCity(), city);
-  EXPECT_FALSE(Game->Active);
-}
-
 // Every machine of a network game draws the same numbers; single-player
 // games start from the clock.
 TEST_F(Game_, NetworkGamesSeedEveryStreamWithZero) {

@@ -365,7 +365,7 @@ TEST_F(CityMoves, ActionRecordsGoToTheCurrentPlayer) {
 
   City->PostPurchase(pkBuySkill, Kept->ID, 2, 45);
   Player(2)->TakeAction(r);
-  EXPECT_TRUE(words({17, 4, Kept->ID, 2, 45}));
+  EXPECT_TRUE(words({17, 3, Kept->ID, 2, 45}));
 
   for (i32 p : {0, 1, 3}) {
     Player(p)->TakeAction(r);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/platform/net/dplay_types.h"
+#include "world/locations/city.h"
 #include "world/scenario/action.h"
 
 namespace WorldTest {
@@ -133,6 +134,34 @@ TEST(ActionMessage, RemoteMessagesAreJudgedBeforeTheyAreReplayed) {
     if (c.verdict == TRemoteVerdict::Replay) {
       EXPECT_EQ(m.Encode(), c.bytes) << c.name;
     }
+  }
+}
+
+// A peer's purchase of every kind reaches this machine unchanged, hiring
+// (kind 0) included; a kind past the drink is refused.
+TEST(ActionMessage, EveryPurchaseKindOfAPeerIsReplayed) {
+  const TRemoteContext context{16, 16, 3, 10};
+  const struct {
+    u32 Kind;
+    u32 Number;
+  } kinds[] = {{pkHireUnit, 0}, {pkRestoreMana, 0}, {pkLearnSpell, 12}, {pkBuySkill, 45},
+               {pkHealUnit, 0}, {pkBuyHealerSkill, 7}, {pkBuyDrink, 0}};
+  for (u32 i = 0; i < 7; ++i) EXPECT_EQ(kinds[i].Kind, i) << "the kinds run 0 hire to 6 drink";
+  for (const auto& k : kinds) {
+    const std::vector<u8> bytes = Message(10, Record({atPurchase, k.Kind, 1008, 2, k.Number}));
+    TActionMessage m;
+    std::string reason;
+    ASSERT_EQ(JudgeRemoteMessage(7, bytes, context, m, reason), TRemoteVerdict::Replay) << k.Kind << ": " << reason;
+    EXPECT_EQ(m.Record.Words[1], k.Kind);
+    EXPECT_EQ(m.Record.Words[4], k.Number);
+  }
+  for (u32 kind : {7u, 0x80000000u, 0xFFFFFFFFu}) {
+    TActionMessage m;
+    std::string reason;
+    EXPECT_EQ(JudgeRemoteMessage(7, Message(10, Record({atPurchase, kind, 1008, 2, 0})), context, m, reason),
+              TRemoteVerdict::EndSession)
+        << kind;
+    EXPECT_NE(reason.find("word 1"), std::string::npos) << reason;
   }
 }
 
