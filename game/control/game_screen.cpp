@@ -6,6 +6,7 @@
 #include "engine/gfx/font.h"
 #include "engine/gfx/sprite.h"
 #include "game/control/game.h"
+#include "game/battle/fight_dialog.h"
 #include "game/map/map_window.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
@@ -34,11 +35,14 @@ void TGame::ReleaseSurfaces() {
 void TGame::CreateSurfaces() {
   if (MapWindow) MapWindow->CreateCacheSurface();
   if (Scenario) Scenario->CreateGraphics();
+  // The battle screen's background lives on the map window's surface.
+  if (FightDialog) FightDialog->DrawBackground();
 }
 
 void TGame::RestoreSurfaces() {
   if (MapWindow) MapWindow->Invalidate();
   if (Scenario) Scenario->RestoreGraphics();
+  if (FightDialog) FightDialog->DrawBackground();
 }
 
 }  // namespace Main
