@@ -364,6 +364,29 @@ TEST_F(FightThroughGame, AShownBattleTakesTheClickedOrders) {
   EXPECT_EQ(F->Fight.Attacker, nullptr);
 }
 
+TEST_F(FightThroughGame, AShownBattleWithSpellsPlaysToItsEnd) {
+  // Every side knows battle spells: the spell worker prepares each cast
+  // while the order thread decides the computer's orders.
+  for (TGroup* g : {Own, Foe})
+    for (TUnit* u : g->Units)
+      if (u) {
+        for (i32 n : {65, 69, 78, 104, 120, 121}) u->Base.KnownSpells |= u->Base.AllowedSpells |= MaskBit(n);
+        u->Base.Level = 5;
+        u->Base.Recalc();
+        u->RecalcEffective(true);
+      }
+  CollectOrders();
+  Act({atSelect, Own->ID});
+  Act({atAttackGroup, Foe->ID});
+  Headless->OnAction = nullptr;
+  EXPECT_EQ(S().BattleRunning, 0);
+  EXPECT_EQ(F->Fight.Attacker, nullptr);
+  bool spell = false;
+  for (const TActionRecord& r : OrderRecords)
+    for (i32 i = 0; i < 3; ++i) spell = spell || r.Words[3 + 4 * i] == u32{fakSpell};
+  EXPECT_TRUE(spell) << "some side cast a spell";
+}
+
 TEST_F(FightThroughGame, AnUnseenBattleTradesRecordsAndLeavesNoTrace) {
   // Two computer players' groups: the computer attacks the neutral group.
   TGroup* neutral = S().FindGroup(GroupOf(0));
