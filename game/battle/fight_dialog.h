@@ -13,7 +13,7 @@
 #include "world/scenario/action.h"
 
 class TActionThread;
-struct TAudioStream;
+class TAudioStream;
 
 namespace Gfx {
 class TSprite;
