@@ -86,7 +86,7 @@ void TGame::Init() {
   InitShortcuts();
   MapWindow = std::make_unique<TMapWindow>(WindowSystem);
   SmallMapWindow = std::make_unique<TSmallMapWindow>(WindowSystem);
-  FightDialog = std::make_unique<TFightDialog>();
+  FightDialog = std::make_unique<TFightDialog>(WindowSystem);
   ButtonWindow = std::make_unique<TButtonWindow>(WindowSystem);
   GroupInfoWindow = std::make_unique<TGroupInfoWindow>(WindowSystem);
   UnitDetailWindow = std::make_unique<TUnitDetailWindow>(WindowSystem, 0x110000);

@@ -5,9 +5,9 @@
 #include "engine/d3dframe/d3dframe.h"
 #include "engine/gfx/font.h"
 #include "engine/gfx/sprite.h"
-#include "game/control/game.h"
-
+#include "game/battle/fight_dialog.h"
 #include "game/city/city_window.h"
+#include "game/control/game.h"
 #include "game/map/map_window.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
@@ -36,14 +36,16 @@ void TGame::ReleaseSurfaces() {
 void TGame::CreateSurfaces() {
   if (MapWindow) MapWindow->CreateCacheSurface();
   if (Scenario) Scenario->CreateGraphics();
-  // The city screen's background lives in the map's cached picture.
+  // The city and battle screens' backgrounds live in the map's cached picture.
   if (CityWindow) CityWindow->DrawBackground();
+  if (FightDialog) FightDialog->DrawBackground();
 }
 
 void TGame::RestoreSurfaces() {
   if (MapWindow) MapWindow->Invalidate();
   if (Scenario) Scenario->RestoreGraphics();
   if (CityWindow) CityWindow->DrawBackground();
+  if (FightDialog) FightDialog->DrawBackground();
 }
 
 }  // namespace Main

@@ -98,14 +98,25 @@ void TGame::ReportLevelUps() {
 // The executor.
 
 void TGame::DispatchAction() {
+  // A battle under way ends itself first; its groups must outlive it.
+  if (Scenario->SessionLost && Scenario->BattleRunning) return;
   if (Scenario->SessionLost) {
     Deactivate();
     CloseScenario();
     ReturnToMainMenu(0);
     return;
   }
+  TPlayer* current = CurrentPlayer();
+  // A side's orders wait while the battle screen plays its round: taken
+  // now, they would find no order phase and be lost.
+  if (FightDialog && !FightDialog->TakesOrders()) {
+    current->Lock();
+    const bool orders = current->Mailbox.Type() == atBattleOrders;
+    current->Unlock();
+    if (orders) return;
+  }
   TActionRecord record;
-  CurrentPlayer()->TakeAction(record);
+  current->TakeAction(record);
   if (record.Type() == atNone || record.Type() > atConversationAnswer) return;
   Execute(CurrentPlayer(), record);
   if (OnActionExecuted) OnActionExecuted(record);

@@ -19,6 +19,7 @@
 #include "game/control/game.h"
 #include "game/control/save_game.h"
 #include "game/control/shell.h"
+#include "game/battle/fight_dialog.h"
 #include "game/talk/talk_dialog.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"
@@ -166,6 +167,34 @@ void THeadlessGame::AnswerOpenPage() {
   page->Answer(result);
 }
 
+void THeadlessGame::AnswerBattle() {
+  TFightDialog* battle = Game ? Game->FightDialog.get() : nullptr;
+  if (!battle || !battle->BattleShown() || !battle->IsPhaseLocal()) return;
+  if (battle->AutoFlag || battle->Request != frNone || battle->OrdersPosted) return;
+  if (OnBattle) {
+    OnBattle(*battle);
+    if (!Game->FightDialog || !battle->BattleShown() || !battle->IsPhaseLocal()) return;
+    if (battle->AutoFlag || battle->Request != frNone || battle->OrdersPosted) return;
+  }
+  // Automatic orders may leave a unit idle round after round (a spell it
+  // cannot pay for): a long battle then strikes with every unit, as a
+  // person would, so that it comes to an end.
+  if (battle->Rounds < LongBattleRounds) {
+    battle->Request = frAutomatic;
+    return;
+  }
+  const i32 own = battle->State == 0 ? 0 : 3, foes = 3 - own;
+  for (i32 c = own; c < own + 3; ++c) {
+    if (!battle->Fight.IsCombatantAlive(c)) continue;
+    for (i32 f = foes; f < foes + 3; ++f)
+      if (battle->Fight.IsCombatantAlive(f)) {
+        battle->Fight.SetAttackAction(c, f);
+        break;
+      }
+  }
+  battle->PostOrders();
+}
+
 bool THeadlessGame::Running() const { return Game && Game->Scenario && Game->Active; }
 
 void THeadlessGame::StartMission(i32 number) {
@@ -227,10 +256,24 @@ void THeadlessGame::WaitForThinkingPlayer() {
   }
 }
 
+void THeadlessGame::WaitForBattleWorkers() {
+  const TFightDialog* battle = Game ? Game->FightDialog.get() : nullptr;
+  if (!battle) return;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  // The steps a worker takes must not depend on how fast it runs.
+  while (battle->WorkerRunning()) {
+    if (std::chrono::steady_clock::now() > deadline)
+      throw std::runtime_error("A battle's worker did not finish within 60 seconds.");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 void THeadlessGame::Step() {
   WaitForThinkingPlayer();
+  WaitForBattleWorkers();
   if (DXApplication->ModalDepth == 0) NestedSteps = 0;
   AnswerOpenPage();
+  AnswerBattle();
   ++DXApplication->UpdateCount;
   DXApplication->GameTime += 10;
   // Pictures and sounds draw from the run-time generator, and the weather

@@ -21,6 +21,7 @@ class TFakeClock;
 namespace Main {
 
 class TTalkDialog;
+class TFightDialog;
 
 // A hash of the game's state: the scenario as a save holds it (its stream
 // and the players' selections), the campaign transfer and the main random
@@ -69,12 +70,20 @@ class THeadlessGame {
   // answered; it may answer the page itself (TTalkDialog::Answer).
   std::function<void(TTalkDialog& page)> OnPage;
 
+  // Called in every step in which a local human's side of a shown battle
+  // may give orders; whatever it leaves unanswered gets automatic orders,
+  // so that a battle never waits for a person who is not there.
+  std::function<void(TFightDialog& battle)> OnBattle;
+
   static constexpr i32 MaxSettleSteps = 200000;
+  static constexpr i32 LongBattleRounds = 20;
 
  private:
   void WaitForThinkingPlayer();
   bool WaitsForHuman() const;
   void AnswerOpenPage();
+  void AnswerBattle();
+  void WaitForBattleWorkers();
   // A step of a modal window's loop (the conversation window, the wait for
   // animations), which the frame loop would run.
   static void NestedStep();

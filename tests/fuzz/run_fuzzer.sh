@@ -16,6 +16,7 @@ case "$target" in
   spell_course) ;;
   ai_stream) ;;
   battle_round) ;;
+  battle_orders) ;;
   diary_text) "$tool" objectives "$work/seeds" >/dev/null ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac

@@ -1,4 +1,5 @@
 #include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/demo_battle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -377,6 +378,7 @@ void Demo1(TScenarioMaker& m) {
   scout->OwnerName = "Sp\xE4her";
   scout->OwnerFaceID = FirstFaceID;
   Demo1Plan(m, s.Players[2]->AIHandler.get(), pack);
+  SetBattleBackgrounds(s);
 }
 
 // The valley of mission 2: a hill north of the ford and a ridge in the south

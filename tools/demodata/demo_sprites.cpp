@@ -10,6 +10,7 @@
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_city.h"
 #include "tools/demodata/demo_cursors.h"
+#include "tools/demodata/demo_battle.h"
 #include "tools/demodata/demo_faces.h"
 #include "tools/demodata/demo_diary.h"
 #include "tools/demodata/demo_map_art.h"
@@ -60,6 +61,7 @@ u32 SpriteTableID(i32 slot) {
   if (u32 id = PanelSpriteID(slot)) return id;
   if (u32 id = MapScreenSpriteID(slot)) return id;
   if (u32 id = DiarySpriteID(slot)) return id;
+  if (u32 id = BattleSpriteID(slot)) return id;
   if ((slot >= 1 && slot <= 9) || (slot >= 1034 && slot <= 1043) || slot == WeatherOverlaySlot ||
       (slot >= 1108 && slot <= 1136) || IsScrollSlot(slot))
     return 5000 + static_cast<u32>(slot);
@@ -106,6 +108,7 @@ std::string CommonSprites() {
   AddPanelSprites(list);
   AddMapScreenSprites(list);
   AddDiarySprites(list);
+  AddBattleSprites(list);
   for (i32 slot = HorizScrollSlot; slot <= PortraitFrameSlot; ++slot)
     list.push_back(ScrollSprite(slot, SpriteTableID(slot)));
   list.push_back(ScrollSprite(BookSlot, SpriteTableID(BookSlot)));
@@ -193,6 +196,7 @@ std::string ScenarioSprites() {
                               TSpriteEncoding::RunLength));
   for (u32 i = 0; i < 4; ++i) Add(list, Shape(MerchantIconID + i, 48, 48), PanelPixels(0x604020 + i * 0x102030));
   Add(list, Shape(AnimationSpriteID, 48, 48, 6, 24, 40), Disc(0xF0C040, 48, 48));
+  AddBattleBackgrounds(list);
   // Planks across the river between two dark rails.
   Add(list, Shape(BridgeSpriteID, 40, 44, 1, 20, 22), [](i32, i32 x, i32 y) -> u32 {
     if (x < 3 || x >= 37) return Rgb565(70, 50, 30);
