@@ -69,6 +69,8 @@ class THeadlessGame {
   std::function<void(TTalkDialog& page)> OnPage;
 
   static constexpr i32 MaxSettleSteps = 200000;
+  // The update steps a modal window may stay open before the game gives up.
+  i32 ModalStepLimit = MaxSettleSteps;
 
  private:
   void WaitForThinkingPlayer();
