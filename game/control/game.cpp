@@ -151,6 +151,7 @@ void TGame::LoadNextMission() {
 void TGame::CloseScenario() {
   BindWindows(nullptr);
   ++ScenarioSerial;
+  KeptAnswers.clear();
   Scenario.reset();
   GameType = 0;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -183,11 +184,24 @@ class TGame {
                const std::string& text);
   // The game goes on until every animation on the map has finished.
   void WaitForAnimations();
+  // A conversation answer record: the waiting page's end, or, from a
+  // remote player, kept for a page not shown yet.
+  void ExecuteAnswer(GameData::TPlayer* player, i32 answer);
+  // The oldest kept answer ends the page that waits for one.
+  void TakeKeptAnswer();
 
   // Counts closed scenarios: code that runs a nested loop learns by it that
   // its scenario went away meanwhile (a lost session).
   u32 ScenarioSerial = 0;
+  // The answers of a remote current player that arrived before their page
+  // was shown here (its machine runs ahead while this one still animates),
+  // oldest first; they belong to the conversations that run now.
+  std::deque<i32> KeptAnswers;
+  i32 ConversationRuns = 0;
 };
+
+// Why a network game ends when a peer answers a page that is not shown here.
+inline constexpr const char* StrayAnswerEnd = "Network game ended: a conversation answer came for no page.";
 
 // Whether videos play between missions.
 extern u8 VideosEnabled;

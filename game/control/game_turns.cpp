@@ -57,6 +57,7 @@ void TGame::Update() {
   LastResult = code;
   if (player) {
     player->ClearFrameFlags();
+    TakeKeptAnswer();
     DispatchAction();
   }
   if (Scenario && MusicRestartPending && static_cast<i32>(GameTime() - (MusicRestartTime + 5000)) > 0) {
@@ -295,13 +296,41 @@ void TGame::Execute(TPlayer* player, const TActionRecord& record) {
       player->SetResult(arDone);
       break;
     case atConversationAnswer:
-      // An answer that fits no open page (a damaged peer, a page already
-      // answered) closes nothing.
-      if (TalkDialog && TalkDialog->IsAnswer(static_cast<i32>(w[1]))) TalkDialog->EndWithResult(static_cast<i32>(w[1]));
+      ExecuteAnswer(player, static_cast<i32>(w[1]));
       break;
     default:
       break;
   }
+}
+
+// A page for a remote player closes only with that player's answer, which
+// its machine may send while this one has yet to show the page (it still
+// plays an animation between two pages). The answer is kept and the page
+// takes it once shown, so both machines go on with the same answer. The
+// peer's records come in order, so every answer belongs to the conversations
+// that run now: one that comes outside them, or that no page takes before
+// they end, shows the two machines out of step. An answer that does not fit
+// the waiting page closes nothing.
+void TGame::ExecuteAnswer(TPlayer* player, i32 answer) {
+  const bool pageWaits = TalkDialog && TalkDialog->ModalResult == 0;
+  if (pageWaits && KeptAnswers.empty()) {
+    if (TalkDialog->IsAnswer(answer)) TalkDialog->EndWithResult(answer);
+    return;
+  }
+  if (player->Kind != pkRemote) return;
+  if (ConversationRuns == 0) {
+    Scenario->LoseSession(StrayAnswerEnd);
+    return;
+  }
+  if (KeptAnswers.size() < MaxSequenceLead) KeptAnswers.push_back(answer);
+  TakeKeptAnswer();
+}
+
+void TGame::TakeKeptAnswer() {
+  if (KeptAnswers.empty() || !TalkDialog || TalkDialog->ModalResult != 0) return;
+  const i32 answer = KeptAnswers.front();
+  KeptAnswers.pop_front();
+  if (TalkDialog->IsAnswer(answer)) TalkDialog->EndWithResult(answer);
 }
 
 // A save the game makes by itself that cannot be written (a full disk) is

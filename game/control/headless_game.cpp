@@ -138,8 +138,8 @@ void THeadlessGame::RestoreApplication() {
 void THeadlessGame::NestedStep() {
   THeadlessGame* game = Current;
   if (!game) return;
-  if (++game->NestedSteps > MaxSettleSteps)
-    throw std::runtime_error(Base::Format("A modal window stayed open for %d update steps.", MaxSettleSteps));
+  if (++game->NestedSteps > game->ModalStepLimit)
+    throw std::runtime_error(Base::Format("A modal window stayed open for %d update steps.", game->ModalStepLimit));
   game->Step();
 }
 
@@ -247,6 +247,12 @@ void THeadlessGame::WaitForThinkingPlayer() {
   if (!Running()) return;
   TPlayer* player = Game->CurrentPlayer();
   if (!player || !player->ThreadRunning()) return;
+  // A remote player's records come when its machine sends them: a step
+  // without one gives the network a moment instead of racing ahead.
+  if (player->Kind != GameData::pkComputer) {
+    if (!MailboxHolds(*player)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return;
+  }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   // The thread has posted, or waits for its record's outcome or the dying.
   while (!MailboxHolds(*player) && ResultOf(*player) != 0 && !Game->Scenario->WaitingForDeaths) {

@@ -77,6 +77,8 @@ class THeadlessGame {
 
   static constexpr i32 MaxSettleSteps = 200000;
   static constexpr i32 LongBattleRounds = 20;
+  // The update steps a modal window may stay open before the game gives up.
+  i32 ModalStepLimit = MaxSettleSteps;
 
  private:
   void WaitForThinkingPlayer();

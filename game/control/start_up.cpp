@@ -1,5 +1,7 @@
 #include "game/control/start_up.h"
 
+#include <exception>
+
 #include "engine/data/archive.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/platform/system/files.h"
@@ -20,12 +22,17 @@ void PlayIntroVideos() {
 
 void StartNewCampaign() {
   if (!Game || !LoadingScreen || !Data2::GlobalData || Data2::GlobalData->MissionCount < 1) return;
-  LoadingScreen->RunMethod([] {
-    Game->LoadScenario(Data2::GlobalData->MissionFiles[0], 1);
-    Game->AutoSaveMission();
-  });
+  LoadingScreen->RunMethod([] { Game->LoadScenario(Data2::GlobalData->MissionFiles[0], 1); });
   // Asked to end while loading.
   if (DXApplication->Quit || !Game->Scenario) return;
+  // The start save's picture is read from the back buffer, which only the
+  // main thread touches: it is saved here, once the worker has finished,
+  // and a save that cannot be written is reported as the game's own are.
+  try {
+    Game->AutoSaveMission();
+  } catch (const std::exception& e) {
+    Game->AddMessage(e.what());
+  }
   TGameParams params;
   params.SetDefaults();
   Game->StartGame(params);

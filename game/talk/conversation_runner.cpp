@@ -59,6 +59,18 @@ void UpdateWhileAnimating() {
 
 void TGame::RunPendingConversations() {
   const u32 serial = ScenarioSerial;
+  // A remote player's answers that no page took when the conversations end
+  // answered pages this machine never showed.
+  struct TRun {
+    TGame& Game;
+    u32 Serial;
+    ~TRun() {
+      if (--Game.ConversationRuns > 0 || Game.KeptAnswers.empty()) return;
+      Game.KeptAnswers.clear();
+      if (Game.ScenarioSerial == Serial && Game.Scenario) Game.Scenario->LoseSession(StrayAnswerEnd);
+    }
+  } run{*this, serial};
+  ++ConversationRuns;
   Scenario->UpdateQuestObjectives();
   while (TConversation* conversation = Scenario->PopConversation()) {
     conversation->ChosenAnswer = 0;

@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "engine/base/errors.h"
 #include "engine/platform/system/files.h"
 #include "game/battle/fight_dialog.h"
 #include "game/city/city_window.h"
+#include "game/control/start_up.h"
 #include "game/panels/group_panel.h"
 #include "game/map/map_window.h"
+#include "tests/engine/dxapp/app_fixture.h"
 #include "tests/game/game_fixture.h"
 #include "tests/support/write_fault.h"
 #include "tools/databuilder/archive_builder.h"
@@ -226,6 +230,33 @@ TEST_F(SaveGame, AFailedWriteKeepsThePreviousSave) {
     EXPECT_EQ(std::string(e.what()).rfind("Cannot create folder \"" + ProgramDir.Path() + "blocker/Save/\". ", 0), 0u)
         << e.what();
   }
+}
+
+// The loading screen's worker loads the mission while the main thread
+// presents the loading picture; only the main thread reads the back buffer.
+TEST_F(SaveGame, ANewCampaignsStartSaveTakesItsPictureOnTheMainThread) {
+  struct TWatchedDisplay : AppTest::TFakeDisplay {
+    std::vector<std::thread::id> Lockers;
+    bool LockBackBuffer(void*& pixels, int& pitch, int& width, int& height) override {
+      Lockers.push_back(std::this_thread::get_id());
+      return TFakeDisplay::LockBackBuffer(pixels, pitch, width, height);
+    }
+  } display;
+  display.Buffer.assign(display.Buffer.size(), 0x1234);
+  DXApp::TDisplayLink* saved = DXApplication->Display;
+  DXApplication->Display = &display;
+  Main::StartNewCampaign();
+  DXApplication->Display = saved;
+
+  ASSERT_NE(Game->Scenario, nullptr);
+  EXPECT_EQ(Game->MissionNumber, 1u);
+  ASSERT_FALSE(display.Lockers.empty());
+  for (const std::thread::id& id : display.Lockers) EXPECT_EQ(id, std::this_thread::get_id());
+  EXPECT_EQ(display.Locks, display.Unlocks);
+  const Main::TSaveGameHeader header = Main::ReadSaveGameHeader(SavePath("auto01.sav"));
+  EXPECT_EQ(header.MissionStart, 1);
+  for (i32 i = 0; i < Main::TSaveGameHeader::ThumbnailSize; i += 2)
+    ASSERT_TRUE(header.Thumbnail[i] == 0x34 && header.Thumbnail[i + 1] == 0x12) << "byte " << i;
 }
 
 TEST_F(SaveGame, TheListTakesWellNamedSavesWithGoodHeaders) {
