@@ -1,12 +1,16 @@
 #!/bin/sh
 # smoke_map.sh PROGRAM DATATOOL
-# On a virtual X display: the program starts into demo mission 1; xdotool
-# closes the introduction with a click, reads the welcome page on, answers
+# On a virtual X display: the program starts on the main menu; xdotool
+# clicks "Neues Spiel" (demo mission 1), closes the introduction with a
+# click, reads the welcome page on, answers
 # the scout's page with its first choice and reads on, deselects with a right click, clicks
 # the own group (selected), a
 # field (the group walks there) and the city (the group goes in), presses
 # Ctrl+G for screenshots, and the executed action records the program logs
-# show that each click did its work. Skipped (77) without xvfb-run or xdotool.
+# show that each click did its work. Then Escape leads to the menu, the game
+# is saved into the free slot and the program quits from the menu; started
+# again, it loads that save from the load page and shows the same round and
+# gold. Skipped (77) without xvfb-run or xdotool.
 if [ "$1" = "--inside" ]; then
   . "$(dirname "$0")/program_waits.sh"
   cd "$2" || exit 1
@@ -54,12 +58,14 @@ if [ "$1" = "--inside" ]; then
     n=$(tail -n +"$((mark + 1))" log | grep -n "$2" | head -n 1 | cut -d: -f1)
     [ -n "$n" ] && mark=$((mark + n))
   }
-  # The introduction is the game's first picture; a click closes it and the
-  # turn starts with a result record.
-  check "the introduction came up" "^startup: first frame"
+  check "the menu came up" "^startup: first frame of the menu"
   # The click goes to the window once the display shows it.
   timeout 120 xdotool search --sync --onlyvisible --name "^Orvandia\$" >/dev/null ||
     { echo "FAILED: the window was never shown"; status=1; }
+  # "Neues Spiel", the first main button; the introduction is the game's
+  # first picture, a click closes it and the turn starts with a result record.
+  click_until "^startup: first frame of the game" 670 144
+  check "a click on the menu's first button started a game" "^startup: first frame of the game"
   xdotool mousemove 400 300
   sleep 0.2
   xdotool click 1
@@ -83,12 +89,12 @@ if [ "$1" = "--inside" ]; then
   check "the scout's answer page was read on" "^action 18 1 "
   check "the first turn began" "^action 3 1 "
   # D opens the diary, and its Escape closes it; on the map Escape would
-  # leave the game, so the game going on shows the diary was open.
+  # open the menu, so no menu shows that the diary was open.
   xdotool key d
   sleep 0.5
   xdotool key Escape
   sleep 1
-  kill -0 $pid 2>/dev/null || { echo "FAILED: the diary did not open on D"; status=1; }
+  if tail -n +"$((mark + 1))" log | grep -q "^menu round"; then echo "FAILED: the diary did not open on D"; status=1; fi
   set -- $(view)
   xdotool mousemove $((8 * 40 + 20 - $1)) $((8 * 40 + 20 - $2)) click 3
   check "a right click deselects" "^action 4 0 "
@@ -112,7 +118,62 @@ if [ "$1" = "--inside" ]; then
   done
   xdotool key ctrl+g
   ls Bmp/*.bmp >/dev/null 2>&1 || { echo "FAILED: Ctrl+G wrote no screenshot"; status=1; }
-  [ $status -eq 0 ] || cat log
+  # Escape on the map opens the menu over the game.
+  xdotool key Escape
+  check "Escape opened the menu" "^menu round"
+  saved=$(tail -n +"$mark" log | grep "^menu round" | head -n 1 | cut -d' ' -f2-)
+  # "Speichern", then "OK" on the save page's free slot; the game comes back.
+  sleep 1
+  i=0
+  while [ $i -lt 40 ] && ! tail -n +"$((mark + 1))" log | grep -q "^game round"; do
+    xdotool mousemove 670 344 click 1
+    sleep 0.5
+    xdotool mousemove 216 546 click 1
+    sleep 1
+    i=$((i + 1))
+  done
+  check "the game was saved and came back" "^game round"
+  xdotool key Escape
+  check "Escape opened the menu again" "^menu round"
+  sleep 1
+  # "Beenden": the program ends by itself.
+  end=$(( $(now_ms) + 120000 ))
+  while kill -0 $pid 2>/dev/null && [ "$(now_ms)" -lt "$end" ]; do
+    xdotool mousemove 670 494 click 1 2>/dev/null
+    sleep 1
+  done
+  if kill -0 $pid 2>/dev/null; then
+    echo "FAILED: \"Beenden\" did not end the program"
+    status=1
+    end_program $pid 120
+  else
+    wait $pid || { echo "FAILED: the program ended with $?"; status=1; }
+  fi
+  ls Save/00.sav >/dev/null 2>&1 || ls data/Save/00.sav >/dev/null 2>&1 || { echo "FAILED: no save 00.sav"; status=1; }
+  [ $status -eq 0 ] || { cat log; exit $status; }
+  # Started again: "Laden", then "OK" on the newest save.
+  ./orvandia --log-actions --log-startup 2>log2 &
+  pid=$!
+  end=$(( $(now_ms) + 240000 ))
+  while ! grep -q "^startup: first frame of the menu" log2 && [ "$(now_ms)" -lt "$end" ] && kill -0 $pid 2>/dev/null; do
+    sleep 0.05
+  done
+  timeout 120 xdotool search --sync --onlyvisible --name "^Orvandia\$" >/dev/null
+  sleep 1
+  i=0
+  while [ $i -lt 40 ] && ! grep -q "^game round" log2; do
+    xdotool mousemove 670 294 click 1
+    sleep 0.5
+    xdotool mousemove 216 546 click 1
+    sleep 1
+    i=$((i + 1))
+  done
+  loaded=$(grep "^game round" log2 | head -n 1 | cut -d' ' -f2-)
+  if [ -z "$saved" ] || [ "$saved" != "$loaded" ]; then
+    echo "FAILED: saved \"$saved\", loaded \"$loaded\""
+    status=1
+    cat log2
+  fi
   end_program $pid 120 || { echo "program exit code $?"; exit 1; }
   exit $status
 fi

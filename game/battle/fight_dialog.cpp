@@ -4,6 +4,7 @@
 
 #include "game/control/game.h"
 #include "game/map/map_window.h"
+#include "game/panels/group_panel.h"
 #include "world/locations/city.h"
 #include "world/scenario/battle_rules.h"
 #include "world/scenario/conversation.h"
