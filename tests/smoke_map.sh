@@ -118,8 +118,17 @@ if [ "$1" = "--inside" ]; then
   done
   xdotool key ctrl+g
   ls Bmp/*.bmp >/dev/null 2>&1 || { echo "FAILED: Ctrl+G wrote no screenshot"; status=1; }
-  # Escape on the map opens the menu over the game.
-  xdotool key Escape
+  # Escape on the map opens the menu over the game (a first one may close
+  # the city's screen).
+  escape_to_menu() {
+    i=0
+    while [ $i -lt 20 ] && ! tail -n +"$((mark + 1))" log | grep -q "^menu round"; do
+      xdotool key Escape
+      sleep 1
+      i=$((i + 1))
+    done
+  }
+  escape_to_menu
   check "Escape opened the menu" "^menu round"
   saved=$(tail -n +"$mark" log | grep "^menu round" | head -n 1 | cut -d' ' -f2-)
   # "Speichern", then "OK" on the save page's free slot; the game comes back.
@@ -133,7 +142,7 @@ if [ "$1" = "--inside" ]; then
     i=$((i + 1))
   done
   check "the game was saved and came back" "^game round"
-  xdotool key Escape
+  escape_to_menu
   check "Escape opened the menu again" "^menu round"
   sleep 1
   # "Beenden": the program ends by itself.
