@@ -1,8 +1,10 @@
 // Program entry: the window, the display framework in full screen, the
-// sound, the data behind the loading screen, the game, and the frame loop
-// until the program is asked to end. "--log-startup" prints the time from
-// launch to the first drawn frame of the game, "--log-actions" every
-// executed action record with the view position after it.
+// sound, the data behind the loading screen, the game, the main menu and the
+// frame loop until the program is asked to end. "--log-startup" prints the
+// time from launch to the first drawn frame of the menu and of a game,
+// "--log-actions" every executed action record with the view position after
+// it, and the round and the gold of player 1 whenever a game or the menu over
+// a game comes on screen.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -49,14 +51,42 @@ void PrintAction(const GameData::TActionRecord& r) {
                r.Words[4], r.Words[5], r.Words[6], r.Words[7], s ? s->ViewX : 0, s ? s->ViewY : 0);
 }
 
-// The shell's render step; the first frame drawn with a scenario loaded is
-// logged on request.
+long long MillisecondsSinceLaunch() {
+  return static_cast<long long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Launch).count());
+}
+
+bool MenuFrameLogged = false;
+bool GameFrameLogged = false;
+bool GameShown = false;
+bool MenuShown = false;
+
+// Round and gold of player 1 of the loaded game, for the logs.
+void PrintRoundAndGold(const char* screen) {
+  const GameData::TPlayer* first = Game->Scenario->PlayerAt(1);
+  std::fprintf(stderr, "%s round %d gold %u\n", screen, static_cast<int>(Game->Scenario->Round), first ? first->Gold : 0u);
+}
+
+// The shell's render step; the first frames drawn with the menu and with a
+// game on screen are logged on request, and so is each return to a game.
 void RenderFrame() {
   Main::RenderFrame();
-  if (!LogStartup || !Game || !Game->Scenario) return;
-  LogStartup = false;
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Launch);
-  std::fprintf(stderr, "startup: first frame of the game after %lld ms\n", static_cast<long long>(ms.count()));
+  const bool menu = MainMenu && MainMenu->IsVisible();
+  // A game's first frame may be its introduction.
+  const bool game = Game && Game->Scenario;
+  const bool active = game && Game->Active;
+  if (LogStartup && menu && !MenuFrameLogged) {
+    MenuFrameLogged = true;
+    std::fprintf(stderr, "startup: first frame of the menu after %lld ms\n", MillisecondsSinceLaunch());
+  }
+  if (LogStartup && game && !GameFrameLogged) {
+    GameFrameLogged = true;
+    std::fprintf(stderr, "startup: first frame of the game after %lld ms\n", MillisecondsSinceLaunch());
+  }
+  if (LogActions && active && !GameShown) PrintRoundAndGold("game");
+  if (LogActions && menu && game && !MenuShown) PrintRoundAndGold("menu");
+  GameShown = active;
+  MenuShown = menu;
 }
 
 // Only 16-bit modes of 640 x 480, 800 x 600 and 1024 x 768.
@@ -116,7 +146,6 @@ void InitApplication() {
   if (DXApplication->Quit) return;
   Main::CreateGame();
   if (LogActions) Game->OnActionExecuted = PrintAction;
-  Main::ConnectStandInMenu();
   MainMenu->Open(0);
 }
 

@@ -1,13 +1,17 @@
 #!/bin/sh
 # smoke_map.sh PROGRAM DATATOOL
-# On a virtual X display: the program starts into demo mission 1; xdotool
-# closes the introduction with a click, reads the welcome page on, answers
+# On a virtual X display: the program starts on the main menu; xdotool
+# clicks "Neues Spiel" (demo mission 1), closes the introduction with a
+# click, reads the welcome page on, answers
 # the scout's page with its first choice and reads on, deselects with a right click, clicks
 # the own group (selected), a
 # field (the group walks there) and the city (the group goes in), moves a
 # unit on the city screen, buys a drink, leaves, opens the creature book,
-# presses Ctrl+G for screenshots, and the executed action records the program logs
-# show that each click did its work. Skipped (77) without xvfb-run or xdotool.
+# presses Ctrl+G for screenshots, and the executed action records the program
+# logs show that each click did its work. Before the city, Escape leads to the
+# menu and the game is saved into the free slot; started again after the
+# end, the program loads that save from the load page and shows the same
+# round and gold. Skipped (77) without xvfb-run or xdotool.
 if [ "$1" = "--inside" ]; then
   . "$(dirname "$0")/program_waits.sh"
   cd "$2" || exit 1
@@ -55,12 +59,14 @@ if [ "$1" = "--inside" ]; then
     n=$(tail -n +"$((mark + 1))" log | grep -n "$2" | head -n 1 | cut -d: -f1)
     [ -n "$n" ] && mark=$((mark + n))
   }
-  # The introduction is the game's first picture; a click closes it and the
-  # turn starts with a result record.
-  check "the introduction came up" "^startup: first frame"
+  check "the menu came up" "^startup: first frame of the menu"
   # The click goes to the window once the display shows it.
   timeout 120 xdotool search --sync --onlyvisible --name "^Orvandia\$" >/dev/null ||
     { echo "FAILED: the window was never shown"; status=1; }
+  # "Neues Spiel", the first main button; the introduction is the game's
+  # first picture, a click closes it and the turn starts with a result record.
+  click_until "^startup: first frame of the game" 670 144
+  check "a click on the menu's first button started a game" "^startup: first frame of the game"
   xdotool mousemove 400 300
   sleep 0.2
   xdotool click 1
@@ -84,12 +90,12 @@ if [ "$1" = "--inside" ]; then
   check "the scout's answer page was read on" "^action 18 1 "
   check "the first turn began" "^action 3 1 "
   # D opens the diary, and its Escape closes it; on the map Escape would
-  # leave the game, so the game going on shows the diary was open.
+  # open the menu, so no menu shows that the diary was open.
   xdotool key d
   sleep 0.5
   xdotool key Escape
   sleep 1
-  kill -0 $pid 2>/dev/null || { echo "FAILED: the diary did not open on D"; status=1; }
+  if tail -n +"$((mark + 1))" log | grep -q "^menu round"; then echo "FAILED: the diary did not open on D"; status=1; fi
   set -- $(view)
   xdotool mousemove $((8 * 40 + 20 - $1)) $((8 * 40 + 20 - $2)) click 3
   check "a right click deselects" "^action 4 0 "
@@ -99,6 +105,25 @@ if [ "$1" = "--inside" ]; then
   click_field 4 5
   check "a click on a field walks the selected group there" "^action 5 4 5 0 0 0 0 1"
   check "the walk ended" "^action 3 1 "
+  sleep 0.5
+  # Escape on the map opens the menu over the game; "Speichern", then "OK"
+  # on the save page's free slot saves, and the game comes back.
+  # One press: a second would continue the game from the menu.
+  xdotool key Escape
+  check "Escape opened the menu" "^menu round"
+  saved=$(tail -n +"$mark" log | grep "^menu round" | head -n 1 | cut -d' ' -f2-)
+  sleep 1
+  i=0
+  while [ $i -lt 40 ] && ! tail -n +"$((mark + 1))" log | grep -q "^game round"; do
+    xdotool mousemove 670 344 click 1
+    sleep 0.5
+    xdotool mousemove 216 546 click 1
+    sleep 1
+    i=$((i + 1))
+  done
+  check "the game was saved and came back" "^game round"
+  # The free slot: 00 and 01 are the turn's autosave and the mission start's.
+  ls data/Save/[0-9][0-9].sav >/dev/null 2>&1 || { echo "FAILED: the menu wrote no save"; ls data/Save; status=1; }
   sleep 0.5
   # The city's fields 2..3, 2..3.
   click_field 2 2
@@ -147,6 +172,32 @@ if [ "$1" = "--inside" ]; then
   xdotool key ctrl+g
   ls Bmp/*.bmp >/dev/null 2>&1 || { echo "FAILED: Ctrl+G wrote no screenshot"; status=1; }
   [ $status -eq 0 ] || cat log
+  end_program $pid 120 || { echo "program exit code $?"; exit 1; }
+  # Started again: "Laden", then "OK" on the first row, the menu's save once
+  # the game's own ones are gone.
+  rm -f data/Save/auto*.sav
+  ./orvandia --log-actions --log-startup 2>log2 &
+  pid=$!
+  end=$(( $(now_ms) + 240000 ))
+  while ! grep -q "^startup: first frame of the menu" log2 && [ "$(now_ms)" -lt "$end" ] && kill -0 $pid 2>/dev/null; do
+    sleep 0.05
+  done
+  timeout 120 xdotool search --sync --onlyvisible --name "^Orvandia\$" >/dev/null
+  sleep 1
+  i=0
+  while [ $i -lt 40 ] && ! grep -q "^game round" log2; do
+    xdotool mousemove 670 294 click 1
+    sleep 0.5
+    xdotool mousemove 216 546 click 1
+    sleep 1
+    i=$((i + 1))
+  done
+  loaded=$(grep "^game round" log2 | head -n 1 | cut -d' ' -f2-)
+  if [ -z "$saved" ] || [ "$saved" != "$loaded" ]; then
+    echo "FAILED: saved \"$saved\", loaded \"$loaded\""
+    status=1
+    cat log2
+  fi
   end_program $pid 120 || { echo "program exit code $?"; exit 1; }
   exit $status
 fi

@@ -58,16 +58,13 @@ void CreateGame() {
     Game->Release();
     throw std::runtime_error("Game initialization failed!");
   }
+  ConnectGameLink(true);
 }
 
 void DeleteGame() {
+  ConnectGameLink(false);
   delete Game;
   Game = nullptr;
-}
-
-void TGameParams::SetDefaults() {
-  GameType = SinglePlayer;
-  for (i32 i = 0; i < 5; ++i) Players[i].Kind = i == 1 ? GameData::pkHuman : GameData::pkComputer;
 }
 
 TGame::TGame() = default;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/base/types.h"
+#include "frontend/game_params.h"
 #include "game/control/shortcut_keys.h"
 #include "world/scenario/action.h"
 #include "world/scenario/transfer.h"
@@ -46,22 +47,6 @@ class TUnitDetailWindow;
 class TCityWindow;
 class TFightDialog;
 class TTalkDialog;
-
-enum TGameType : u8 { SinglePlayer = 0, NetworkPlayer = 1, NoViewer = 2, NetworkSpectator = 3 };
-
-struct TPlayerParams {
-  u32 Kind = 0;  // GameData::TPlayerKind in the low byte
-  std::string Name;
-};
-
-// How to start a game.
-struct TGameParams {
-  u8 GameType = SinglePlayer;
-  u32 NetworkID = 0;  // this machine's player in a network game
-  TPlayerParams Players[5];
-  // A single-player game: player 1 the local human, every other a computer.
-  void SetDefaults();
-};
 
 class TGame {
  public:
@@ -210,6 +195,8 @@ extern u8 VideosEnabled;
 // raises "Game initialization failed!". DeleteGame also after a failure.
 void CreateGame();
 void DeleteGame();
+// The front end reaches the controller through its link while it exists.
+void ConnectGameLink(bool connect);
 
 }  // namespace Main
 

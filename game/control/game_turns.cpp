@@ -6,6 +6,7 @@
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
 #include "engine/dxapp/dxapp.h"
+#include "engine/dxwin/window_system.h"
 #include "engine/gfx/font.h"
 #include "frontend/front_end.h"
 #include "game/control/game.h"
@@ -458,7 +459,7 @@ void TGame::ContinueCampaign(i32 winner) {
     return;
   }
   PlayVideo(4);
-  TCreditsWindow credits(nullptr);
+  TCreditsWindow credits(WindowSystem);
   credits.Run();
   ReturnToMainMenu(0);
 }

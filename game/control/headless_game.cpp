@@ -202,7 +202,8 @@ void THeadlessGame::StartMission(i32 number) {
   if (number < 1 || number > global.MissionCount)
     throw std::runtime_error(Base::Format("There is no mission %d.", number));
   LoadingScreen->RunMethod([number, &global] { Game->LoadScenario(global.MissionFiles[number - 1], number); });
-  // As in the game, a mission-start save that fails is reported, not fatal.
+  // A mission-start save that fails is reported, not fatal: the headless
+  // game plays on where the menu would refuse the new game.
   try {
     Game->AutoSaveMission();
   } catch (const std::exception& e) {

@@ -92,7 +92,14 @@ void SetupScene() {
 void HandleAppMessage(Plat::UINT msg, Plat::WPARAM wParam, Plat::LPARAM lParam) {
   const bool keyDown = msg == Plat::WM_KEYDOWN || msg == Plat::WM_SYSKEYDOWN;
   if (keyDown && wParam == 'G' && Plat::Current().IsKeyDown(Plat::VK_CONTROL)) ScreenshotSeries = !ScreenshotSeries;
-  if (WindowSystem) WindowSystem->HandleMessage(msg, wParam, lParam);
+  if (!WindowSystem) return;
+  // A command that fails (a menu button's, a key's) is shown, and the
+  // program goes on where the command left it.
+  try {
+    WindowSystem->HandleMessage(msg, wParam, lParam);
+  } catch (const std::exception& e) {
+    DXApplication->ShowException(e);
+  }
 }
 
 }  // namespace Main

@@ -68,7 +68,10 @@ case "$target" in
     "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;
   ai_stream)
     "$tool" opponents "$work/seeds" ;;
-  save_game)
+  credits)
+    "$tool" build "$work/loose" --loose >/dev/null
+    "$tool" decipher "$work/loose/globals/credits.txt" "$work/seeds/credits.txt" ;;
+  save_header | save_game)
     maxlen=262144
     export ORV_FUZZ_DATA="$work/data"
     printf 'mission 1\nact endturn\nsave 01.sav\nglobal 1 0\nact endturn\n' >"$work/play.txt"

@@ -7,6 +7,7 @@
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_fonts.h"
+#include "tools/demodata/demo_menu.h"
 #include "tools/demodata/demo_rules.h"
 #include "tools/demodata/demo_scenario.h"
 #include "tools/demodata/demo_sprites.h"
@@ -61,6 +62,7 @@ TDemoData BuildDemoData() {
   d.Globals.Add(IndexNames[15], SpellPrototypeFile());
   d.Globals.Add(IndexNames[16], SkillPrototypeFile());
   d.Globals.Add(IndexNames[17], FontDescriptionFile());
+  d.Globals.Add("credits.txt", CreditsFile());
   d.Graphics.Add(IndexNames[1], InterfaceSprites());
   d.Graphics.Add(IndexNames[7], CommonSprites());
   d.Graphics.Add(IndexNames[8], WindowSprites());

@@ -5,6 +5,7 @@
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/demodata/demo_city.h"
 #include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/demo_menu.h"
 #include "tools/demodata/demo_scrolls.h"
 #include "tools/demodata/demo_sprites.h"
 
@@ -129,6 +130,7 @@ std::unique_ptr<Gfx::TSprite> MenuButton(int entry) {
 }  // namespace
 
 std::unique_ptr<Gfx::TSprite> WindowSprite(int entry) {
+  if (IsMenuPictureEntry(entry)) return MenuPicture(entry);
   if (entry == MenuButtonEntry) return MenuButton(entry);
   if (entry >= VerticalScrollBarEntry && entry < VerticalScrollBarEntry + 13)
     return ScrollBarPiece(VerticalScrollBarEntry, entry, true);

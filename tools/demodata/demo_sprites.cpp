@@ -17,6 +17,7 @@
 #include "tools/demodata/demo_map_screen.h"
 #include "tools/demodata/demo_panel_art.h"
 #include "tools/demodata/demo_scrolls.h"
+#include "tools/demodata/demo_menu.h"
 #include "tools/demodata/demo_skin.h"
 #include "tools/demodata/demo_spells.h"
 #include "world/map/background.h"
@@ -119,6 +120,7 @@ std::string WindowSprites() {
   TList list;
   for (i32 i = 0; i < WindowSpriteCount; ++i) list.push_back(WindowSprite(i));
   AddCityPictures(list, DemoUnitPrototypeCount);
+  for (int i = 0; i < 2; ++i) list.push_back(CreditsPicture(i));
   return SpriteListBytes(2, std::move(list));
 }
 

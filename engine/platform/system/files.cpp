@@ -174,6 +174,8 @@ bool FileExists(const std::string& path) {
   return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool DeleteFile(const std::string& path) { return ::unlink(NativePath(path).c_str()) == 0; }
+
 bool DirectoryExists(const std::string& path) {
   struct stat st {};
   return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -92,6 +92,8 @@ class TReplacementFile {
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// Removes a file; false when it could not be removed.
+bool DeleteFile(const std::string& path);
 // Creates the directory and its missing parents; true when it exists afterwards.
 bool CreateDirectories(const std::string& path);
 // As above; when it does not exist afterwards, error says why.

@@ -245,7 +245,7 @@ TEST_F(SaveGame, ANewCampaignsStartSaveTakesItsPictureOnTheMainThread) {
   display.Buffer.assign(display.Buffer.size(), 0x1234);
   DXApp::TDisplayLink* saved = DXApplication->Display;
   DXApplication->Display = &display;
-  Main::StartNewCampaign();
+  StartMission(1);
   DXApplication->Display = saved;
 
   ASSERT_NE(Game->Scenario, nullptr);

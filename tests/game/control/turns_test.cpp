@@ -163,7 +163,7 @@ TEST_F(Turns, ALostCampaignEndsAtTheMenuAfterTheDefeatVideo) {
   EXPECT_FALSE(Headless->Running());
   EXPECT_EQ(Game->Scenario, nullptr);
   EXPECT_EQ(Videos->Played, (std::vector<std::string>{Data::DataPath + "Video\\video8.avi"}));
-  EXPECT_TRUE(MainMenu->Visible);
+  EXPECT_TRUE(MainMenu->IsVisible());
   EXPECT_EQ(MainMenu->Page, 0);
 }
 
@@ -174,7 +174,7 @@ TEST_F(Turns, AStandAloneScenarioEndsAtTheMenuWithoutVideo) {
   Act({atEndTurn});
   EXPECT_EQ(Game->Scenario, nullptr);
   EXPECT_TRUE(Videos->Played.empty());
-  EXPECT_TRUE(MainMenu->Visible);
+  EXPECT_TRUE(MainMenu->IsVisible());
 }
 
 // Winning carries the survivors and, after the first mission, the gold on;
@@ -214,7 +214,7 @@ TEST_F(Turns, AWonCampaignGoesOnToTheNextMission) {
   Act({atEndTurn});
   EXPECT_EQ(Game->Scenario, nullptr);
   EXPECT_EQ(Videos->Played.back(), Data::DataPath + "Video\\video4.avi");
-  EXPECT_TRUE(MainMenu->Visible);
+  EXPECT_TRUE(MainMenu->IsVisible());
 }
 
 }  // namespace
