@@ -102,8 +102,9 @@ std::unique_ptr<Gfx::TFont> RenderFont(u32 id, const TFontStyle& style) {
   for (int c = 0; c < 256; ++c) {
     TGlyph& g = glyphs[c];
     const i32 left = std::max(g.Left, 0);
-    const i32 width = std::max(g.Advance, left + g.Width);
-    font->Widths[c] = static_cast<i16>(g.Advance == 0 && g.Width == 0 ? 0 : width);
+    const bool empty = g.Advance == 0 && g.Width == 0;
+    const i32 width = std::max(g.Advance, left + g.Width) + (empty ? 0 : std::max(style.Tracking, 0));
+    font->Widths[c] = static_cast<i16>(empty ? 0 : width);
     cell = std::max(cell, width);
   }
   font->CellWidth = static_cast<u16>(cell);

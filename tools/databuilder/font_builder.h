@@ -22,6 +22,9 @@ struct TFontStyle {
   // The stored value of an ink pixel; drawn as that value plus the text
   // colour, so ink 1 turns the colour 0xFFFF into black.
   u16 Ink = 0;
+  // Blank columns after every glyph, for fonts drawn with a negative extra
+  // advance that would otherwise run their letters into each other.
+  i32 Tracking = 0;
 };
 
 // Every character the font holds at that size, hinted for one-bit pixels.

@@ -31,6 +31,13 @@ const TDemoFont Fonts[] = {
     {"panel.fnt", {"DejaVuSans.ttf", 8, false, 1}},
     {"detail.fnt", {"DejaVuSans.ttf", 11, false, 1}},
     {"name.fnt", {"DejaVuSans-Bold.ttf", 10, false, 1}},
+    // The menu's and the city's buttons and titles draw with an extra
+    // advance of -3: their faces carry three blank columns a letter.
+    {"menubutton.fnt", {"DejaVuSerif.ttf", 15, false, 1, 3}},
+    {"titlebutton.fnt", {"DejaVuSerif-Bold.ttf", 18, false, 1, 3}},
+    {"boldbutton.fnt", {"DejaVuSans-Bold.ttf", 13, false, 1, 3}},
+    {"normalbutton.fnt", {"DejaVuSans.ttf", 13, false, 1, 3}},
+    {"smallbutton.fnt", {"DejaVuSansCondensed.ttf", 11, false, 1, 3}},
 };
 
 // Every font ID the program asks for, and the font it gets.
@@ -39,9 +46,9 @@ const struct {
   const char* File;
 } Descriptions[] = {
     {1, "small.fnt"},   {2, "small.fnt"},  {3, "panel.fnt"},  {4, "detail.fnt"}, {5, "name.fnt"},
-    {6, "normal.fnt"},  {7, "bold.fnt"},   {8, "italic.fnt"}, {9, "title.fnt"},  {10, "menu.fnt"},
-    {11, "menu.fnt"},   {12, "menu.fnt"},  {21, "normal.fnt"}, {22, "bold.fnt"},  {23, "normal.fnt"},
-    {24, "bold.fnt"},   {25, "small.fnt"}, {26, "bold.fnt"},  {27, "title.fnt"}, {28, "title.fnt"},
+    {6, "normal.fnt"},  {7, "bold.fnt"},   {8, "italic.fnt"}, {9, "titlebutton.fnt"},  {10, "menubutton.fnt"},
+    {11, "menubutton.fnt"},   {12, "menubutton.fnt"},  {21, "normal.fnt"}, {22, "boldbutton.fnt"},  {23, "normalbutton.fnt"},
+    {24, "boldbutton.fnt"},   {25, "smallbutton.fnt"}, {26, "boldbutton.fnt"},  {27, "title.fnt"}, {28, "title.fnt"},
     {29, "menu.fnt"},   {30, "title.fnt"},
 };
 
