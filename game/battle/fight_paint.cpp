@@ -171,7 +171,9 @@ void TFightDialog::Paint(Plat::TSurface* surface, const Base::TRect& rect) {
   };
   if (Selected >= 0) drawMarker(Selected, true);
   if (Hovered >= 0 && Hovered != Selected) drawMarker(Hovered, false);
-  std::sort(list, list + count, [](const TUnitData* a, const TUnitData* b) { return DrawsBefore(*a, *b); });
+  // Six at most: an insertion sort, which also keeps ties in combatant order.
+  for (i32 k = 1; k < count; ++k)
+    for (i32 j = k; j > 0 && DrawsBefore(*list[j], *list[j - 1]); --j) std::swap(list[j], list[j - 1]);
   for (i32 k = 0; k < count; ++k) {
     const TUnitData& d = *list[k];
     const i32 n = AnimFrames(d.Sprite);
