@@ -25,7 +25,10 @@ class TGameLink {
   virtual void StartGame(const TGameParams& params) = 0;
   // Into the save directory; both raise on failure.
   virtual void SaveGame(const std::string& fileName, bool missionStart, bool withTransfer) = 0;
+  // Reads a save and replaces the scenario; runs on the loading screen's
+  // worker. BindLoadedGame then finishes it on the main thread.
   virtual void LoadGame(const std::string& fileName) = 0;
+  virtual void BindLoadedGame() = 0;
   // No scenario afterwards, game type 0.
   virtual void CloseScenario() = 0;
 };

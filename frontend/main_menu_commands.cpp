@@ -74,6 +74,7 @@ void TMainMenu::LoadSelected() {
     Open(mpMain);
     throw std::runtime_error("Error loading game!");
   }
+  GameLink->BindLoadedGame();
   if (DXApplication && DXApplication->Quit) return;
   if (missionStart) {
     // The mission begins afresh with the default players.

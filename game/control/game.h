@@ -104,6 +104,11 @@ class TGame {
   void LoadGame(const std::string& fileName);
   // A save's deciphered bytes.
   void LoadGame(Data::TStream& in);
+  // The two halves of a load: the reading, which the loading screen's worker
+  // may run, then the binding of the windows on the main thread.
+  void ReadGame(const std::string& fileName);
+  void ReadGame(Data::TStream& in);
+  void BindLoadedGame();
   void AutoSave();
   void AutoSaveMission();
   void LoadSettings();
@@ -183,6 +188,8 @@ class TGame {
   // oldest first; they belong to the conversations that run now.
   std::deque<i32> KeptAnswers;
   i32 ConversationRuns = 0;
+  // A mid-game save was read and waits for BindLoadedGame.
+  bool LoadedMidGame = false;
 };
 
 // Why a network game ends when a peer answers a page that is not shown here.

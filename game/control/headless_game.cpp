@@ -234,7 +234,8 @@ void THeadlessGame::Save(const std::string& fileName) {
 void THeadlessGame::Load(const std::string& fileName) {
   const bool missionStart = Main::ReadSaveGameHeader(Data2::SaveDirectory + fileName).MissionStart != 0;
   Game->Deactivate();
-  LoadingScreen->RunMethod([&fileName] { Game->LoadGame(fileName); });
+  LoadingScreen->RunMethod([&fileName] { Game->ReadGame(fileName); });
+  Game->BindLoadedGame();
   if (missionStart) {
     Main::TGameParams params;
     params.SetDefaults();

@@ -17,7 +17,8 @@ class TControllerLink : public TGameLink {
   void SaveGame(const std::string& fileName, bool missionStart, bool withTransfer) override {
     Game->SaveGame(fileName, missionStart, withTransfer);
   }
-  void LoadGame(const std::string& fileName) override { Game->LoadGame(fileName); }
+  void LoadGame(const std::string& fileName) override { Game->ReadGame(fileName); }
+  void BindLoadedGame() override { Game->BindLoadedGame(); }
   void CloseScenario() override { Game->CloseScenario(); }
 };
 

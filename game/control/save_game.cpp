@@ -130,11 +130,22 @@ void TakeMissionTexts(GameData::TScenario& scenario, const TMissionTexts& texts)
 // Everything is read before anything is replaced: a save that does not load
 // leaves the game as it was.
 void TGame::LoadGame(const std::string& fileName) {
-  Data::TCryptoStream in(Data2::SaveDirectory + fileName, Data::fmOpenRead | Data::fmShareDenyWrite);
-  LoadGame(in);
+  ReadGame(fileName);
+  BindLoadedGame();
 }
 
 void TGame::LoadGame(Data::TStream& in) {
+  ReadGame(in);
+  BindLoadedGame();
+}
+
+void TGame::ReadGame(const std::string& fileName) {
+  Data::TCryptoStream in(Data2::SaveDirectory + fileName, Data::fmOpenRead | Data::fmShareDenyWrite);
+  ReadGame(in);
+}
+
+void TGame::ReadGame(Data::TStream& in) {
+  LoadedMidGame = false;
   auto header = std::make_unique<TSaveGameHeader>();
   header->Read(in);
   auto transfer = std::make_unique<GameData::TTransfer>();
@@ -161,10 +172,16 @@ void TGame::LoadGame(Data::TStream& in) {
     MoveItems(transfer->Available, Transfer.Available);
     MoveItems(transfer->Transferred, Transfer.Transferred);
   }
-  if (!header->MissionStart) {
-    BindWindows(Scenario.get());
-    AddMessage("Spiel geladen.");
-  }
+  LoadedMidGame = !header->MissionStart;
+}
+
+// The windows and the ticker belong to the main thread; a mission-start save
+// is bound when its mission starts.
+void TGame::BindLoadedGame() {
+  if (!LoadedMidGame) return;
+  LoadedMidGame = false;
+  BindWindows(Scenario.get());
+  AddMessage("Spiel geladen.");
 }
 
 }  // namespace Main

@@ -191,8 +191,8 @@ TEST_F(MainMenuPages, LoadingAMissionStartSaveStartsTheMissionAfresh) {
     i32 Row;
     std::vector<std::string> Calls;
   } rows[] = {
-      {0, {"load auto02.sav", "start 0 10111", "activate"}},
-      {1, {"load 05.sav", "activate"}},
+      {0, {"load auto02.sav", "bind", "start 0 10111", "activate"}},
+      {1, {"load 05.sav", "bind", "activate"}},
   };
   for (const auto& r : rows) {
     Link.Calls.clear();

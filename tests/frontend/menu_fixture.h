@@ -6,12 +6,14 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/dxwin/window_system.h"
 #include "engine/gfx/screen.h"
 #include "frontend/game_link.h"
 #include "frontend/loading_screen.h"
+
 #include "frontend/main_menu.h"
 #include "tests/engine/dxwin/window_fixture.h"
 #include "tests/engine/gfx/gfx_display.h"
@@ -43,6 +45,10 @@ class TRecordingLink : public Main::TGameLink {
     Calls.push_back("load " + name);
     if (!Failure.empty()) throw std::runtime_error(Failure);
   }
+  // The windows may be bound only on the main thread.
+  void BindLoadedGame() override {
+    Calls.push_back(std::this_thread::get_id() == MainThread ? "bind" : "bind off the main thread");
+  }
   void CloseScenario() override {
     Calls.push_back("close");
     Running = false;
@@ -51,6 +57,7 @@ class TRecordingLink : public Main::TGameLink {
   bool Running = false;
   std::string Failure;  // what the next operation raises, when not empty
   std::vector<std::string> Calls;
+  std::thread::id MainThread = std::this_thread::get_id();
 };
 
 class TMenuFixture : public WinTest::TWindowFixture {
