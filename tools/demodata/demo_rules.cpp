@@ -105,11 +105,7 @@ std::string UnitPrototypeFile() {
     p.AllowedSkills = GameData::MaskBit(1) | GameData::MaskBit(2);
     t.Int(u.ID);
     WritePropertiesText(t, p);
-    t.Int(UnitSpriteID(u.ID, 10)).Int(UnitSpriteID(u.ID, 11)).Int(CreatureBookPictureID + u.ID);
-    // Standing in battle: people breathe all the time, beasts and the dead
-    // stir now and then.
-    const bool person = u.Kind == 1;
-    t.Int(person ? 1 : 2).Int(person ? 12 : 8);
+    t.Int(UnitSpriteID(u.ID, 10)).Int(UnitSpriteID(u.ID, 11)).Int(CreatureBookPictureID + u.ID).Int(1).Int(80);
     for (i32 set = 0; set < 10; ++set)
       for (i32 d = 0; d < 8; ++d)
         t.Int(set == 3 ? 0 : set >= GameData::FightStand ? FightSpriteID(u.ID, set, d) : UnitSpriteID(u.ID, set));
