@@ -51,14 +51,9 @@ struct TBattleScene {
     F->Fight.SetAttackAction(0, 3);
     F->Fight.SetAttackAction(3, 0);
     F->Fight.SetAttackAction(4, 1);
-    // The salvo borrows the map spell 1's flight picture, as the demo's
-    // battle spells have none.
     const GameData::TSpellPrototype* salvo = GameData::FindSpellRecord(95);
-    const GameData::TSpellPrototype* map = GameData::FindSpellRecord(1);
     auto* spell = new GameData::TSpell();
     spell->Scenario = &s;
-    spell->FlightSprite = Data2::GlobalData->SpellSpriteList.GetSprite(map->FlightSpriteID);
-    if (spell->FlightSprite) spell->FlightSprite->Upload(true);
     spell->Init(salvo, 0);
     spell->Start(F->Units[1].X, F->Units[1].Y, F->Units[4].X, F->Units[4].Y);
     for (u32 i = 0; i < spell->CastLength + spell->FlightLength / 2; ++i) spell->Tick();

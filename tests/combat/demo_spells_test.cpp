@@ -69,5 +69,38 @@ TEST(DemoSpells, EveryMapSpellPlaysAndDividesByNothingZero) {
   ConnectSpellRules({});
 }
 
+// Every battle spell shows its cast, flight and impact: the flying ones take
+// time on the way, and each course raises its effect once and ends.
+TEST(DemoSpells, EveryBattleSpellFliesAndLands) {
+  TestSupport::TGfxDisplay display(800, 600);
+  WorldTest::TDemoWorld world;
+  for (i16 n = 65; n <= 125; ++n) {
+    SCOPED_TRACE("spell " + std::to_string(n));
+    const TSpellPrototype* record = FindSpellRecord(n);
+    ASSERT_NE(record, nullptr);
+    EXPECT_GT(record->FlightSpeed, 0u);
+    TSpell spell;
+    spell.Init(record, 100);
+    for (Gfx::TSprite* s : {spell.CastSprite, spell.FlightSprite, spell.ImpactSprite}) {
+      ASSERT_NE(s, nullptr);
+      EXPECT_NE(s->AlphaMode(), 0);
+      EXPECT_GT(TSpell::UsableFrames(s), 0);
+    }
+    // From the first attacker's cell to the first defender's, on the field.
+    spell.Start(32, 224, 224, 32);
+    const bool flies = IsOneOf(n, {77, 78, 81, 82, 93, 95, 98, 104, 105, 106, 116, 119, 124});
+    EXPECT_EQ(spell.FlightLength > 0, flies);
+    EXPECT_GT(spell.ImpactLength, 0u);
+    i32 steps = 0, effects = 0;
+    for (; steps < 3000 && !spell.Finished; ++steps) {
+      spell.Tick();
+      effects += spell.EffectFlag ? 1 : 0;
+      spell.Draw(D3DFramework->BackBuffer, 208, 150, 0);
+    }
+    EXPECT_TRUE(spell.Finished);
+    EXPECT_EQ(effects, 1);
+  }
+}
+
 }  // namespace
 }  // namespace CombatTest

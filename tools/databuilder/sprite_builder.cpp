@@ -15,11 +15,6 @@ void Put16(std::string& out, u32 v) {
   out += static_cast<char>(v >> 8 & 0xFF);
 }
 
-void Put32(std::string& out, u32 v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
 std::vector<u16> Row16(const TPixelFunction& pixels, i32 frame, i32 y, i32 width) {
   std::vector<u16> row(static_cast<std::size_t>(width));
   for (i32 x = 0; x < width; ++x) row[static_cast<std::size_t>(x)] = static_cast<u16>(pixels(frame, x, y));
@@ -145,9 +140,14 @@ std::unique_ptr<Gfx::TSprite> MakeAlphaSprite(const TSpriteShape& shape, const T
   auto sprite = NewSprite(shape, encoding, static_cast<u16>(alphaMode << 8 | 32));
   std::string shadow = shape.Shadow ? ShadowRows(shape) : std::string();
   for (i32 f = 0; f < shape.Frames; ++f) {
-    std::string data;
+    // Sized once: the fight sets make millions of these pixels.
+    std::string data(static_cast<std::size_t>(shape.Width) * static_cast<std::size_t>(shape.Height) * 4, '\0');
+    char* out = data.data();
     for (i32 y = 0; y < shape.Height; ++y)
-      for (i32 x = 0; x < shape.Width; ++x) Put32(data, pixels(f, x, y));
+      for (i32 x = 0; x < shape.Width; ++x, out += 4) {
+        const u32 v = pixels(f, x, y);
+        for (i32 k = 0; k < 4; ++k) out[k] = static_cast<char>(v >> (8 * k) & 0xFF);
+      }
     if (compressed) data = CompressLZRW1KHBlocks(reinterpret_cast<const u8*>(data.data()), data.size());
     SetFrame(*sprite, f, data, shadow);
   }

@@ -124,9 +124,13 @@ void AddBattleBackgrounds(std::vector<std::unique_ptr<Gfx::TSprite>>& list) {
 
 void SetBattleBackgrounds(GameData::TScenario& s) {
   if (s.Areas.Count() > 0) s.Areas[0]->Value = FieldBattleBackgroundID;
+  SetCityBattleBackgrounds(s);
+  s.BattleBackgrounds.Add(FieldBattleBackgroundID);
+}
+
+void SetCityBattleBackgrounds(GameData::TScenario& s) {
   for (GameData::TMapObject* o : s.MapObjects)
     if (o->Type == GameData::otCity) static_cast<GameData::TCity*>(o)->Reserved1 = CityBattleBackgroundID;
-  s.BattleBackgrounds.Add(FieldBattleBackgroundID);
 }
 
 }  // namespace Builder

@@ -25,5 +25,7 @@ void AddBattleBackgrounds(std::vector<std::unique_ptr<Gfx::TSprite>>& list);
 // The first area takes the field background, every city the city's, and
 // the scenario lists the field background as its default.
 void SetBattleBackgrounds(GameData::TScenario& scenario);
+// Every city takes the city's background.
+void SetCityBattleBackgrounds(GameData::TScenario& scenario);
 
 }  // namespace Builder

@@ -1,7 +1,11 @@
 #include "tools/demodata/demo_battle_spells.h"
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <string>
 
+#include "tools/databuilder/sprite_builder.h"
 #include "tools/demodata/demo_sprites.h"
 
 namespace Builder {
@@ -82,24 +86,96 @@ const TBattleSpellDef Spells[DemoBattleSpellCount] = {
     {125, "Lebensquell", 5, 1, 20, 6, 1, {}},
 };
 
-// The rows the drawing needs a picture for: an impact (most) or a cast (98).
-bool NeedsImpactSprite(i16 n) {
-  for (i16 k : {81, 82, 93, 95, 104, 105, 106, 107, 116, 119, 124})
-    if (n == k) return true;
-  return false;
+// The colours of the three classes: gold, fire, violet.
+constexpr u32 ClassRgb[3] = {0xFFD860, 0xFF6A20, 0xB060FF};
+
+// Premultiplied ARGB of a colour at an alpha of a (0 to 1), toward white by w.
+u32 Light(u32 rgb, f32 a, f32 w = 0) {
+  a = std::clamp(a, 0.0f, 1.0f);
+  const auto ch = [&](i32 shift) {
+    const f32 c = static_cast<f32>(rgb >> shift & 0xFF) * (1 - w) + 255 * w;
+    return static_cast<u32>(c * a) << shift;
+  };
+  return static_cast<u32>(255 * a) << 24 | ch(16) | ch(8) | ch(0);
+}
+
+// A soft spot: 1 at its centre, 0 from radius r on.
+f32 Spot(f32 dx, f32 dy, f32 r) { return std::max(0.0f, 1 - std::sqrt(dx * dx + dy * dy) / r); }
+
+TSpriteShape SpellShape(u32 id, i16 w, i16 h, i32 frames) {
+  TSpriteShape s;
+  s.ID = id, s.Width = w, s.Height = h, s.Frames = frames;
+  s.HotX = static_cast<i16>(w / 2), s.HotY = static_cast<i16>(h / 2);
+  return s;
+}
+
+// Six sparks circling inward onto a swelling core.
+TPixelFunction Gathering(u32 rgb) {
+  return [rgb](i32 frame, i32 x, i32 y) -> u32 {
+    const f32 px = static_cast<f32>(x) + 0.5f - 16, py = static_cast<f32>(y) + 0.5f - 16, f = static_cast<f32>(frame);
+    f32 v = Spot(px, py, 3 + f);
+    for (i32 k = 0; k < 6; ++k) {
+      const f32 angle = static_cast<f32>(k) * std::numbers::pi_v<f32> / 3 + f * 0.45f, r = 13 - 2 * f;
+      v = std::max(v, Spot(px - r * std::cos(angle), py - r * std::sin(angle), 3));
+    }
+    return v > 0 ? Light(rgb, v * 1.5f, v * 0.6f) : 0;
+  };
+}
+
+// A bright head near the top with a flickering tail below it.
+TPixelFunction Bolt(u32 rgb) {
+  return [rgb](i32 frame, i32 x, i32 y) -> u32 {
+    const f32 px = static_cast<f32>(x) + 0.5f - 12, py = static_cast<f32>(y) + 0.5f;
+    f32 v = Spot(px, py - 12, 7);
+    if (py > 12) {
+      const f32 along = (py - 12) / 28, wobble = std::sin(py * 0.6f + static_cast<f32>(frame) * 1.6f) * 1.5f * along;
+      v = std::max(v, Spot(px - wobble, 0, 5 * (1 - along)) * (1 - along));
+    }
+    return v > 0 ? Light(rgb, v * 1.6f, v * v) : 0;
+  };
+}
+
+// A ring widening and fading with a flash at its start and eight sparks.
+TPixelFunction Burst(u32 rgb) {
+  return [rgb](i32 frame, i32 x, i32 y) -> u32 {
+    const f32 px = static_cast<f32>(x) + 0.5f - 28, py = static_cast<f32>(y) + 0.5f - 28, f = static_cast<f32>(frame);
+    const f32 d = std::sqrt(px * px + py * py), r = 5 + 3 * f, fade = 1 - f / 8;
+    f32 v = std::max(0.0f, 1 - std::abs(d - r) / 3.5f) * fade;
+    v = std::max(v, Spot(px, py, 12 - 1.5f * f));
+    for (i32 k = 0; k < 8; ++k) {
+      const f32 angle = static_cast<f32>(k) * std::numbers::pi_v<f32> / 4 + 0.3f;
+      v = std::max(v, Spot(px - (r + 4) * std::cos(angle), py - (r + 4) * std::sin(angle), 2.5f) * fade);
+    }
+    return v > 0 ? Light(rgb, v * 1.4f, v * 0.5f) : 0;
+  };
 }
 
 }  // namespace
+
+u32 BattleSpellSpriteID(i32 spellClass, i32 phase) {
+  return 7300 + static_cast<u32>(std::clamp(spellClass, 1, 3) * 10 + phase);
+}
 
 void WriteBattleSpells(TTextBuilder& t) {
   for (const TBattleSpellDef& s : Spells) {
     const u32 icon = SpellIconID(s.Number);
     t.Int(s.Number).Int(2).Token(s.Name).Token(std::string("Der Kampfzauber ") + s.Name + ".");
     t.Int(s.Targets).Int(s.Level).Int(s.Mana).Int(s.AP).Int(10).Int(s.Class).Int(icon);
-    t.Int(s.Number == 98 ? icon : 0).Int(0).Int(2);  // cast sprite, sound, frame time
-    t.Int(0).Int(0).Int(2).Int(8);                     // flight sprite, sound, frame time, speed
-    t.Int(NeedsImpactSprite(s.Number) ? icon : 0).Int(0).Int(2);
+    // Cast, flight and impact: sprite, sound, frame time; the flight's speed
+    // in hundredths of a pixel per step.
+    t.Int(BattleSpellSpriteID(s.Class, 0)).Int(0).Int(2);
+    t.Int(BattleSpellSpriteID(s.Class, 1)).Int(0).Int(2).Int(300);
+    t.Int(BattleSpellSpriteID(s.Class, 2)).Int(0).Int(2);
     for (i16 p : s.Params) t.Int(p);
+  }
+}
+
+void AddBattleSpellSprites(std::vector<std::unique_ptr<Gfx::TSprite>>& list) {
+  for (i32 c = 1; c <= 3; ++c) {
+    const u32 rgb = ClassRgb[c - 1];
+    list.push_back(MakeAlphaSprite(SpellShape(BattleSpellSpriteID(c, 0), 32, 32, 6), Gathering(rgb)));
+    list.push_back(MakeAlphaSprite(SpellShape(BattleSpellSpriteID(c, 1), 24, 40, 4), Bolt(rgb)));
+    list.push_back(MakeAlphaSprite(SpellShape(BattleSpellSpriteID(c, 2), 56, 56, 8), Burst(rgb)));
   }
 }
 

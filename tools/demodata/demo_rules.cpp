@@ -7,8 +7,10 @@
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/demodata/demo_city.h"
+#include "tools/demodata/demo_fighters.h"
 #include "tools/demodata/demo_spells.h"
 #include "tools/demodata/demo_sprites.h"
+#include "world/data2/prototypes.h"
 
 namespace Builder {
 
@@ -105,7 +107,8 @@ std::string UnitPrototypeFile() {
     WritePropertiesText(t, p);
     t.Int(UnitSpriteID(u.ID, 10)).Int(UnitSpriteID(u.ID, 11)).Int(CreatureBookPictureID + u.ID).Int(1).Int(80);
     for (i32 set = 0; set < 10; ++set)
-      for (i32 d = 0; d < 8; ++d) t.Int(set == 3 ? 0 : UnitSpriteID(u.ID, set));
+      for (i32 d = 0; d < 8; ++d)
+        t.Int(set == 3 ? 0 : set >= GameData::FightStand ? FightSpriteID(u.ID, set, d) : UnitSpriteID(u.ID, set));
     t.Int(u.Kind).Int(u.Hero ? 1 : 0).Token(u.Name);
     t.Int(HitSoundID).Int(HitSoundID).Int(0);  // attack and death sounds
     t.Int(u.Hero ? 1 : 2).Int(u.Kind == 4 ? 3 : 2).Token(u.Description);

@@ -488,6 +488,7 @@ void Demo2(TScenarioMaker& m) {
   s.DefeatVideo = 1;
   s.MusicTracks[0] = s.MusicTracks[2] = 1;
   s.BattleBackgrounds.Add(CityPictureID);
+  SetCityBattleBackgrounds(s);
   s.TransferLimit = 2;
   Demo2Fog(s);
   Demo2Plan(m, s.Players[2]->AIHandler.get());

@@ -11,7 +11,9 @@
 #include "tools/demodata/demo_city.h"
 #include "tools/demodata/demo_cursors.h"
 #include "tools/demodata/demo_battle.h"
+#include "tools/demodata/demo_battle_spells.h"
 #include "tools/demodata/demo_faces.h"
+#include "tools/demodata/demo_fighters.h"
 #include "tools/demodata/demo_diary.h"
 #include "tools/demodata/demo_map_art.h"
 #include "tools/demodata/demo_map_screen.h"
@@ -124,22 +126,32 @@ std::string WindowSprites() {
   return SpriteListBytes(2, std::move(list));
 }
 
-std::string UnitSprites() {
+namespace {
+
+std::string BuildUnitSprites() {
   TList list;
   for (u32 p = 1; p <= DemoUnitPrototypeCount; ++p) {
     u32 rgb = PlayerColors[p % 5] ^ 0x204060;
     const bool beast = p == 3;  // the wolf
-    for (i32 set = 0; set < 10; ++set) {
+    for (i32 set = 0; set < 5; ++set) {
       if (set == 3) continue;  // the extra set is never loaded
-      Add(list, Shape(UnitSpriteID(p, set), 40, 40, set == 0 ? 1 : 4, 20, 30),
-          Figure(rgb, beast, set == 1 || set == 6));
+      Add(list, Shape(UnitSpriteID(p, set), 40, 40, set == 0 ? 1 : 4, 20, 30), Figure(rgb, beast, set == 1));
     }
+    AddFightSprites(list, p);
     Add(list, Shape(UnitSpriteID(p, 10), 80, 80), Disc(rgb, 80, 80));
     Add(list, Shape(UnitSpriteID(p, 11), 96, 128), Disc(rgb, 96, 128));
   }
   // Conversation owners' faces, by the IDs of the scenarios' face list.
   for (u32 i = 0; i < FaceCount; ++i) list.push_back(ConversationFace(FirstFaceID + i));
   return SpriteListBytes(3, std::move(list));
+}
+
+}  // namespace
+
+std::string UnitSprites() {
+  // The same bytes every time, and the fight sets take a while to draw.
+  static const std::string bytes = BuildUnitSprites();
+  return bytes;
 }
 
 std::string SpellSprites() {
@@ -149,6 +161,7 @@ std::string SpellSprites() {
     if (n != 1 && n != 2 && n != 3 && n != 13)
       Add(list, Shape(SpellIconID(n), 40, 40), Disc(0x3050F0 + static_cast<u32>(n) * 0x0B0300, 40, 40));
   AddMapSpellSprites(list);
+  AddBattleSpellSprites(list);
   for (i32 n = 67; n <= 125; ++n) Add(list, Shape(SpellIconID(n), 40, 40), Disc(0x3050F0 + static_cast<u32>(n) * 0x0B0300, 40, 40));
   return SpriteListBytes(4, std::move(list));
 }

@@ -14,7 +14,7 @@ constexpr u32 GenericSpriteID = 4999;
 constexpr i32 FogEdgeSlot = 10;
 constexpr i32 WeatherOverlaySlot = 1102;
 u32 SpriteTableID(i32 slot);
-u32 UnitSpriteID(u32 prototype, i32 set);  // set 0..9 animation sets, 10 portrait, 11 picture
+u32 UnitSpriteID(u32 prototype, i32 set);  // set 0..4 map sets, 10 portrait, 11 picture
 u32 SpellIconID(i32 spellNumber);
 constexpr u32 FirstWindowSpriteID = 3000;
 constexpr i32 WindowSpriteCount = 57;

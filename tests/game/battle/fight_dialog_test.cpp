@@ -431,5 +431,49 @@ TEST_F(FightThroughGame, ACityBattleUsesTheCitysBonusAndGivesItsDefendersBack) {
   EXPECT_EQ(S().BattleRunning, 0);
 }
 
+// Mission 2 holds a city of the computer's: the player's attack on it opens
+// the battle screen.
+class CityBattleOnScreen : public TGameFixture {};
+
+TEST_F(CityBattleOnScreen, ThePlayersAttackOnACityIsFoughtOnTheScreen) {
+  StartMission(2);
+  TGroup* own = S().FindGroup(GroupOf(1));
+  ASSERT_TRUE(own);
+  TCity* city = nullptr;
+  for (TMapObject* o : S().MapObjects)
+    if (o->Type == otCity && static_cast<TCity*>(o)->GetOwner() == &Player(2)) city = static_cast<TCity*>(o);
+  ASSERT_TRUE(city);
+  ASSERT_NE(city->Reserved1, 0u) << "the city has a battle background of its own";
+  // Its defender stands in the first slot and outlasts the attack.
+  TUnit* defender = city->DefenderSlots[0];
+  ASSERT_TRUE(defender);
+  defender->Base.HitPoints.Current = 1000;
+  defender->RecalcEffective(false);
+  TFightDialog* f = Game->FightDialog.get();
+  bool seen = false;
+  u32 background = 0;
+  i32 bonus = -1;
+  Headless->OnBattle = [&](TFightDialog& battle) {
+    if (seen) return;
+    seen = battle.IsVisible() && battle.BattleShown();
+    background = battle.Background ? battle.Background->ID : 0;
+    EXPECT_EQ(battle.City, city);
+    EXPECT_EQ(battle.Fight.UnitOf(3), defender);
+    bonus = defender->DefenceBonus;
+  };
+  Act({atSelect, own->ID});
+  Act({atAttackCity, city->ID});
+  Headless->OnBattle = nullptr;
+  EXPECT_TRUE(seen) << "the battle screen was shown";
+  EXPECT_EQ(background, city->Reserved1);
+  EXPECT_EQ(bonus, Data2::GlobalData->CityDefenceBonus);
+  EXPECT_GT(bonus, 0);
+  EXPECT_EQ(defender->Container, city) << "back in the city";
+  EXPECT_EQ(city->DefenderGroup->GetUnitCount(), 0);
+  EXPECT_EQ(S().BattleRunning, 0);
+  EXPECT_FALSE(f->IsVisible());
+  EXPECT_EQ(f->Fight.Attacker, nullptr);
+}
+
 }  // namespace
 }  // namespace GameTest

@@ -1,6 +1,7 @@
 // The battle screen's picture on the software display: the attacker's order
-// phase with a selected unit, its attack line and a spell on itself, and a
-// frame with a battle spell in flight and a damage number rising.
+// phase with a selected unit, its attack line and a spell on itself, a frame
+// with a battle spell in flight and a damage number rising, and a frame of a
+// round with figures walking, casting, striking, flinching and falling.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -69,19 +70,43 @@ TEST_F(FightPicture, SpellInFlight) {
   F->StatusText = "Der Kampf beginnt...";
   F->CurrentSpell = new TSpell();
   F->CurrentSpell->Scenario = &S();
-  // The demo's battle spells fly without a picture: this one borrows the
-  // flight picture of the map spell 1.
-  const TSpellPrototype* map = FindSpellRecord(1);
-  ASSERT_TRUE(map);
-  F->CurrentSpell->FlightSprite = Data2::GlobalData->SpellSpriteList.GetSprite(map->FlightSpriteID);
-  ASSERT_TRUE(F->CurrentSpell->FlightSprite);
-  F->CurrentSpell->FlightSprite->Upload(true);
   F->CurrentSpell->Init(spell, 100);
+  ASSERT_TRUE(F->CurrentSpell->FlightSprite);
   F->CurrentSpell->Start(F->Units[1].X, F->Units[1].Y, F->Units[4].X, F->Units[4].Y);
   const u32 steps = F->CurrentSpell->CastLength + F->CurrentSpell->FlightLength / 2;
   for (u32 i = 0; i < steps; ++i) F->CurrentSpell->Tick();
   Foe->Units[0]->AddWound(12);
   Expect("battle_spell_flight");
+}
+
+TEST_F(FightPicture, MidRound) {
+  // A walker between two cells, a caster with the spell at its hands, a
+  // striking wolf, a wolf flinching and a skeleton falling.
+  struct {
+    i32 C, Anim, Facing, Frame, Dx;
+  } poses[] = {{0, Main::faWalking, 2, 2, 30},
+               {1, Main::faCasting, 3, 4, 0},
+               {3, Main::faAttacking, 7, 3, 0},
+               {4, Main::faHit, 6, 1, 0},
+               {5, Main::faDying, 5, 4, 0}};
+  F->State = 9;
+  F->StatusText = "Der Kampf beginnt...";
+  for (const auto& p : poses) {
+    TUnit* u = F->Fight.UnitOf(p.C);
+    ASSERT_TRUE(u) << p.C;
+    Main::TUnitData& d = F->Units[p.C];
+    d.Anim = p.Anim, d.Facing = p.Facing, d.Frame = p.Frame, d.X += p.Dx;
+    if (p.Anim == Main::faWalking) u->LoadFightWalkSprites();
+    if (p.Anim == Main::faAttacking) u->LoadFightAttackSprite(p.Facing);
+    if (p.Anim == Main::faCasting) u->LoadFightCastSprite(p.Facing);
+  }
+  Expect("battle_mid_round");
+  for (const auto& p : poses) {
+    TUnit* u = F->Fight.UnitOf(p.C);
+    u->ReleaseFightWalkSprites();
+    u->ReleaseFightAttackSprite();
+    u->ReleaseFightCastSprite();
+  }
 }
 
 }  // namespace

@@ -41,6 +41,9 @@ TEST_F(UnseenBattle, AttackKillsLeavesCorpsesAndReportsLevels) {
   for (TUnit* u : foreign->Units)
     if (u) u->Base.HitPoints.Current = 5, u->RecalcEffective(true);
   const i32 corpses = CountOf(S(), otNaturalCorpse);
+  // The ticker lets a line creep away a second after it came; a tall ticker
+  // keeps the report however long the figures take to fall.
+  Game->MessageLineCount = 200;
   Act({atSelect, own->ID});
   Act({atAttackGroup, foreignID});
   EXPECT_EQ(S().FindGroup(foreignID), nullptr) << "the beaten group leaves the map";
