@@ -38,6 +38,8 @@ void TVideoPlayer::Run(int width, int height, double startSeconds, bool withSoun
   StopDecoding = DecodingDone = EndReported = false;
   PlayedFrames = 0;
   if (withSound && File->HasSound()) Output = TVideoSoundOutput::Open(Feed, this);
+  // The decoder reads this, never Output, which Stop takes away first.
+  QueueSound = Output != nullptr;
   StartTick = Clock().TimeGetTime();
   Decoder = std::thread(&TVideoPlayer::Decode, this);
 }
@@ -90,7 +92,7 @@ void TVideoPlayer::Decode() {
       // Pictures between the key frame and a resumed position are not shown.
       const TVideoPicture& p = File->Picture();
       if (p.Time + 0.02 >= Start) Pictures.push_back(p);
-    } else if (Output) {
+    } else if (QueueSound) {
       const TVideoSound& s = File->Sound();
       if (s.Time + static_cast<double>(s.Samples.size() / 2) / Rate >= Start) Sound.push_back({s.Time, s.Samples, 0});
     }

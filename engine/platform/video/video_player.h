@@ -65,6 +65,7 @@ class TVideoPlayer {
   std::thread Decoder;
   std::mutex Lock;
   std::condition_variable Wake;
+  bool QueueSound = false;
   bool StopDecoding = false;
   bool DecodingDone = false;
   bool EndReported = false;
