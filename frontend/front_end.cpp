@@ -4,8 +4,6 @@
 #include "engine/dxwin/window_system.h"
 #include "world/data2/main_data.h"
 
-Main::TVideoWindow* VideoWindow = nullptr;
-
 namespace Main {
 
 std::array<std::string, 9> VideoNames;
@@ -34,11 +32,5 @@ void DeleteInterface() {
   delete WindowSystem;
   WindowSystem = nullptr;
 }
-
-TVideoWindow::TVideoWindow(DXWin::TDXWindowSystem*) {}
-
-// Until the video player exists every video is skipped, as one that cannot
-// be opened is.
-void TVideoWindow::Play(const std::string&) {}
 
 }  // namespace Main

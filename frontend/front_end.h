@@ -10,25 +10,13 @@
 #include "frontend/credits_window.h"
 #include "frontend/loading_screen.h"
 #include "frontend/main_menu.h"
+#include "frontend/video_window.h"
 
 namespace DXWin {
 class TDXWindowSystem;
 }
 
 namespace Main {
-
-class TVideoWindow {
- public:
-  explicit TVideoWindow(DXWin::TDXWindowSystem* windowSystem);
-  virtual ~TVideoWindow() = default;
-  // Plays a video file modally; a video that cannot be played is skipped.
-  // Never raises.
-  virtual void Play(const std::string& path);
-  void RestoreSurfaces() {}
-
-  // Set while Play runs: nothing else is drawn meanwhile.
-  u8 Playing = 0;
-};
 
 // The window system, and on it the menu, the loading screen and the video
 // window, made at start-up (hidden) and deleted at the end.
@@ -40,5 +28,3 @@ void DeleteInterface();
 extern std::array<std::string, 9> VideoNames;
 
 }  // namespace Main
-
-extern Main::TVideoWindow* VideoWindow;

@@ -31,6 +31,8 @@ class TGameLink {
   virtual void BindLoadedGame() = 0;
   // No scenario afterwards, game type 0.
   virtual void CloseScenario() = 0;
+  // The seven settings into "orvandia.ini".
+  virtual void SaveSettings() = 0;
 };
 
 // Null while no controller exists.

@@ -142,6 +142,7 @@ void TMainMenu::BuildPages() {
   }
   BuildSlotPage(mpSave);
   BuildSlotPage(mpLoad);
+  BuildOptionsPage();
   // The connection list stays empty until the lobby comes.
   auto* bar = new TSpriteScrollBar(Groups[mpConnection], true, 52, 26);
   bar->Width = 15;
@@ -239,11 +240,6 @@ void TMainMenu::UpdateMainButtons() {
   for (int i = 0; i < MainButtonCount; ++i) MainButtons[i]->SetEnabled(enabled[i]);
 }
 
-void TMainMenu::ShowOptionsPage() {
-  EnterPage(mpOptions);
-  Groups[mpOptions]->Show();
-}
-
 void TMainMenu::ShowConnectionPage() {
   EnterPage(mpConnection);
   ConnectionListBox->ItemCount = 0;
@@ -314,11 +310,10 @@ void TMainMenu::ButtonClick(DXWin::TDXControl* control) {
         DeleteSelected();
       break;
     case mpOptions:
-      // Both buttons lead back where the page was opened from.
-      if (OpenedFrom != mpMain)
-        ContinueGame();
+      if (place == pbConfirm)
+        ApplyOptions();
       else
-        ShowMainPage();
+        RevertOptions();
       break;
     default:
       if (place == pbCancel) ShowMainPage();
@@ -378,6 +373,7 @@ void TMainMenu::LoadGraphics() {
   vertical[sbTrack] = ControlSprites[12];
   for (TSpriteScrollBar* bar : ScrollBars)
     if (bar) bar->SetSprites(vertical);
+  StyleOptionControls(false);
   if (Page != mpMain) {
     for (TMenuButton* b : MainButtons) b->SetFonts(ButtonFonts[3], ButtonFonts[2], ButtonFonts[1], ButtonFonts[0]);
     HighlightPageButton();
@@ -401,6 +397,7 @@ void TMainMenu::ReleaseGraphics() {
       }
   for (TSpriteScrollBar* bar : ScrollBars)
     if (bar) bar->SetSprites({});
+  StyleOptionControls(true);
   if (!global) return;
   for (Gfx::TSprite*& s : Pictures) global->WindowSpriteList.ReleaseSprite(s);
   for (Gfx::TSprite*& s : ControlSprites) global->WindowSpriteList.ReleaseSprite(s);
@@ -490,7 +487,10 @@ void TMainMenu::GroupDraw(Plat::TSurface* surface, const Base::TRect&) {
       draw(5, 47, 235);
       if (const u8* pixels = SelectedThumbnail()) DrawThumbnail(surface, pixels);
       break;
-    case mpOptions: draw(7, 39, 70); break;
+    case mpOptions:
+      draw(7, 39, 70);
+      DrawOptionsPage(surface);
+      break;
     case mpConnection: draw(6, 137, 70); break;
     case mpSession:
     case mpLobby:

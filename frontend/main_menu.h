@@ -20,6 +20,7 @@ class TSprite;
 namespace Main {
 
 class TMenuButton;
+class TMenuCheckBox;
 class TSpriteScrollBar;
 
 enum TMenuPage : u8 {
@@ -112,6 +113,11 @@ class TMainMenu : public DXWin::TDXWindow {
   void MultiplayerClick();
   void CloseNetwork();
 
+  // The options page.
+  void LoadOptionControls();
+  void ApplyOptions();
+  void RevertOptions();
+
   // The list box of the save or load page that is shown, else null.
   DXWin::TDXListBox* SlotList() const;
 
@@ -138,6 +144,12 @@ class TMainMenu : public DXWin::TDXWindow {
   DXWin::TDXListBox* LoadListBox = nullptr;
   DXWin::TDXListBox* ConnectionListBox = nullptr;
   TSpriteScrollBar* ScrollBars[3] = {};
+  // Music, effects, speech, movement speed, difficulty.
+  TSpriteScrollBar* OptionSliders[5] = {};
+  // Confirm the end of a turn, spells in automatic battles.
+  TMenuCheckBox* OptionChecks[2] = {};
+  // The six setting words as the options page found them.
+  i32 OptionsBackup[6] = {};
 
   // The build date of the version line ("Jan  5 2026"); tests fix it.
   static std::string BuildDate;
@@ -168,6 +180,15 @@ class TMainMenu : public DXWin::TDXWindow {
     DrawSlot(surface, row, hot, selected, index);
   }
   void ConnectionDraw(Plat::TSurface* surface, const Base::TRect& rect) { DrawConnectionPage(surface, rect); }
+  void BuildOptionsPage();
+  // Sprites and fonts of the page's controls; none with release.
+  void StyleOptionControls(bool release);
+  void DrawOptionsPage(Plat::TSurface* surface);
+  void MusicChange(DXWin::TDXControl*);
+  void EffectsChange(DXWin::TDXControl*);
+  void SpeechChange(DXWin::TDXControl*);
+  // Back where the options page was opened from.
+  void LeaveOptionsPage();
   bool GraphicsLoaded = false;
 };
 

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string dir = [] {
     char pattern[] = "/tmp/orvfuzz-XXXXXX";
     std::string d = std::string(mkdtemp(pattern)) + "/";
-    Builder::WriteDemoData(d, Builder::TArchiveForm::Packed);
+    Builder::WriteDemoData(d, Builder::TArchiveForm::Packed, false);
     return d;
   }();
   Data::DataPath = dir;

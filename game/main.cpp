@@ -1,7 +1,8 @@
 // Program entry: the window, the display framework in full screen, the
-// sound, the data behind the loading screen, the game, the main menu and the
-// frame loop until the program is asked to end. "--log-startup" prints the
-// time from launch to the first drawn frame of the menu and of a game,
+// sound, the intro videos, the data behind the loading screen, the game, the
+// main menu and the frame loop until the program is asked to end.
+// "--log-startup" prints the time from launch to the first drawn frame of
+// the menu and of a game and how each intro video ended,
 // "--log-actions" every executed action record with the view position after
 // it, and the round and the gold of player 1 whenever a game or the menu over
 // a game comes on screen.
@@ -98,6 +99,8 @@ bool DisplayModeFilter(const Plat::TSurfaceDesc* mode) {
 
 void ShowThreadError(const std::exception& e) { DXApplication->ShowException(e); }
 
+void LogVideo(const std::string& path) { std::fprintf(stderr, "video: playing %s\n", path.c_str()); }
+
 // Everything after the window, in reverse order; safe after a start-up that
 // failed halfway.
 void Shutdown() {
@@ -140,7 +143,16 @@ void InitApplication() {
   Data2::CreateArchives();
   Data2::CreateMainData();
   Main::CreateInterface();
-  Main::PlayIntroVideos();
+  VideoWindow->DeleteSoundSystem = Main::DeleteSoundSystem;
+  VideoWindow->RestartSoundSystem = Main::RestartSoundSystem;
+  DXApplication->OnDeactivate = [] {
+    if (VideoWindow) VideoWindow->Suspend();
+  };
+  DXApplication->OnActivate = [] {
+    if (VideoWindow) VideoWindow->Resume();
+  };
+  if (LogStartup) VideoWindow->OnOpened = LogVideo;
+  Main::PlayIntroVideos(LogStartup);
   LoadingScreen->Run(Data2::CreateGlobalData);
   // Asked to end while loading.
   if (DXApplication->Quit) return;

@@ -20,6 +20,7 @@ class TControllerLink : public TGameLink {
   void LoadGame(const std::string& fileName) override { Game->ReadGame(fileName); }
   void BindLoadedGame() override { Game->BindLoadedGame(); }
   void CloseScenario() override { Game->CloseScenario(); }
+  void SaveSettings() override { Game->SaveSettings(); }
 };
 
 TControllerLink ControllerLink;

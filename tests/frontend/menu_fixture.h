@@ -53,6 +53,7 @@ class TRecordingLink : public Main::TGameLink {
     Calls.push_back("close");
     Running = false;
   }
+  void SaveSettings() override { Calls.push_back("save settings"); }
 
   bool Running = false;
   std::string Failure;  // what the next operation raises, when not empty

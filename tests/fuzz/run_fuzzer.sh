@@ -68,6 +68,8 @@ case "$target" in
     "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;
   ai_stream)
     "$tool" opponents "$work/seeds" ;;
+  video_open)
+    cp "$work/data/Video/"*.mpg "$work/seeds/" ;;
   credits)
     "$tool" build "$work/loose" --loose >/dev/null
     "$tool" decipher "$work/loose/globals/credits.txt" "$work/seeds/credits.txt" ;;

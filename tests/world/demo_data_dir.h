@@ -13,7 +13,8 @@ namespace TestSupport {
 class TDemoDataDir {
  public:
   explicit TDemoDataDir(Builder::TArchiveForm form = Builder::TArchiveForm::Packed) : SavedPath(Data::DataPath) {
-    Builder::WriteDemoData(Dir.Path(), form);
+    // The films take long to encode and only the program's runs play them.
+    Builder::WriteDemoData(Dir.Path(), form, false);
     Data::DataPath = Dir.Path();
   }
   ~TDemoDataDir() { Data::DataPath = SavedPath; }

@@ -1,11 +1,13 @@
 #include "tools/demodata/demo_data.h"
 
 #include <fstream>
+#include <utility>
 #include <stdexcept>
 
 #include "engine/platform/system/files.h"
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
+#include "tools/databuilder/video_builder.h"
 #include "tools/demodata/demo_fonts.h"
 #include "tools/demodata/demo_menu.h"
 #include "tools/demodata/demo_rules.h"
@@ -30,15 +32,29 @@ std::string IndexFile() {
   return t.Text();
 }
 
-// Intro videos 0 to 2, after the first and the last mission, after a won
-// mission; none is shipped, so each is skipped.
+// Intro videos 0 to 2, after the first and the last mission, after a lost
+// mission. Only the first two are films; the third is no video and the
+// others are missing, so those are skipped.
 std::string VideoNames() {
   TTextBuilder t;
   t.Comment("videos");
-  for (const char* name : {"intro1.avi", "intro2.avi", "intro3.avi", "first.avi", "last.avi", "won1.avi", "won2.avi",
-                           "won3.avi", "won4.avi"})
+  for (const char* name : {"intro1.mpg", "intro2.mpg", "intro3.mpg", "mission1.mpg", "final.mpg", "defeat1.mpg",
+                           "defeat2.mpg", "defeat3.mpg", "defeat4.mpg"})
     t.Token(name);
   return t.Text();
+}
+
+// Encoded once a process: many tests write the data set.
+const std::pair<std::string, std::string>& DemoFilms() {
+  static const std::pair<std::string, std::string> films{TestFilm(320, 240, 3), TestFilm(320, 180, 2)};
+  return films;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(Plat::NativePath(path), std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 std::string WindowSpriteIDs() {
@@ -83,7 +99,7 @@ TDemoData BuildDemoData() {
   return d;
 }
 
-void WriteDemoData(const std::string& dataDir, TArchiveForm form) {
+void WriteDemoData(const std::string& dataDir, TArchiveForm form, bool films) {
   TDemoData d = BuildDemoData();
   const std::pair<const TArchiveBuilder*, const char*> archives[] = {
       {&d.Globals, "globals"}, {&d.Graphics, "graphics"}, {&d.Scenario, "scenario"}, {&d.Sounds, "sounds"}};
@@ -94,6 +110,14 @@ void WriteDemoData(const std::string& dataDir, TArchiveForm form) {
       builder->WriteLoose(dataDir, name);
   }
   Plat::CreateDirectories(dataDir + "/Save");
+  if (!films) return;
+  // A film filling the screen, a wide one with bars, and one that is none.
+  Plat::CreateDirectories(dataDir + "/Video");
+  WriteFile(dataDir + "/Video/intro1.mpg", DemoFilms().first);
+  WriteFile(dataDir + "/Video/intro2.mpg", DemoFilms().second);
+  std::string noFilm;
+  while (noFilm.size() < 1024) noFilm += "Dies ist kein Film. ";
+  WriteFile(dataDir + "/Video/intro3.mpg", noFilm.substr(0, 1024));
 }
 
 void WriteDataIni(const std::string& programDir, const std::string& dataPath) {

@@ -15,8 +15,9 @@ struct TDemoData {
 TDemoData BuildDemoData();
 
 enum class TArchiveForm { Packed, Loose };
-// Writes the four archives and an empty "Save" folder into dataDir.
-void WriteDemoData(const std::string& dataDir, TArchiveForm form);
+// Writes the four archives, an empty "Save" folder and, with films, the
+// "Video" folder into dataDir.
+void WriteDemoData(const std::string& dataDir, TArchiveForm form, bool films = true);
 // Writes "data.ini" into programDir, naming dataPath.
 void WriteDataIni(const std::string& programDir, const std::string& dataPath);
 

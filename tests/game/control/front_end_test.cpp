@@ -19,8 +19,8 @@ TEST_F(FrontEnd, TakesTheVideoNamesFromTheInterfaceData) {
   Data2::CreateArchives();
   Data2::CreateMainData();
   Main::CreateInterface();
-  EXPECT_EQ(Main::VideoNames[0], "intro1.avi");
-  EXPECT_EQ(Main::VideoNames[8], "won4.avi");
+  EXPECT_EQ(Main::VideoNames[0], "intro1.mpg");
+  EXPECT_EQ(Main::VideoNames[8], "defeat4.mpg");
   Main::DeleteInterface();
   Main::VideoNames = {};
   Data2::FreeMainData();

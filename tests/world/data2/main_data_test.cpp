@@ -33,8 +33,8 @@ TEST_F(MainData, DemoDataLoads) {
   EXPECT_EQ(m.InterfaceSprites[Data2::isLoadingPicture]->Width, 800);
   EXPECT_EQ(m.InterfaceSprites[Data2::isLoadingPicture]->Height, 600);
   EXPECT_EQ(m.SpriteList.IndexCount(), 27);
-  EXPECT_STREQ(m.VideoNames[0], "intro1.avi");
-  EXPECT_STREQ(m.VideoNames[8], "won4.avi");
+  EXPECT_STREQ(m.VideoNames[0], "intro1.mpg");
+  EXPECT_STREQ(m.VideoNames[8], "defeat4.mpg");
 }
 
 TEST_F(MainData, IDZeroLeavesTheSlotEmpty) {
