@@ -32,12 +32,14 @@ constexpr i32 NoThreatFound = 1000;
 
 }  // namespace
 
+// The scenario's search for a field on the way, on the handler's own cost
+// map: the scenario's belongs to the main thread.
 bool TAIHandler::CanReachGroup(const TGroup* group) {
   const TGroup* acting = Player->GetSelectedGroup();
   if (!group || !acting) return false;
   if (Scenario->HasFieldNextToGroup(group, acting)) return true;
   i32 x = group->FieldX(), y = group->FieldY();
-  return Scenario->FindReachableFieldTowards(x, y);
+  return FindFieldTowards(x, y);
 }
 
 bool TAIHandler::GroupCombat(TAIVirtualUnitList& units, TGroup* target, TAITask* task) {

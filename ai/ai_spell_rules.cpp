@@ -198,7 +198,7 @@ bool TAIHandler::CastSummoningSpells(TGroup*, i32& x, i32& y) {
   const TGroup* acting = Player->GetActingGroup();
   if (!acting) return false;
   i32 fx = acting->FieldX(), fy = acting->FieldY();
-  if (!Scenario->FindReachableFieldTowards(fx, fy)) return false;
+  if (!FindFieldTowards(fx, fy)) return false;
   i32 count = 0;
   return CastFromList({61, 47, 28, 23, 50}, 0.1, [&](i32& tx, i32& ty) {
     tx = fx;
@@ -211,7 +211,7 @@ bool TAIHandler::CastSummoningSpells(TGroup*, i32& x, i32& y) {
     // The field is taken now: the next one is sought from the caster again.
     const TGroup* g = Player->GetActingGroup();
     i32 nx = g ? g->FieldX() : 0, ny = g ? g->FieldY() : 0;
-    if (!g || !Scenario->FindReachableFieldTowards(nx, ny)) return TAfterCast::Done;
+    if (!g || !FindFieldTowards(nx, ny)) return TAfterCast::Done;
     fx = nx;
     fy = ny;
     return TAfterCast::Keep;

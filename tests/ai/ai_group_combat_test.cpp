@@ -114,4 +114,39 @@ TEST_F(AIGroupCombat, ARetreatGoesToTheLeastThreatenedFieldInReach) {
   EXPECT_GT(h.GetThreat(3, 8), 0);
 }
 
+// A camped caster strong enough to win hits the target with spells first;
+// a target killed by them is noticed by its ID and no attack is ordered.
+TEST_F(AIGroupCombat, ATargetKilledBySpellsIsNotAttacked) {
+  for (u32 seed : {SeedWithFirstDraw(true), SeedWithFirstDraw(false)}) {
+    SCOPED_TRACE(seed);
+    MakeScenario(16, 16, 3);
+    for (i32 i = 1; i <= 2; ++i) Scenario->PlayerAt(i)->Relations[3 - i] = rHostile;
+    TGroup* s = NewGroup(2, 5, 5, {Knight, Knight, Knight});
+    TGroup* t = NewGroup(1, 7, 5, {Wolf});
+    MakeCaster(s);
+    SetMorale(s, 60);
+    s->CampState = csCamped;
+    SetHitPoints(t->Units[0], 30, 30);
+    SetMorale(t, 50);
+    NoEffect = {36};
+    SimulatedDamage = {{41, 100}};
+    Select(s);
+    ASSERT_GE(s->EstimateReadyAttackDamage(t), t->GetTotalHitPoints() / 3);
+    const u32 targetID = t->ID;
+    OnCast = [&](const TActionRecord&) {
+      if (TGroup* g = Scenario->FindGroup(targetID)) Scenario->RemoveMapObject(g, true);
+    };
+    TAITask task(&Handler(2), false);
+    task.Priority = 50;
+    TAIVirtualUnitList units;
+    bool gone = false;
+    SeedRandom(RandomThread, seed);
+    const auto records = Play(2, [&] { gone = Handler(2).GroupCombat(units, t, &task); });
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(Casts(records).size(), 1u);
+    for (const TActionRecord& r : records) EXPECT_NE(r.Type(), u32{atMove});
+    EXPECT_EQ(Scenario->FindGroup(targetID), nullptr);
+  }
+}
+
 }  // namespace

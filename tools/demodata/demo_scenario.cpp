@@ -507,6 +507,7 @@ void Demo2(TScenarioMaker& m) {
   s.MusicTracks[0] = s.MusicTracks[2] = 1;
   s.BattleBackgrounds.Add(CityPictureID);
   s.TransferLimit = 2;
+  GiveComputerCasters(m, 2, {wolves, camp});
   Demo2Fog(s);
   Demo2Plan(m, s.Players[2]->AIHandler.get());
   // Scripted events, made last so that the IDs before them stay.
@@ -515,7 +516,6 @@ void Demo2(TScenarioMaker& m) {
   // Made last, so that the IDs of everything before it stay as they were.
   if (auto* computer = dynamic_cast<TDemoOpponent*>(s.Players[2]->AIHandler.get()))
     AddBridgeEvent(s, *furtheim, *computer, *camp->Units[0]);
-  GiveComputerCasters(m, 2, {wolves, camp});
 }
 
 // A walled town seen from above on the 2 x 2 fields from (fx, fy): roofs on
