@@ -17,6 +17,7 @@
 // only at EndPass, so a pointer held on the turn's stack stays readable.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -159,19 +160,69 @@ class TAIHandler : public GameData::TOpponent {
   static double Draw();
   static i32 RandomBelow(i32 n);
 
-  // The combat behaviour and spell rules the handlers call. Until they
-  // exist they find nothing and cast nothing, so a group only walks.
+  // Group combat, the neighbourhood searches and the casting rules. The
+  // caster is always the acting group; a target group is followed by its ID,
+  // so a rule notices a target that died or merged under its spells.
   virtual bool GroupCombat(TAIVirtualUnitList& units, GameData::TGroup* target, TAITask* task);
+  bool CanReachGroup(const GameData::TGroup* group);
   virtual GameData::TUnit* FindWeakestHostileNear(i32 x, i32 y, i32 r);
+  GameData::TUnit* FindBestTargetNear(const TAIUnit* unit, i32 r);
   virtual bool IsHostileNear(i32 x, i32 y, i32 r);
-  virtual bool CastScoutSpell(GameData::TGroup* caster, i32 x, i32 y);
-  virtual bool CastMovementSpells(GameData::TGroup* caster, GameData::TGroup* target);
-  virtual bool CastActionPointSpell(GameData::TGroup* caster, GameData::TGroup* target);
-  virtual bool CastSightSpells(GameData::TGroup* caster, GameData::TGroup* target);
-  virtual bool CastHealingSpells(GameData::TGroup* caster, GameData::TGroup* target);
-  virtual bool CastDefenceSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  bool HasNoFriendsNear(i32 x, i32 y, i32 r) const;
+  bool CountLoneHostiles(i32 x, i32 y, i32& count, i32 r) const;
+  bool FindHostileCluster(i32& x, i32& y, i32 r) const;
+  GameData::TGroup* FindMostWoundedGroupNear(const TAIVirtualUnitList& units, i32 x, i32 y, i32 r);
+  GameData::TGroup* FindWeakestAttackerNear(const TAIVirtualUnitList& units, i32 x, i32 y, i32 r);
+  GameData::TGroup* FindWeakestDefenderNear(const TAIVirtualUnitList& units, i32 x, i32 y, i32 r);
+
+  // What a basic rule does after a cast: end with true, drop the spell from
+  // its list and go on, or keep it and go on.
+  enum class TAfterCast { Done, Drop, Keep };
+  using TSpellFilter = std::function<bool(i32 spell)>;
+  using TAfterCastStep = std::function<TAfterCast(i32 spell)>;
+  // The target field now; false when the target is gone.
+  using TTargetField = std::function<bool(i32& x, i32& y)>;
+  // A probability that leaves a list unshuffled and draws nothing.
+  static constexpr double NoShuffle = -1.0;
+  // A swap of neighbours i and i + 1 with probability p, one draw per i.
+  static void ShuffleSpellList(i32* list, i32 count, double p);
+  // The common body of the basic rules.
+  bool CastFromList(std::vector<i32> list, double p, const TTargetField& field, const TSpellFilter& filter,
+                    const TAfterCastStep& after);
+  // The field of the group of that ID wherever it stands now, or a fixed one.
+  TTargetField FieldOfGroup(u32 id) const;
+  static TTargetField FixedField(i32 x, i32 y);
+  bool CastStrengthSpells(GameData::TGroup* caster, GameData::TGroup* target);
   virtual bool CastShieldSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastDefenceSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastActionPointSpell(GameData::TGroup* caster, GameData::TGroup* target);
+  bool CastMoraleSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastHealingSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  virtual bool CastMovementSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  bool CastHeavyAttackSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  bool CastAttackSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  bool CastMixedAttackSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  bool CastDrainSpell(GameData::TGroup* caster, GameData::TGroup* target);
+  bool CastClusterSpells(GameData::TGroup* caster, i32 x, i32 y);
+  virtual bool CastSightSpells(GameData::TGroup* caster, GameData::TGroup* target);
   virtual bool CastSummoningSpells(GameData::TGroup* caster, i32& x, i32& y);
+  virtual bool CastScoutSpell(GameData::TGroup* caster, i32 x, i32 y);
+  // The damage of the best candidate on copies of both groups (0 and slot
+  // and index -1 when none may be cast); neither the world nor the main
+  // stream is touched.
+  i32 FindBestSpellBySimulation(GameData::TGroup* caster, GameData::TGroup* target, i32& slot, i32& index, i32 count,
+                                const i32* list);
+  bool CastSimulatedSpells(GameData::TGroup* caster, GameData::TGroup* target);
+  bool TryCastSpell36(GameData::TGroup* caster, GameData::TGroup* target);
+  bool SupportGroup(GameData::TGroup* caster, GameData::TGroup* friendly, GameData::TGroup* target);
+  bool SupportGroupRandomOrder(GameData::TGroup* caster, GameData::TGroup* friendly);
+  bool CastDirectAttack(GameData::TGroup* caster, GameData::TGroup* target, bool withHeavy);
+  bool CastOffensive(GameData::TGroup* caster, GameData::TGroup* friendly, GameData::TGroup* target);
+  bool SupportWeakestAttacker(GameData::TGroup* caster, GameData::TGroup* target, const TAIVirtualUnitList& units);
+  bool SupportNeighbour(GameData::TGroup* caster, GameData::TGroup* target, const TAIVirtualUnitList& units);
+  // The group of that ID: the acting group (which may stand in a city's
+  // departure) or one on the map; null when gone.
+  GameData::TGroup* ResolveGroup(u32 id) const;
 
   // Movement orders for the acting group; they return an action result.
   u32 MoveToField(i32 x, i32 y, bool refreshCosts, i32 reserve, bool substituteIsFailure);

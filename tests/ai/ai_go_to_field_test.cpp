@@ -91,7 +91,7 @@ TEST_F(AIGoToField, TheGroupAimsAtItsFieldAndKeepsPointsOnlyForTheFirstPlayerUnd
     Scenario->PlayerAt(2)->Relations[1] = rHostile;
     SeeAll(c.player);
     TGroup* g = NewGroup(static_cast<u8>(c.player), 3, 4, {WorldTest::Wolf});
-    if (c.threat) NewGroup(1, 7, 6, {WorldTest::Wolf});
+    TGroup* hostile = c.threat ? NewGroup(1, 7, 6, {WorldTest::Wolf}) : nullptr;
     TAIHandler& h = Handler(c.player);
     // Radius 0: no draw moves the destination off the field.
     TAITask* task = GoToTask(h, g, 6, 5, 0, 50);
@@ -101,7 +101,11 @@ TEST_F(AIGoToField, TheGroupAimsAtItsFieldAndKeepsPointsOnlyForTheFirstPlayerUnd
     EXPECT_EQ(moves[0].Words[2], 5u);
     EXPECT_EQ(static_cast<i32>(moves[0].Words[5]), c.reserve);
     EXPECT_EQ(g->FieldX(), 6);
-    // Standing on its field in sight, the group is not sent again.
+    // Standing on its field in sight, the group is not sent again (the
+    // hostile two fields away made too strong to be fought on the way).
+    if (hostile)
+      for (TUnit* u : hostile->Units)
+        if (u) u->Effective.CounterAttack.Current = 100;
     EXPECT_TRUE(Moves(Run(c.player, task)).empty());
   }
 }

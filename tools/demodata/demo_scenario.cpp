@@ -430,6 +430,24 @@ void Demo2Plan(TScenarioMaker& m, TOpponent* opponent) {
   plan->AddArmy("Rudel", {ford->Units[0]->ID, ford->Units[1]->ID});
 }
 
+// Two casters join the computer's wolves and its camp, knowing a spell of
+// each family its casting rules use: healing, defence and shield, points,
+// morale, sight, summoning, scouting, attacks on a group and on a cluster,
+// the spells it weighs by trying them, and 36.
+void GiveComputerCasters(TScenarioMaker& m, u8 owner, std::initializer_list<TGroup*> groups) {
+  u64 spells = 0;
+  for (i32 n : {1, 12, 54, 44, 11, 26, 58, 2, 4, 3, 13, 23, 33, 17, 24, 57, 29, 19, 18, 10, 40, 5, 48, 31, 36})
+    spells |= MaskBit(n);
+  for (TGroup* g : groups) {
+    TUnit* u = m.NewUnit(Sorceress, owner);
+    u->Base.KnownSpells = u->Base.AllowedSpells = spells;
+    u->Base.Level = 5;
+    u->Base.Recalc();
+    u->RecalcEffective(true);
+    g->AddUnit(u, true, false, true);
+  }
+}
+
 void Demo2(TScenarioMaker& m) {
   TScenario& s = m.S();
   s.IntroText = "Der Fluss teilt das Tal. Nur eine Furt f\xFChrt hin\xFC" "ber.";
@@ -445,7 +463,7 @@ void Demo2(TScenarioMaker& m) {
   TCity* furtheim = m.AddCity("Furtheim", 1, 3, 3);
   m.AddCity("Wolfsbau", 2, 30, 5);
   m.AddGroup(1, 5, 14, {Knight, Spearman});
-  m.AddGroup(2, 15, 12, {Wolf, Skeleton});
+  TGroup* wolves = m.AddGroup(2, 15, 12, {Wolf, Skeleton});
   m.AddGroup(2, 16, 16, {Wolf});
   m.AddGroup(1, 7, 21, {Sorceress});
   m.AddGroup(1, 20, 12, {Knight});
@@ -490,6 +508,7 @@ void Demo2(TScenarioMaker& m) {
   s.BattleBackgrounds.Add(CityPictureID);
   SetCityBattleBackgrounds(s);
   s.TransferLimit = 2;
+  GiveComputerCasters(m, 2, {wolves, camp});
   Demo2Fog(s);
   Demo2Plan(m, s.Players[2]->AIHandler.get());
   // Scripted events, made last so that the IDs before them stay.

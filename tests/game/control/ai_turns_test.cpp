@@ -120,5 +120,29 @@ TEST_F(AITurns, ComputerTurnsPlanAndEndAndRepeatWithTheSameSeed) {
   }
 }
 
+// A unit of the pack that knows the scouting rain casts it on the unseen
+// field it marches to: the record goes through the game's dispatcher on the
+// computer's turn, and the spell costs the caster its mana.
+TEST_F(AITurns, TheComputerCastsThroughTheDispatcherOnItsTurn) {
+  Headless.reset();
+  Headless = std::make_unique<Main::THeadlessGame>(1);
+  std::vector<std::vector<u32>> casts;
+  Headless->OnAction = [&](const TActionRecord& r, u64) {
+    if (r.Type() == atCastSpell) casts.push_back({static_cast<u32>(S().CurrentPlayerIndex), r.Words[1], r.Words[2]});
+  };
+  Headless->StartMission(1);
+  TGroup* pack = S().FindGroup(GroupOf(2));
+  ASSERT_NE(pack, nullptr);
+  TUnit* caster = pack->Units[0];
+  caster->Base.KnownSpells |= caster->Base.AllowedSpells |= MaskBit(33);
+  caster->Base.Mana = {40, 40, 0, 0};
+  caster->RecalcEffective(true);
+  Act({atEndTurn});
+  Headless->OnAction = nullptr;
+  ASSERT_FALSE(casts.empty());
+  EXPECT_EQ(casts[0], (std::vector<u32>{2, caster->ID, 33}));
+  EXPECT_LT(caster->Effective.Mana.Current, 40);
+}
+
 }  // namespace
 }  // namespace GameTest

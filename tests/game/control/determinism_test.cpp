@@ -66,6 +66,17 @@ void TeachBattleSpells(TScenario& s) {
         }
 }
 
+// The pack's first unit knows the scouting rain and has the mana for it:
+// the computer's turn casts it on the map.
+void TeachScouting(TScenario& s) {
+  if (TGroup* g = s.FindGroup(FirstGroupOf(s, 2))) {
+    TUnit* u = g->Units[0];
+    u->Base.KnownSpells |= u->Base.AllowedSpells |= MaskBit(33);
+    u->Base.Mana = {40, 40, 0, 0};
+    u->RecalcEffective(true);
+  }
+}
+
 const TDeterminismCase Cases[] = {
     {"ends of turns", 1, [](TScenario&) {},
      [](TScenario&) { return std::vector<TActionRecord>{Record({atEndTurn}), Record({atEndTurn})}; }},
@@ -76,6 +87,8 @@ const TDeterminismCase Cases[] = {
        return std::vector<TActionRecord>{Record({atSelect, FirstGroupOf(s, 1)}),
                                          Record({atAttackGroup, FirstGroupOf(s, 2)}), Record({atEndTurn})};
      }},
+    {"computer turns casting on the map", 1, TeachScouting,
+     [](TScenario&) { return std::vector<TActionRecord>(2, Record({atEndTurn})); }},
 };
 
 class Determinism : public TGameFixture {
