@@ -97,7 +97,8 @@ TEST_F(Replay_, TheDemoCampaignPlaysToItsEndWithTheSameHashesThroughSaves) {
 }
 
 // The scout's welcome ends the first mission by its second answer: mission
-// 2 loads at once, and its player keeps no log of mission 1's pages.
+// 2 loads at once, and its player keeps no log of mission 1's pages; the
+// script then wins missions 2 and 3.
 TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
   auto script = [this](bool saving) {
     return Base::Format(
@@ -108,6 +109,8 @@ TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
         "%s"
         "act select %u\n"
         "act move 7 14 0 0 0 0 1\n"
+        "act endturn\n"
+        "global 1 0\n"
         "act endturn\n"
         "global 1 0\n"
         "act endturn\n",
@@ -126,7 +129,8 @@ TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
   EXPECT_EQ(log, std::vector<std::string>{"Willkommen!"}) << "mission 2's own welcome";
   i32 answers = 0;
   for (const std::string& line : lines) answers += line.find(" answer ") != std::string::npos;
-  EXPECT_EQ(answers, 5) << "read on, the second choice, read on; mission 2's welcome and its second round's news";
+  EXPECT_EQ(answers, 6)
+      << "read on, the second choice, read on; mission 2's welcome and its second round's news; mission 3's welcome";
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "menu");
   EXPECT_EQ(Play(script(true)), lines) << "the log goes through a save";

@@ -136,8 +136,10 @@ TEST_F(ScenarioFile, TheThirdMissionWaitsForTransferredUnits) {
   s.LoadFromArchive(Data2::ScenarioArchive, "demo3.scn");
   EXPECT_EQ(TDemoWorld::Save(s), bytes);
   ASSERT_EQ(s.PlayerCount(), 3);
-  for (const TMapObject* o : s.MapObjects)
-    if (o->Type == otGroup) EXPECT_NE(static_cast<const TGroup*>(o)->OwnerIndex, 1) << o->ID;
+  for (const TMapObject* o : s.MapObjects) {
+    if (o->Type != otGroup) continue;
+    EXPECT_NE(static_cast<const TGroup*>(o)->OwnerIndex, 1) << o->ID;
+  }
   ASSERT_EQ(s.WaitingUnitIDs.Count(), 2);
   ASSERT_EQ(s.RequiredUnitIDs.Count(), 1);
   EXPECT_EQ(s.RequiredUnitIDs[0], s.WaitingUnitIDs[0]);
