@@ -23,6 +23,7 @@
 #include "game/map/map_window.h"
 #include "game/map/small_map_window.h"
 #include "game/panels/unit_detail_window.h"
+#include "game/transfer/transfer_window.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
 #include "world/map/doodle.h"
@@ -214,8 +215,20 @@ void TGame::RunTransfer() {
   Transfer.AddRequiredUnits(*Scenario);
   MusicRestartPending = 0;
   if (Data2::GlobalData) GameData::PlayMusic(Data2::GlobalData->IntroMusicID, MusicVolume, 0, false);
-  // The transfer window lets the player choose here once it exists; until
-  // then the required units travel and no others.
+  if (WindowSystem) WindowSystem->SetOverrideCursor(nullptr);
+  // The choice waits for the player: only where a loop can run the window.
+  // Without one the required units travel and no others.
+  if (WindowSystem && DXApplication && (DXApplication->hWnd || DXApplication->OnWindowlessStep)) {
+    auto window = std::make_unique<TTransferWindow>(WindowSystem, Scenario.get(), &Transfer);
+    TransferWindow = window.get();
+    try {
+      window->ShowModal(true);
+    } catch (...) {
+      TransferWindow = nullptr;
+      throw;
+    }
+    TransferWindow = nullptr;
+  }
   Transfer.PlaceTransferredUnits(*Scenario, 1);
 }
 

@@ -47,6 +47,7 @@ class TUnitDetailWindow;
 class TCityWindow;
 class TFightDialog;
 class TTalkDialog;
+class TTransferWindow;
 
 class TGame {
  public:
@@ -145,6 +146,8 @@ class TGame {
   u32 MissionNumber = 0;
   TTalkDialog* TalkDialog = nullptr;
   GameData::TTransfer Transfer;
+  // The transfer window while it is shown, else null.
+  TTransferWindow* TransferWindow = nullptr;
   u8 AutoSavePending = 0;
   u8 GameType = 0;
   std::unique_ptr<TMapWindow> MapWindow;

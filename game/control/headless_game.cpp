@@ -21,6 +21,7 @@
 #include "game/control/shell.h"
 #include "game/battle/fight_dialog.h"
 #include "game/talk/talk_dialog.h"
+#include "game/transfer/transfer_window.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"
 #include "world/scenario/random.h"
@@ -195,6 +196,16 @@ void THeadlessGame::AnswerBattle() {
   battle->PostOrders();
 }
 
+void THeadlessGame::AnswerTransfer() {
+  TTransferWindow* window = Game ? Game->TransferWindow : nullptr;
+  if (!window || window->ModalDone) return;
+  if (OnTransfer) {
+    OnTransfer(*window);
+    if (window->ModalDone) return;
+  }
+  window->Finish();
+}
+
 bool THeadlessGame::Running() const { return Game && Game->Scenario && Game->Active; }
 
 void THeadlessGame::StartMission(i32 number) {
@@ -282,6 +293,7 @@ void THeadlessGame::Step() {
   if (DXApplication->ModalDepth == 0) NestedSteps = 0;
   AnswerOpenPage();
   AnswerBattle();
+  AnswerTransfer();
   ++DXApplication->UpdateCount;
   DXApplication->GameTime += 10;
   // Pictures and sounds draw from the run-time generator, and the weather

@@ -22,6 +22,7 @@ namespace Main {
 
 class TTalkDialog;
 class TFightDialog;
+class TTransferWindow;
 
 // A hash of the game's state: the scenario as a save holds it (its stream
 // and the players' selections), the campaign transfer and the main random
@@ -75,6 +76,11 @@ class THeadlessGame {
   // so that a battle never waits for a person who is not there.
   std::function<void(TFightDialog& battle)> OnBattle;
 
+  // Called in the first step the transfer window between two missions is
+  // open; it may move units and press "FERTIG" itself. A window it leaves
+  // open is finished as it stands, so that no choice waits for a person.
+  std::function<void(TTransferWindow& window)> OnTransfer;
+
   static constexpr i32 MaxSettleSteps = 200000;
   static constexpr i32 LongBattleRounds = 20;
   // The update steps a modal window may stay open before the game gives up.
@@ -85,6 +91,7 @@ class THeadlessGame {
   bool WaitsForHuman() const;
   void AnswerOpenPage();
   void AnswerBattle();
+  void AnswerTransfer();
   void WaitForBattleWorkers();
   // A step of a modal window's loop (the conversation window, the wait for
   // animations), which the frame loop would run.

@@ -62,7 +62,7 @@ case "$target" in
     maxlen=262144
     export ORV_FUZZ_DATA="$work/data"
     "$tool" scenario "$work/data" wide.scn 32 32 40 60 2 7
-    for s in demo1.scn demo2.scn; do
+    for s in demo1.scn demo2.scn demo3.scn; do
       "$tool" extract "$work/data/scenario.dat" "$s" "$work/seeds/$s"
     done
     "$tool" decipher "$work/data/scenario/wide.scn" "$work/seeds/wide.scn" ;;

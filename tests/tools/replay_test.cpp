@@ -44,8 +44,10 @@ class Replay_ : public ::testing::Test {
     }
   }
 
-  // The campaign: walking, camping, turns, both missions won by the word a
-  // script sets; with saving, each save is loaded again at once.
+  // The campaign: walking, camping, turns, the three missions won by the word
+  // a script sets (the third one with the required unit alone, as the
+  // transfer window is finished at once); with saving, each save is loaded
+  // again at once.
   std::string Campaign(bool saving) const {
     const std::string save1 = saving ? "save mid.sav\nload mid.sav\n" : "";
     const std::string save2 = saving ? "save 03.sav\nload 03.sav\n" : "";
@@ -71,6 +73,8 @@ class Replay_ : public ::testing::Test {
         "act move 7 14 0 0 0 0 1\n"
         "act endturn\n"
         "global 1 0\n"
+        "act endturn\n"
+        "global 1 0\n"
         "act endturn\n",
         Hero1, save1.c_str(), Hero1, Hero1, Hero1, save2.c_str(), Hero2);
   }
@@ -85,7 +89,7 @@ TEST_F(Replay_, TheDemoCampaignPlaysToItsEndWithTheSameHashesThroughSaves) {
   EXPECT_EQ(plain.back(), "menu") << "the last mission won ends at the menu";
   EXPECT_EQ(Play(Campaign(false)), plain) << "the same script twice";
   EXPECT_EQ(Play(Campaign(true)), plain) << "saved and loaded on the way";
-  for (const char* save : {"auto01.sav", "auto02.sav", "autosave.sav", "mid.sav"})
+  for (const char* save : {"auto01.sav", "auto02.sav", "auto03.sav", "autosave.sav", "mid.sav"})
     EXPECT_TRUE(Plat::FileExists(Data2::SaveDirectory + save)) << save;
   i32 missionStarts = 0;
   for (const std::string& line : plain) missionStarts += line.find(" result ") != std::string::npos;
@@ -93,7 +97,8 @@ TEST_F(Replay_, TheDemoCampaignPlaysToItsEndWithTheSameHashesThroughSaves) {
 }
 
 // The scout's welcome ends the first mission by its second answer: mission
-// 2 loads at once, and its player keeps no log of mission 1's pages.
+// 2 loads at once, and its player keeps no log of mission 1's pages; the
+// script then wins missions 2 and 3.
 TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
   auto script = [this](bool saving) {
     return Base::Format(
@@ -104,6 +109,8 @@ TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
         "%s"
         "act select %u\n"
         "act move 7 14 0 0 0 0 1\n"
+        "act endturn\n"
+        "global 1 0\n"
         "act endturn\n"
         "global 1 0\n"
         "act endturn\n",
@@ -122,7 +129,8 @@ TEST_F(Replay_, TheScoutsAnswerWinsTheFirstMission) {
   EXPECT_EQ(log, std::vector<std::string>{"Willkommen!"}) << "mission 2's own welcome";
   i32 answers = 0;
   for (const std::string& line : lines) answers += line.find(" answer ") != std::string::npos;
-  EXPECT_EQ(answers, 5) << "read on, the second choice, read on; mission 2's welcome and its second round's news";
+  EXPECT_EQ(answers, 6)
+      << "read on, the second choice, read on; mission 2's welcome and its second round's news; mission 3's welcome";
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "menu");
   EXPECT_EQ(Play(script(true)), lines) << "the log goes through a save";

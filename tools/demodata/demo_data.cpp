@@ -4,6 +4,7 @@
 #include <utility>
 #include <stdexcept>
 
+#include "engine/base/base.h"
 #include "engine/platform/system/files.h"
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
@@ -85,8 +86,8 @@ TDemoData BuildDemoData() {
   d.Graphics.Add(IndexNames[9], UnitSprites());
   d.Graphics.Add(IndexNames[14], SpellSprites());
   for (auto& [name, bytes] : DemoFonts()) d.Graphics.Add(name, bytes);
-  d.Scenario.Add("demo1.scn", DemoScenario(1));
-  d.Scenario.Add("demo2.scn", DemoScenario(2));
+  for (i32 mission = 1; mission <= DemoMissionCount; ++mission)
+    d.Scenario.Add(Base::Format("demo%d.scn", mission), DemoScenario(mission));
   d.Scenario.Add(ScenarioSpriteFile, ScenarioSprites());
   d.Scenario.Add(DoodleFileName, DoodleFile());
   d.Scenario.Add(FaceFileName, FaceSprites());
@@ -95,7 +96,8 @@ TDemoData BuildDemoData() {
   d.Sounds.Add(IndexNames[10], EffectsArchive());
   d.Sounds.Add(IndexNames[11], MusicArchive());
   d.Sounds.Add(IndexNames[12], SpeechArchive());
-  d.Scenario.Add("demo2.bkg", DemoBackground(2));
+  for (i32 mission = 2; mission <= DemoMissionCount; ++mission)
+    d.Scenario.Add(Base::Format("demo%d.bkg", mission), DemoBackground(mission));
   return d;
 }
 

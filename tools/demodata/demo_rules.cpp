@@ -73,7 +73,7 @@ std::string RulesFile() {
       80,                   // effect volume
   };
   for (i32 v : values) t.Int(v);
-  t.Int(2).Token("demo1.scn").Token("demo2.scn");
+  t.Int(3).Token("demo1.scn").Token("demo2.scn").Token("demo3.scn");
   return t.Text();
 }
 

@@ -519,6 +519,42 @@ void Demo2(TScenarioMaker& m) {
     AddBridgeEvent(s, *furtheim, *computer, *camp->Units[0]);
 }
 
+// The short way home: the survivors of the ford, a spearman who must come
+// along and a sorceress who may, against the last of the pack by a tower.
+void Demo3(TScenarioMaker& m) {
+  TScenario& s = m.S();
+  // Heroes keep their IDs from mission to mission: this mission's own IDs
+  // start far above those of the missions before it.
+  s.NextID = 30000;
+  s.IntroText = "Die letzten W\xF6lfe fliehen zum alten Turm. W\xE4hle, wer dich begleitet, und jage sie.";
+  s.AddAlias("NEUTRAL", 0);
+  s.AddAlias("SPIELER", 1);
+  s.AddAlias("GEGNER", 2);
+  m.AddPlayers(3);
+  m.AddGroup(2, 12, 4, {Wolf, Skeleton});
+  m.AddDoodle(TreeDoodle, Centre(8), Centre(9));
+  m.AddDoodle(RockDoodle, Centre(6), Centre(5));
+  m.AddDoodle(FlowersDoodle, Centre(4), Centre(10));
+  for (const TField& f : {Field(3, 12), Field(4, 12), Field(3, 13), Field(4, 13)})
+    s.Players[1]->StartArea->AddField(f.x, f.y);
+  s.Players[2]->StartArea->AddField(12, 4);
+  // They wait off the map for the transfer; the spearman is required.
+  for (u32 prototype : {Spearman, Sorceress}) {
+    TUnit* waiting = m.NewUnit(prototype, 1);
+    s.AddUnit(waiting, true);
+    s.OffMapUnits.Add(waiting);
+    s.WaitingUnitIDs.Add(waiting->ID);
+    if (prototype == Spearman) s.RequiredUnitIDs.Add(waiting->ID);
+  }
+  m.AddConversation("Willkommen", coRound, 0, 1 << 1, {"<TEXT><0>Willkommen!<ENDTEXT>"});
+  m.AddObjective("Der Heimweg", "Jage die letzten W\xF6lfe am alten Turm.", 1);
+  GiveBeatTheGroupObjective(m, "Der Heimweg", 1, 2, "<TEXT><0>Das Rudel ist zerschlagen.<ENDTEXT>");
+  s.MaxLevel = 12;
+  s.MusicTracks[0] = s.MusicTracks[2] = 1;
+  s.TransferLimit = 3;
+  SetBattleBackgrounds(s);
+}
+
 // A walled town seen from above on the 2 x 2 fields from (fx, fy): roofs on
 // cobbles, a gate in the south wall. 0 outside it.
 u32 Town(i32 fx, i32 fy, i32 px, i32 py) {
@@ -542,11 +578,12 @@ u32 Tower(i32 fx, i32 fy, i32 px, i32 py) {
 }
 
 // Grass, lighter and browner up the hills, darker dots scattered, the towns
-// and the tower; in mission 2 the river with its banks and the shallow ford.
+// and the towers; in mission 2 the river with its banks and the shallow ford.
 u32 DemoGround(i32 mission, i32 px, i32 py) {
   const double fx = (px + 0.5) / FieldSize - 0.5, fy = (py + 0.5) / FieldSize - 0.5;
-  const u32 building = mission == 2 ? Town(3, 3, px, py) | Town(30, 5, px, py) | Tower(14, 5, px, py)
-                                    : Town(2, 2, px, py);
+  const u32 building = mission == 2   ? Town(3, 3, px, py) | Town(30, 5, px, py) | Tower(14, 5, px, py)
+                        : mission == 3 ? Tower(13, 3, px, py)
+                                       : Town(2, 2, px, py);
   if (building) return building;
   if (mission == 2) {
     const double river = RiverColumn * FieldSize + FieldSize / 2 + 5 * std::sin(py / 70.0);
@@ -589,10 +626,14 @@ namespace {
 // The mission's file; then, for each player, its opponent's stream, and the
 // texts of its quests and objectives.
 std::string MakeDemo(i32 mission, std::vector<std::string>* opponents, std::vector<std::string>* objectives = nullptr) {
+  if (mission < 1 || mission > DemoMissionCount) throw std::invalid_argument("no such demo mission");
   const bool second = mission == 2;
-  TScenarioMaker m(second ? 40 : 16, second ? 32 : 16, second ? "Die Furt" : "Die Grenzmark",
-                   second ? "demo2.bkg" : "demo1.bkg", second ? 2 : 1);
-  second ? Demo2(m) : Demo1(m);
+  const char* const titles[DemoMissionCount] = {"Die Grenzmark", "Die Furt", "Der Heimweg"};
+  TScenarioMaker m(second ? 40 : 16, second ? 32 : 16, titles[mission - 1], Base::Format("demo%d.bkg", mission),
+                   static_cast<u32>(mission));
+  if (mission == 1) Demo1(m);
+  if (mission == 2) Demo2(m);
+  if (mission == 3) Demo3(m);
   m.Ground = [mission](i32 px, i32 py) { return DemoGround(mission, px, py); };
   std::string bytes = second ? m.Bytes(1, 1) : m.Bytes(-1, 0);
   if (opponents)
@@ -611,13 +652,13 @@ std::string DemoScenario(i32 mission) { return MakeDemo(mission, nullptr); }
 
 std::vector<std::string> DemoOpponentStreams() {
   std::vector<std::string> out;
-  for (i32 mission : {1, 2}) MakeDemo(mission, &out);
+  for (i32 mission = 1; mission <= DemoMissionCount; ++mission) MakeDemo(mission, &out);
   return out;
 }
 
 std::vector<std::string> DemoObjectiveTexts() {
   std::vector<std::string> out;
-  for (i32 mission : {1, 2}) MakeDemo(mission, nullptr, &out);
+  for (i32 mission = 1; mission <= DemoMissionCount; ++mission) MakeDemo(mission, nullptr, &out);
   return out;
 }
 

@@ -29,13 +29,17 @@ std::string DoodleFile();
 // war): three players with GLOBAL0 to GLOBAL2 set, a hero group for player 1,
 // creatures for player 2, a city of player 1 with merchants, a defender and a
 // recruit, doodles, an area, and a conversation for player 1 in round 1.
+// Mission 3 ("demo3.scn", 16 x 16) is short: a pack of player 2 by a tower,
+// and off the map two units that wait for player 1, one of them required, so
+// that the transfer window shows before it.
+constexpr i32 DemoMissionCount = 3;
 std::string DemoScenario(i32 mission);
-// The computer opponents' streams of every player of missions 1 and 2, as
+// The computer opponents' streams of every player of every mission, as
 // their files hold them.
 std::vector<std::string> DemoOpponentStreams();
-// The texts of missions 1 and 2's quests and objectives, as the diary reads them.
+// The texts of every mission's quests and objectives, as the diary reads them.
 std::vector<std::string> DemoObjectiveTexts();
-// The mission's ground picture ("demo1.bkg", "demo2.bkg"), painted from its
+// The mission's ground picture ("demo1.bkg" and so on), painted from its
 // terrain.
 std::string DemoBackground(i32 mission);
 

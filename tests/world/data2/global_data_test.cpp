@@ -49,9 +49,10 @@ TEST_P(GlobalData, DemoDataLoadsInBothArchiveForms) {
   EXPECT_EQ(g.AttackCost, 4);
   EXPECT_EQ(g.DifficultyPercent[2], 140);
   EXPECT_EQ(g.EffectVolume, 80);
-  EXPECT_EQ(g.MissionCount, 2);
+  EXPECT_EQ(g.MissionCount, 3);
   EXPECT_STREQ(g.MissionFiles[1], "demo2.scn");
-  EXPECT_STREQ(g.MissionFiles[2], "");
+  EXPECT_STREQ(g.MissionFiles[2], "demo3.scn");
+  EXPECT_STREQ(g.MissionFiles[3], "");
 
   // Prototypes, and their sprites and icons in the lists.
   ASSERT_EQ(g.UnitPrototypes.Count(), 5);

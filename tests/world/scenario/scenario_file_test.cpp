@@ -126,6 +126,33 @@ TEST_F(ScenarioFile, DemoScenariosLoadThroughTheArchiveAndSaveByteIdentical) {
   EXPECT_NE(First<TNaturalCorpse>(*demo2, otNaturalCorpse), nullptr);
 }
 
+// The third mission begins with the transfer: nothing of player 1 on the
+// map, two units waiting off it (one of them required), room on the start
+// area for as many as the limit lets go, and IDs that a hero who keeps his
+// from an earlier mission cannot meet.
+TEST_F(ScenarioFile, TheThirdMissionWaitsForTransferredUnits) {
+  const std::string bytes = World->ScenarioFile("demo3.scn");
+  TScenario s;
+  s.LoadFromArchive(Data2::ScenarioArchive, "demo3.scn");
+  EXPECT_EQ(TDemoWorld::Save(s), bytes);
+  ASSERT_EQ(s.PlayerCount(), 3);
+  for (const TMapObject* o : s.MapObjects) {
+    if (o->Type != otGroup) continue;
+    EXPECT_NE(static_cast<const TGroup*>(o)->OwnerIndex, 1) << o->ID;
+  }
+  ASSERT_EQ(s.WaitingUnitIDs.Count(), 2);
+  ASSERT_EQ(s.RequiredUnitIDs.Count(), 1);
+  EXPECT_EQ(s.RequiredUnitIDs[0], s.WaitingUnitIDs[0]);
+  for (u32 id : s.WaitingUnitIDs) {
+    ASSERT_NE(s.FindOffMapUnit(id), nullptr) << id;
+    EXPECT_GE(id, 30000u);
+  }
+  EXPECT_EQ(s.TransferLimit, 3u);
+  EXPECT_GE(s.Players[1]->StartArea->Count(), 3);
+  EXPECT_EQ(s.QuestObjectives->Count(), 1);
+  EXPECT_GT(s.Background->Width, 0);
+}
+
 TEST_F(ScenarioFile, HeaderAloneAgreesWithTheFullRead) {
   for (const std::string& bytes : {World->ScenarioFile("demo1.scn"), World->ScenarioFile("demo2.scn"), Small()}) {
     Data::TMemoryStream s(bytes);
