@@ -7,6 +7,10 @@
 #include "engine/base/types.h"
 #include "frontend/game_params.h"
 
+namespace GameData {
+class TScenario;
+}
+
 namespace Main {
 
 class TGameLink {
@@ -28,6 +32,8 @@ class TGameLink {
   virtual void LoadGame(const std::string& fileName) = 0;
   // No scenario afterwards, game type 0.
   virtual void CloseScenario() = 0;
+  // The loaded scenario, null when none.
+  virtual GameData::TScenario* CurrentScenario() const = 0;
 };
 
 // Null while no controller exists.

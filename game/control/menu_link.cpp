@@ -19,6 +19,7 @@ class TControllerLink : public TGameLink {
   }
   void LoadGame(const std::string& fileName) override { Game->LoadGame(fileName); }
   void CloseScenario() override { Game->CloseScenario(); }
+  GameData::TScenario* CurrentScenario() const override { return Game ? Game->Scenario.get() : nullptr; }
 };
 
 TControllerLink ControllerLink;

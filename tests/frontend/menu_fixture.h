@@ -47,10 +47,12 @@ class TRecordingLink : public Main::TGameLink {
     Calls.push_back("close");
     Running = false;
   }
+  GameData::TScenario* CurrentScenario() const override { return Scenario; }
 
   bool Running = false;
   std::string Failure;  // what the next operation raises, when not empty
   std::vector<std::string> Calls;
+  GameData::TScenario* Scenario = nullptr;  // what the lobby reads names from
 };
 
 class TMenuFixture : public WinTest::TWindowFixture {

@@ -71,6 +71,7 @@ TDemoData BuildDemoData() {
   for (auto& [name, bytes] : DemoFonts()) d.Graphics.Add(name, bytes);
   d.Scenario.Add("demo1.scn", DemoScenario(1));
   d.Scenario.Add("demo2.scn", DemoScenario(2));
+  d.Scenario.Add(NetworkScenarioFile, NetworkScenario());
   d.Scenario.Add(ScenarioSpriteFile, ScenarioSprites());
   d.Scenario.Add(DoodleFileName, DoodleFile());
   d.Scenario.Add(FaceFileName, FaceSprites());

@@ -30,6 +30,12 @@ std::string DoodleFile();
 // creatures for player 2, a city of player 1 with merchants, a defender and a
 // recruit, doodles, an area, and a conversation for player 1 in round 1.
 std::string DemoScenario(i32 mission);
+// "net1.scn", offered only for network games: 16 x 16, the neutral player
+// and two parties, each with a group and a city.
+constexpr const char* NetworkScenarioFile = "net1.scn";
+constexpr u32 NetworkScenarioID = 7001;
+constexpr u32 NetworkScenarioParties = 2;
+std::string NetworkScenario();
 // The computer opponents' streams of every player of missions 1 and 2, as
 // their files hold them.
 std::vector<std::string> DemoOpponentStreams();
