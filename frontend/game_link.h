@@ -7,6 +7,10 @@
 #include "engine/base/types.h"
 #include "frontend/game_params.h"
 
+namespace GameData {
+class TScenario;
+}
+
 namespace Main {
 
 class TGameLink {
@@ -33,6 +37,8 @@ class TGameLink {
   virtual void CloseScenario() = 0;
   // The seven settings into "orvandia.ini".
   virtual void SaveSettings() = 0;
+  // The loaded scenario, null when none.
+  virtual GameData::TScenario* CurrentScenario() const = 0;
 };
 
 // Null while no controller exists.

@@ -143,15 +143,7 @@ void TMainMenu::BuildPages() {
   BuildSlotPage(mpSave);
   BuildSlotPage(mpLoad);
   BuildOptionsPage();
-  // The connection list stays empty until the lobby comes.
-  auto* bar = new TSpriteScrollBar(Groups[mpConnection], true, 52, 26);
-  bar->Width = 15;
-  ScrollBars[2] = bar;
-  ConnectionListBox = new DXWin::TDXListBox(Groups[mpConnection], ListWidth, 44, bar);
-  ConnectionListBox->SetPosition(ListLeft, ListTop);
-  ConnectionListBox->RowCount = 6;
-  ConnectionListBox->OnDraw = DXWin::TDrawEvent::Of<&TMainMenu::ConnectionDraw>(this);
-  ConnectionListBox->UpdateLayout();
+  BuildNetworkPages();
 }
 
 void TMainMenu::BuildSlotPage(u8 page) {
@@ -240,14 +232,6 @@ void TMainMenu::UpdateMainButtons() {
   for (int i = 0; i < MainButtonCount; ++i) MainButtons[i]->SetEnabled(enabled[i]);
 }
 
-void TMainMenu::ShowConnectionPage() {
-  EnterPage(mpConnection);
-  ConnectionListBox->ItemCount = 0;
-  ConnectionListBox->UpdateLayout();
-  PageButtons[mpConnection][pbConfirm]->Disable();
-  Groups[mpConnection]->Show();
-}
-
 DXWin::TDXListBox* TMainMenu::SlotList() const {
   if (Page == mpSave) return SaveListBox;
   if (Page == mpLoad) return LoadListBox;
@@ -261,6 +245,12 @@ void TMainMenu::UpdateStep(DXWin::TDXControl*) {
     UpdateMainButtons();
   else if (Page == mpSave || Page == mpLoad)
     UpdateSlotButtons();
+  else if (Page == mpSession)
+    UpdateSessionPage();
+  else if (Page == mpLobby)
+    UpdateLobby();
+  else if (Page == mpScenario)
+    UpdateScenarioPage();
   ++AnimationCounter;
 }
 
@@ -272,7 +262,10 @@ void TMainMenu::MenuKeyDown(Plat::WPARAM& key, DXWin::TShiftState) {
 
 void TMainMenu::ListDoubleClick(int, DXWin::TShiftState, int x, int y) {
   DXWin::TDXListBox* list = SlotList();
-  if (!list) return;
+  if (!list) {
+    if (Page >= mpConnection) NetworkDoubleClick(x, y);
+    return;
+  }
   // The point is the list's own.
   TMenuButton* confirm = PageButtons[Page][pbConfirm];
   if (list->ItemAt(x, y) < 0 || list->ItemIndex < 0 || !confirm->IsEnabled()) return;
@@ -316,7 +309,7 @@ void TMainMenu::ButtonClick(DXWin::TDXControl* control) {
         RevertOptions();
       break;
     default:
-      if (place == pbCancel) ShowMainPage();
+      NetworkButtonClick(page, place);
       break;
   }
 }
@@ -497,15 +490,10 @@ void TMainMenu::GroupDraw(Plat::TSurface* surface, const Base::TRect&) {
     case mpScenario:
       draw(6, 137, 70);
       draw(5, 47, 235);
+      DrawNetworkPage(surface);
       break;
     default: break;
   }
-}
-
-void TMainMenu::DrawConnectionPage(Plat::TSurface* surface, const Base::TRect& rect) {
-  // The lobby's connections come later: the page says so.
-  if (LabelFont)
-    LabelFont->DrawText(surface, rect.Left + 6, rect.Top + 4, "Noch keine Verbindungen vorhanden.", 0, nullptr);
 }
 
 void TMainMenu::DrawThumbnail(Plat::TSurface* surface, const u8* pixels) {

@@ -10,12 +10,17 @@
 #include "engine/dxwin/group.h"
 #include "engine/dxwin/list_box.h"
 #include "engine/dxwin/window.h"
+#include "engine/platform/net/dplay_types.h"
+#include "frontend/lobby_rules.h"
+#include "frontend/scenario_info.h"
 #include "frontend/save_game_header.h"
 
 namespace Gfx {
 class TFont;
 class TSprite;
 }  // namespace Gfx
+
+class TActionThread;
 
 namespace Main {
 
@@ -121,6 +126,63 @@ class TMainMenu : public DXWin::TDXWindow {
   // The list box of the save or load page that is shown, else null.
   DXWin::TDXListBox* SlotList() const;
 
+  // The multiplayer pages: connection (4), sessions (5), lobby (6) and
+  // the scenario to host (7).
+  void ConfirmConnection();
+  // Connection 0 TCP/IP, 1 IPX; false and no transport when it fails.
+  bool CreateTransport(int connection);
+  void DestroyTransport();
+  void ShowSessionPage();
+  void UpdateSessionPage();
+  bool CanJoinSession(const Plat::DPSESSIONDESC2& desc) const;
+  void JoinSelectedSession();
+  void JoinSession(int index);
+  // Waits for the search worker and deletes it.
+  void StopSessionSearch();
+  void BuildScenarioList();
+  bool ReadScenarioInfo(TScenarioInfo& info, const std::string& fileName);
+  // The first scenario of that network identity, -1 when none.
+  int FindScenario(u32 networkID) const;
+  void ShowScenarioPage();
+  void HostSelectedScenario();
+  void CreateSession(int scenario);
+  void CreateLocalPlayer();
+  void DestroyLocalPlayer();
+  void SetLocalPlayerData(u32 party, u32 ready);
+  void EnterLobby();
+  void UpdateLobby();
+  // True: the lobby is to be left (session lost, host gone, a game message).
+  bool PollLobbyMessages();
+  void ReadPlayerTable();
+  void ChooseParty();
+  void ConfirmParty();
+  void LeaveLobby();
+  void StartNetworkGame();
+  u32 LocalParty() const { return LobbyTable.LocalParty(LocalPlayerDPID); }
+  bool IsLocalReady() const { return LobbyTable.IsLocalReady(LocalPlayerDPID); }
+  bool IsHost() const;
+  void DrawConnection(Plat::TSurface* surface, const Base::TRect& row, bool hot, bool selected, int index);
+  void DrawSession(Plat::TSurface* surface, const Base::TRect& row, bool hot, bool selected, int index);
+  void DrawScenarioRow(Plat::TSurface* surface, const Base::TRect& row, bool hot, bool selected, int index);
+  void DrawPartyRow(Plat::TSurface* surface, const Base::TRect& row, bool hot, bool selected, int index);
+  void DrawScenarioPreview(Plat::TSurface* surface, int scenario);
+  void DrawLobby(Plat::TSurface* surface);
+  // The player names of the scenario loaded for the lobby, "" without one.
+  std::string ScenarioPlayerName(u32 player) const;
+
+  Data::TObjectList<TScenarioInfo> Scenarios{true};
+  // Copies of the last enumerated sessions, in the transport's order.
+  std::vector<Plat::DPSESSIONDESC2> SessionCopies;
+  TActionThread* SessionSearch = nullptr;
+  TLobbyTable LobbyTable;
+  u8 LobbyAllReady = 0;
+  u8 LobbyConflict = 0;
+  Plat::DPID LocalPlayerDPID = 0;
+  i32 SelectedScenario = -1;
+  DXWin::TDXListBox* SessionListBox = nullptr;
+  DXWin::TDXListBox* PartyListBox = nullptr;
+  DXWin::TDXListBox* ScenarioListBox = nullptr;
+
   Gfx::TSprite* Pictures[MenuPictureCount] = {};
   Gfx::TSprite* ControlSprites[ControlSpriteCount] = {};
   // Menu buttons: disabled, pressed, hover, normal (IDs 9 to 12).
@@ -143,7 +205,8 @@ class TMainMenu : public DXWin::TDXWindow {
   DXWin::TDXListBox* SaveListBox = nullptr;
   DXWin::TDXListBox* LoadListBox = nullptr;
   DXWin::TDXListBox* ConnectionListBox = nullptr;
-  TSpriteScrollBar* ScrollBars[3] = {};
+  // Save, load, connection, session and scenario lists.
+  TSpriteScrollBar* ScrollBars[5] = {};
   // Music, effects, speech, movement speed, difficulty.
   TSpriteScrollBar* OptionSliders[5] = {};
   // Confirm the end of a turn, spells in automatic battles.
@@ -166,7 +229,6 @@ class TMainMenu : public DXWin::TDXWindow {
   void DrawHover(Plat::TSurface* surface);
   void DrawPagePictures(Plat::TSurface* surface, const Base::TRect& rect);
   void DrawThumbnail(Plat::TSurface* surface, const u8* pixels);
-  void DrawConnectionPage(Plat::TSurface* surface, const Base::TRect& rect);
   void CreateThumbnailSurface();
   void ReleaseThumbnailSurface();
   // Runs one job behind the loading screen; false and the menu open again
@@ -189,6 +251,12 @@ class TMainMenu : public DXWin::TDXWindow {
   void SpeechChange(DXWin::TDXControl*);
   // Back where the options page was opened from.
   void LeaveOptionsPage();
+  void BuildNetworkPages();
+  void NetworkButtonClick(u8 page, int place);
+  void NetworkDoubleClick(int x, int y);
+  void UpdateScenarioPage();
+  void PartyClick(DXWin::TDXControl*);
+  void DrawNetworkPage(Plat::TSurface* surface);
   bool GraphicsLoaded = false;
 };
 

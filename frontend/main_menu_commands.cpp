@@ -121,15 +121,4 @@ void TMainMenu::MultiplayerClick() {
   MainButtons[mbMultiplayer]->Hint = "Starte Mehrspieler-Spiel";
 }
 
-void TMainMenu::CloseNetwork() {
-  if (!DPFramework) return;
-  std::unique_ptr<DPFrame::TDPFramework> transport(DPFramework);
-  DPFramework = nullptr;
-  // A transport without a session has none to close: it goes all the same.
-  try {
-    transport->CloseSession();
-  } catch (const std::exception&) {
-  }
-}
-
 }  // namespace Main

@@ -13,6 +13,7 @@
 #include "engine/gfx/colors.h"
 #include "engine/platform/system/clock.h"
 #include "frontend/front_end.h"
+#include "frontend/main_menu.h"
 #include "controls/labels.h"
 #include "controls/scenario_book.h"
 #include "engine/base/base.h"
@@ -94,6 +95,8 @@ void TGame::Init() {
 
 void TGame::Release() {
   TalkDialog = nullptr;
+  // The menu's session search works on the transport until it is stopped.
+  if (MainMenu) MainMenu->StopSessionSearch();
   if (DPFramework) {
     DPFramework->CloseSession();
     delete DPFramework;

@@ -21,6 +21,7 @@ class TControllerLink : public TGameLink {
   void BindLoadedGame() override { Game->BindLoadedGame(); }
   void CloseScenario() override { Game->CloseScenario(); }
   void SaveSettings() override { Game->SaveSettings(); }
+  GameData::TScenario* CurrentScenario() const override { return Game ? Game->Scenario.get() : nullptr; }
 };
 
 TControllerLink ControllerLink;

@@ -54,11 +54,13 @@ class TRecordingLink : public Main::TGameLink {
     Running = false;
   }
   void SaveSettings() override { Calls.push_back("save settings"); }
+  GameData::TScenario* CurrentScenario() const override { return Scenario; }
 
   bool Running = false;
   std::string Failure;  // what the next operation raises, when not empty
   std::vector<std::string> Calls;
   std::thread::id MainThread = std::this_thread::get_id();
+  GameData::TScenario* Scenario = nullptr;  // what the lobby reads names from
 };
 
 class TMenuFixture : public WinTest::TWindowFixture {

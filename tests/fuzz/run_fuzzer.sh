@@ -17,6 +17,7 @@ case "$target" in
   ai_stream) ;;
   battle_round) ;;
   battle_orders) ;;
+  lobby_data) ;;
   diary_text) "$tool" objectives "$work/seeds" >/dev/null ;;
   *) "$tool" build "$work/data" >/dev/null ;;
 esac

@@ -88,6 +88,7 @@ TDemoData BuildDemoData() {
   for (auto& [name, bytes] : DemoFonts()) d.Graphics.Add(name, bytes);
   for (i32 mission = 1; mission <= DemoMissionCount; ++mission)
     d.Scenario.Add(Base::Format("demo%d.scn", mission), DemoScenario(mission));
+  d.Scenario.Add(NetworkScenarioFile, NetworkScenario());
   d.Scenario.Add(ScenarioSpriteFile, ScenarioSprites());
   d.Scenario.Add(DoodleFileName, DoodleFile());
   d.Scenario.Add(FaceFileName, FaceSprites());

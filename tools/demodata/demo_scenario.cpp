@@ -650,6 +650,33 @@ std::string MakeDemo(i32 mission, std::vector<std::string>* opponents, std::vect
 
 std::string DemoScenario(i32 mission) { return MakeDemo(mission, nullptr); }
 
+std::string NetworkScenario() {
+  TScenarioMaker m(16, 16, "Grenzland zu zweit", "demo1.bkg", NetworkScenarioID);
+  TScenario& s = m.S();
+  m.AddPlayers(3);
+  s.Players[1]->Name = "Nordwacht";
+  s.Players[2]->Name = "S\xFC" "dbund";
+  // Both parties fight each other; the neutral player stays out of it.
+  for (i32 i = 0; i < 3; ++i)
+    for (i32 j = 0; j < 3; ++j)
+      if (i != j) s.Players[i]->Relations[j] = static_cast<i8>(i != 0 && j != 0 ? rHostile : rNeutral);
+  s.NotCampaign = NetworkScenarioID;
+  s.HeaderValue = NetworkScenarioParties;
+  m.AddCity("Nordburg", 1, 2, 1);
+  m.AddCity("S\xFC" "dtor", 2, 11, 11);
+  m.AddGroup(1, 4, 5, {Knight, Spearman});
+  m.AddGroup(2, 11, 9, {Knight, Spearman});
+  m.AddDoodle(TreeDoodle, Centre(7), Centre(7));
+  m.AddDoodle(RockDoodle, Centre(9), Centre(5));
+  s.Players[1]->StartArea->AddField(4, 5);
+  s.Players[2]->StartArea->AddField(11, 9);
+  s.MaxLevel = 10;
+  s.MusicTracks[0] = s.MusicTracks[2] = s.MusicTracks[3] = 1;
+  SetBattleBackgrounds(s);
+  m.Ground = [](i32 px, i32 py) { return DemoGround(1, px, py); };
+  return m.Bytes(-1, 0);
+}
+
 std::vector<std::string> DemoOpponentStreams() {
   std::vector<std::string> out;
   for (i32 mission = 1; mission <= DemoMissionCount; ++mission) MakeDemo(mission, &out);

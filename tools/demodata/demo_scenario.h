@@ -34,6 +34,12 @@ std::string DoodleFile();
 // that the transfer window shows before it.
 constexpr i32 DemoMissionCount = 3;
 std::string DemoScenario(i32 mission);
+// "net1.scn", offered only for network games: 16 x 16, the neutral player
+// and two parties, each with a group and a city.
+constexpr const char* NetworkScenarioFile = "net1.scn";
+constexpr u32 NetworkScenarioID = 7001;
+constexpr u32 NetworkScenarioParties = 2;
+std::string NetworkScenario();
 // The computer opponents' streams of every player of every mission, as
 // their files hold them.
 std::vector<std::string> DemoOpponentStreams();
