@@ -2,6 +2,9 @@
 // decider, the worker and the main stream it keeps.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "combat/fight_orders.h"
 #include "engine/athread/action_thread.h"
 #include "tests/combat/combat_fixture.h"
@@ -170,6 +173,65 @@ TEST_F(FightOrders, TheWorkerLeavesTheMainStreamAsItFoundIt) {
   EXPECT_EQ(Fight.OrdersDone, 1);
   EXPECT_NE(Fight.Actions[3].Kind, fakNone);
   EXPECT_EQ(RandomMain.Low, before.Low);
+}
+
+// The thorough decider over seeded battles: spells of many formulas, levels
+// and classes, units with random pools. The decisions are those the decider
+// made before it was made faster; any change of a decision shows here.
+TEST_F(FightOrders, ThoroughDecisionsOverSeededBattles) {
+  struct TCase {
+    u32 Seed;
+    const char* Orders;  // kind.spell.target of combatants 0..5, attacker's then defender's choice
+  };
+  const TCase cases[] = {
+      {1, "1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 0.-1.-1 0.-1.-1 1.-1.0 0.-1.-1 0.-1.-1 "},
+      {2, "1.-1.3 1.-1.3 1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 1.-1.3 1.-1.3 1.-1.0 0.-1.-1 0.-1.-1 "},
+      {3, "1.-1.5 1.-1.5 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.5 1.-1.5 0.-1.-1 3.-1.5 3.-1.5 1.-1.0 "},
+      {4, "1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 0.-1.-1 0.-1.-1 1.-1.0 0.-1.-1 0.-1.-1 "},
+      {5, "1.-1.3 2.78.4 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 2.78.4 0.-1.-1 2.89.0 2.121.0 0.-1.-1 "},
+      {6, "1.-1.3 1.-1.3 1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 1.-1.3 1.-1.3 1.-1.0 2.66.4 0.-1.-1 "},
+      {7, "1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 0.-1.-1 0.-1.-1 2.78.0 1.-1.0 1.-1.0 "},
+      {8, "2.121.3 1.-1.4 2.65.2 0.-1.-1 0.-1.-1 0.-1.-1 2.121.3 1.-1.4 2.65.2 3.-1.4 1.-1.0 0.-1.-1 "},
+  };
+  const i16 numbers[] = {65, 66, 67, 69, 70, 71, 73, 76, 77, 78, 80, 84, 85, 89, 92, 97, 98, 104, 116, 120, 121, 122};
+  const u32 targetFlags[] = {1, 2, 3, 4, 16, 18};
+  const u32 kinds[] = {Soldier, Wolf, Skeleton, Knight};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Seed);
+    std::mt19937 rng(c.Seed);
+    auto pick = [&rng](u32 n) { return static_cast<i32>(rng() % n); };
+    for (i16 n : numbers)
+      AddSpell(n, static_cast<i16>(1 + pick(4)), static_cast<i16>(1 + pick(3)), targetFlags[pick(6)],
+               {static_cast<i16>(pick(150)), static_cast<i16>(pick(150)), static_cast<i16>(pick(60)),
+                static_cast<i16>(pick(60)), static_cast<i16>(pick(20))});
+    const u32 a = 1 + static_cast<u32>(pick(3)), d = 1 + static_cast<u32>(pick(3));
+    MakeBattle({kinds[pick(3)], kinds[pick(3)], kinds[pick(3)]}, {kinds[pick(4)], kinds[pick(3)], kinds[pick(3)]});
+    for (i32 i = 0; i < CombatantCount; ++i) {
+      TUnit* u = U(i);
+      if (!u) continue;
+      SetLevelOf(u, static_cast<i16>(1 + pick(5)));
+      SetHP(u, 5 + pick(60));
+      SetMana(u, pick(80));
+      for (i32 k = 0; k < 5; ++k) Teach(u, numbers[pick(sizeof numbers / sizeof numbers[0])]);
+    }
+    // Fewer units on a side: the last ones fall in an earlier battle.
+    for (u32 i = a; i < 3; ++i) SetHP(U(static_cast<i32>(i)), 0);
+    for (u32 i = d; i < 3; ++i) SetHP(U(static_cast<i32>(3 + i)), 0);
+    Scenario->Players[0]->Kind = pkComputer;
+    Scenario->Players[1]->Kind = pkComputer;
+    std::string got;
+    auto note = [&] {
+      for (i32 i = 0; i < CombatantCount; ++i)
+        got += std::to_string(Fight.Actions[i].Kind) + "." + std::to_string(Fight.Actions[i].Spell) + "." +
+               std::to_string(Fight.Actions[i].Target) + " ";
+    };
+    ChooseComputerAttackerOrders(&Fight);
+    note();
+    ChooseComputerDefenderOrders(&Fight);
+    note();
+    EXPECT_EQ(got, c.Orders);
+    Fight.Reset();
+  }
 }
 
 }  // namespace
