@@ -125,20 +125,7 @@ void TFight::RestoreActions() { std::memcpy(Actions, SavedActions, sizeof Action
 i32 TFight::AttackerCount() const { return Attacker ? Attacker->GetUnitCount() : 0; }
 i32 TFight::DefenderCount() const { return Defender ? Defender->GetUnitCount() : 0; }
 
-TUnit* TFight::UnitOf(i32 index) const {
-  if (index < 0 || index >= CombatantCount) return nullptr;
-  const TGroup* group = index < 3 ? Attacker : Defender;
-  i32 slot = index % 3;
-  if (!group || slot >= group->GetUnitCount()) return nullptr;
-  return group->Units[slot];
-}
-
 bool TFight::IsCombatant(i32 index) const { return UnitOf(index) != nullptr; }
-
-bool TFight::IsCombatantAlive(i32 index) const {
-  const TUnit* u = UnitOf(index);
-  return u && !u->IsDead();
-}
 
 i32 TFight::FindCombatant(const TUnit* unit) const {
   for (i32 i = 0; i < CombatantCount; ++i)

@@ -7,6 +7,8 @@
 
 #include "engine/base/types.h"
 #include "engine/data/stream.h"
+#include "world/units/group.h"
+#include "world/units/unit.h"
 #include "world/units/unit_properties.h"
 
 class TActionThread;
@@ -70,11 +72,21 @@ class TFight {
   void SaveActions();
   void RestoreActions();
 
-  TUnit* UnitOf(i32 index) const;
+  // Inline: a trial round of the automatic orders asks these most.
+  TUnit* UnitOf(i32 index) const {
+    if (index < 0 || index >= CombatantCount) return nullptr;
+    const TGroup* group = index < 3 ? Attacker : Defender;
+    const i32 slot = index % 3;
+    if (!group || slot >= group->GetUnitCount()) return nullptr;
+    return group->Units[slot];
+  }
   i32 AttackerCount() const;
   i32 DefenderCount() const;
   bool IsCombatant(i32 index) const;
-  bool IsCombatantAlive(i32 index) const;
+  bool IsCombatantAlive(i32 index) const {
+    const TUnit* u = UnitOf(index);
+    return u && !u->IsDead();
+  }
   i32 FindCombatant(const TUnit* unit) const;
   i32 FindCombatantOfUnit(const TUnit* unit) const;
   bool IsAttackerDefeated() const;

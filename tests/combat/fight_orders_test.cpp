@@ -2,6 +2,9 @@
 // decider, the worker and the main stream it keeps.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "combat/fight_orders.h"
 #include "engine/athread/action_thread.h"
 #include "tests/combat/combat_fixture.h"
@@ -170,6 +173,75 @@ TEST_F(FightOrders, TheWorkerLeavesTheMainStreamAsItFoundIt) {
   EXPECT_EQ(Fight.OrdersDone, 1);
   EXPECT_NE(Fight.Actions[3].Kind, fakNone);
   EXPECT_EQ(RandomMain.Low, before.Low);
+}
+
+// The thorough decider over seeded battles: spells of many formulas, levels
+// and classes, units with random pools. The decisions are those the decider
+// made before it was made faster; any change of a decision shows here.
+TEST_F(FightOrders, ThoroughDecisionsOverSeededBattles) {
+  struct TCase {
+    u32 Seed;
+    const char* Orders;  // kind.spell.target of combatants 0..5, attacker's then defender's choice
+  };
+  const TCase cases[] = {
+      {1, "1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 0.-1.-1 0.-1.-1 1.-1.0 0.-1.-1 0.-1.-1 "},
+      {2, "1.-1.3 1.-1.3 1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 1.-1.3 1.-1.3 1.-1.0 0.-1.-1 0.-1.-1 "},
+      {3, "1.-1.5 2.69.4 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.5 2.69.4 0.-1.-1 1.-1.0 2.69.0 1.-1.0 "},
+      {4, "1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 0.-1.-1 0.-1.-1 1.-1.0 0.-1.-1 0.-1.-1 "},
+      {5, "1.-1.4 1.-1.4 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.4 1.-1.4 0.-1.-1 2.116.0 2.121.0 0.-1.-1 "},
+      {6, "1.-1.3 2.78.4 1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 2.78.4 1.-1.3 1.-1.0 1.-1.0 0.-1.-1 "},
+      {7, "1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 0.-1.-1 0.-1.-1 1.-1.0 1.-1.0 2.69.0 "},
+      {8, "1.-1.3 1.-1.3 1.-1.4 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 1.-1.3 1.-1.4 3.-1.4 1.-1.0 0.-1.-1 "},
+  };
+  const i16 numbers[] = {65, 66, 67, 69, 70, 71, 73, 76, 77, 78, 80, 84, 85, 89, 92, 97, 98, 104, 116, 120, 121, 122};
+  const u32 targetFlags[] = {1, 2, 3, 4, 16, 18};
+  const u32 kinds[] = {Soldier, Wolf, Skeleton, Knight};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Seed);
+    std::mt19937 rng(c.Seed);
+    auto pick = [&rng](u32 n) { return static_cast<i32>(rng() % n); };
+    // One draw after the other: the order of a call's arguments is the compiler's.
+    for (i16 n : numbers) {
+      const i16 level = static_cast<i16>(1 + pick(4)), cls = static_cast<i16>(1 + pick(3));
+      const u32 targets = targetFlags[pick(6)];
+      i16 p[5];
+      for (i32 k = 0; k < 5; ++k) p[k] = static_cast<i16>(pick(k < 2 ? 150 : k < 4 ? 60 : 20));
+      AddSpell(n, level, cls, targets, {p[0], p[1], p[2], p[3], p[4]});
+    }
+    const u32 a = 1 + static_cast<u32>(pick(3));
+    const u32 d = 1 + static_cast<u32>(pick(3));
+    u32 k[6];
+    for (i32 i = 0; i < 6; ++i) k[i] = kinds[pick(i == 3 ? 4 : 3)];
+    MakeBattle({k[0], k[1], k[2]}, {k[3], k[4], k[5]});
+    for (i32 i = 0; i < CombatantCount; ++i) {
+      TUnit* u = U(i);
+      if (!u) continue;
+      const i16 level = static_cast<i16>(1 + pick(5));
+      const i32 hp = 5 + pick(60);
+      const i32 mana = pick(80);
+      SetLevelOf(u, level);
+      SetHP(u, hp);
+      SetMana(u, mana);
+      for (i32 k = 0; k < 5; ++k) Teach(u, numbers[pick(sizeof numbers / sizeof numbers[0])]);
+    }
+    // Fewer units on a side: the last ones fall in an earlier battle.
+    for (u32 i = a; i < 3; ++i) SetHP(U(static_cast<i32>(i)), 0);
+    for (u32 i = d; i < 3; ++i) SetHP(U(static_cast<i32>(3 + i)), 0);
+    Scenario->Players[0]->Kind = pkComputer;
+    Scenario->Players[1]->Kind = pkComputer;
+    std::string got;
+    auto note = [&] {
+      for (i32 i = 0; i < CombatantCount; ++i)
+        got += std::to_string(Fight.Actions[i].Kind) + "." + std::to_string(Fight.Actions[i].Spell) + "." +
+               std::to_string(Fight.Actions[i].Target) + " ";
+    };
+    ChooseComputerAttackerOrders(&Fight);
+    note();
+    ChooseComputerDefenderOrders(&Fight);
+    note();
+    EXPECT_EQ(got, c.Orders);
+    Fight.Reset();
+  }
 }
 
 }  // namespace

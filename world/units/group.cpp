@@ -169,12 +169,6 @@ void TGroup::MoveHeroesForward() {
     if (Units[i]->Hero) std::swap(Units[i], Units[i - 1]);
 }
 
-i32 TGroup::GetUnitCount() const {
-  i32 n = 0;
-  while (n < MaxGroupUnits && Units[n]) ++n;
-  return n;
-}
-
 TUnit* TGroup::FindUnitByID(u32 id) const {
   for (TUnit* u : Units)
     if (u && u->ID == id) return u;
