@@ -241,7 +241,6 @@ class TMainMenu : public DXWin::TDXWindow {
   void SlotDraw(Plat::TSurface* surface, const Base::TRect& row, bool hot, bool selected, int index) {
     DrawSlot(surface, row, hot, selected, index);
   }
-  void ConnectionDraw(Plat::TSurface* surface, const Base::TRect& rect) { DrawConnectionPage(surface, rect); }
   void BuildOptionsPage();
   // Sprites and fonts of the page's controls; none with release.
   void StyleOptionControls(bool release);
