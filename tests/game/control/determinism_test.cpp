@@ -14,6 +14,7 @@
 #include "ai/ai_handler.h"
 #include "engine/data/stream.h"
 #include "tests/game/game_fixture.h"
+#include "world/scenario/player.h"
 #include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
