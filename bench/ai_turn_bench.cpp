@@ -4,7 +4,10 @@
 // drawing). Per computer turn, with the cost maps kept between records and,
 // for comparison, filled afresh for every query: the planning time (the
 // turn without the waits for the posted records), records, fills and
-// queries. Baseline in the same run: one full cost-map fill on the same map.
+// queries, and the threat maps computed with the time of each (their fills
+// counted among the fills). The stress round gives the computer groups
+// attacks and city tasks instead. Baseline in the same run: one full
+// cost-map fill on the same map.
 #include <benchmark/benchmark.h>
 
 #include <chrono>

@@ -210,6 +210,25 @@ TEST_F(AITasks, AGuardAttacksIntrudersUpToHalfAgainItsRadius) {
   }
 }
 
+// The guard that runs is the multi-task's copy of the handler's task; the
+// intruder it picks is remembered on the handler's task for the next pass.
+TEST_F(AITasks, TheIntruderIsRememberedOnTheTaskAPassRunsACopyOf) {
+  TGroup* guard = NewGroup(2, 10, 10, {WorldTest::Wolf});
+  TGroup* intruder = NewGroup(1, 12, 10, {WorldTest::Wolf});
+  TAITask* task = NewTask(ttGuardArea, {guard}, 80);
+  task->Header.Target.Kind = tkField;
+  task->Header.Target.SetField(10, 10);
+  task->Header.Target.Radius = 2;
+  TAIMultiTask multi;
+  multi.Members.Add(task);
+  multi.Init(&Handler(2));
+  ASSERT_TRUE(multi.Prepare());
+  ASSERT_NE(multi.Combined, task);
+  Run([&] { Handler(2).ExecuteGuardArea(multi.Combined); });
+  EXPECT_EQ(task->Header.Target.ReferenceKind, u32{rkUnit});
+  EXPECT_EQ(task->Header.Target.ReferenceID, intruder->Units[0]->ID);
+}
+
 // The intruder once chosen stays the target while it remains in the
 // enlarged square, even when a weaker one comes; then the weakest again.
 TEST_F(AITasks, AGuardKeepsItsIntruderUntilItLeavesTheSquare) {
