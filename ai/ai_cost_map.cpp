@@ -1,5 +1,7 @@
 #include "ai/ai_cost_map.h"
 
+#include <chrono>
+
 #include "world/scenario/scenario.h"
 
 namespace AIHandler {
@@ -29,7 +31,9 @@ const std::vector<i32>& TAICostMap::Fill(const GameData::TScenario& s, i32 fromX
       if (e.Used < slot->Used) slot = &e;
   }
   ++Fills;
+  const auto start = std::chrono::steady_clock::now();
   Work.SpreadCostMapInto(s, fromX, fromY, limit, slot->Costs);
+  FillNanoseconds += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
   slot->X = fromX;
   slot->Y = fromY;
   slot->Limit = limit;

@@ -32,6 +32,7 @@ class TAICostMap {
   // Fills actually computed, for the measurements.
   u64 Fills = 0;
   u64 Queries = 0;
+  i64 FillNanoseconds = 0;
 
  private:
   struct TEntry {

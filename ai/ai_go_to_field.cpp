@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ai/ai_handler.h"
+#include "ai/ai_task_rules.h"
 #include "world/locations/city.h"
 #include "world/map/area.h"
 #include "world/scenario/player.h"
@@ -17,11 +18,6 @@ namespace AIHandler {
 using namespace GameData;
 
 namespace {
-
-bool IsCamped(const TGroup* g) { return g && g->CampState == csCamped; }
-
-// Priority below 75 always, exactly 75 on a coin flip.
-bool BelowSeventyFive(i32 priority) { return priority < 75 || (priority == 75 && TAIHandler::Draw() < 0.5); }
 
 TUnit* FirstUnit(const TGroup* g) {
   for (TUnit* u : g->Units)
@@ -165,19 +161,8 @@ i32 TAIHandler::ExecuteGoToField(TAITask* task, TAITask* outer) {
           }
         }
       }
-    } else if (outer && outer->Header.TaskType == ttProtectUnit && outer->Header.Target.Validate()) {
-      const auto* ward = dynamic_cast<const TUnit*>(outer->Header.Target.Resolve());
-      if (TGroup* wardGroup = ward ? ward->GetGroup() : nullptr) {
-        const u32 wardGroupID = wardGroup->ID;
-        if (ward->Effective.HitPoints.Current < ward->Effective.HitPoints.Base / 2) CastHealingSpells(g, wardGroup);
-        if (!(g = selected())) continue;
-        wardGroup = Scenario->FindGroup(wardGroupID);
-        if (wardGroup && IsHostileNear(wardGroup->FieldX(), wardGroup->FieldY(), 3)) {
-          CastDefenceSpells(g, wardGroup);
-          if (!(g = selected())) continue;
-          if ((wardGroup = Scenario->FindGroup(wardGroupID))) CastShieldSpells(g, wardGroup);
-        }
-      }
+    } else if (!LookAfterProtected(outer)) {
+      continue;
     }
     if (!(g = selected())) continue;
 

@@ -158,6 +158,9 @@ void TAIHandler::RemoveAIUnit(TAIUnit* unit, bool dropTargetingTasks) {
   for (TAITask* t : Tasks.Items)
     for (TAITask* sub : t->SubTasks.Items)
       if (sub->HasUnit(unit)) sub->UnassignUnit(unit);
+  // A temporary task only borrows the unit: its flags stay.
+  for (TAITask* t : TemporaryTasks)
+    while (t->Units.IndexOf(unit) >= 0) t->Units.Remove(unit);
   const i32 index = Units.Items.IndexOf(unit);
   if (index < 0) return;
   Units.Items[index] = nullptr;

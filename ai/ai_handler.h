@@ -140,9 +140,7 @@ class TAIHandler : public GameData::TOpponent {
 
   // Execution: each handler returns non-zero to have its multi-task
   // prepared and run again. The outer task is the guard, protect or follow
-  // task a temporary task stands for. Attacking, guarding and the cities are
-  // hooks of the combat, guard and city behaviour; until they exist they do
-  // nothing.
+  // task a temporary task stands for.
   void ExecuteMultiTask(TAIMultiTask* multi);
   virtual i32 ExecuteAttackGroup(TAITask* task, TAITask* outer = nullptr);
   virtual i32 ExecuteGoToField(TAITask* task, TAITask* outer = nullptr);
@@ -150,6 +148,19 @@ class TAIHandler : public GameData::TOpponent {
   virtual i32 ExecuteProtectUnit(TAITask* task);
   virtual i32 ExecuteFollowUnit(TAITask* task);
   virtual i32 ExecuteCityTask(TAITask* task);
+
+  // Guarding, protecting, following and the cities: the task's units are
+  // handed to the attack, go-to-field or city handler through a temporary
+  // task that stands for this one. A reference in the task's target keeps
+  // the intruder attacked from pass to pass.
+  void MoveIntoCity(TAITask* task, GameData::TCity* city);
+  void DisbandDepartureGroup(const GameData::TCity* city);
+  void RebuildCityDefence(const GameData::TCity* city);
+  // The healing, defence and shield rules on the group of a protect task's
+  // unit; false when no group is selected any more.
+  bool LookAfterProtected(const TAITask* outer);
+  // The temporary tasks alive now; a unit that leaves the game leaves them too.
+  TAIVirtualTaskList TemporaryTasks;
 
   // Going to a field: the task's units leave their cities toward (x, y),
   // the acting group camps near a field, and a field along the path.
@@ -272,6 +283,8 @@ class TAIHandler : public GameData::TOpponent {
   i32 PassesRun = 0;
   u64 PostedRecords = 0;
   i64 WaitedNanoseconds = 0;
+  u64 ThreatMapComputations = 0;
+  i64 ThreatMapNanoseconds = 0;
 
  private:
   u32 Post(const GameData::TActionRecord& record);
@@ -280,6 +293,7 @@ class TAIHandler : public GameData::TOpponent {
   void ApplyMessage(std::string text);
   // Sizes the map when the scenario's dimensions differ from it.
   void SizeThreatMap();
+  void ComputeThreatValues();
   // Deletes now, or at EndPass while a pass runs.
   void Discard(TAIUnit* unit);
   void Discard(TAITask* task);

@@ -42,15 +42,6 @@ void TAIHandler::ExecuteMultiTask(TAIMultiTask* multi) {
   }
 }
 
-// Attacking needs the combat behaviour at every step (choosing the target
-// near the group, the healing and defence rules, the fight itself); until
-// it exists the units of an attack stay where they are.
-i32 TAIHandler::ExecuteAttackGroup(TAITask*, TAITask*) { return 0; }
-i32 TAIHandler::ExecuteGuardArea(TAITask*) { return 0; }
-i32 TAIHandler::ExecuteProtectUnit(TAITask*) { return 0; }
-i32 TAIHandler::ExecuteFollowUnit(TAITask*) { return 0; }
-i32 TAIHandler::ExecuteCityTask(TAITask*) { return 0; }
-
 u32 TAIHandler::MoveToField(i32 x, i32 y, bool refreshCosts, i32 reserve, bool substituteIsFailure) {
   const bool free = Scenario->IsFieldOnMap(x, y) && !Scenario->Occupancy[static_cast<std::size_t>(Scenario->FieldIndex(x, y))];
   const bool acting = Player->GetSelectedGroup() || Player->GetSelectedCity();

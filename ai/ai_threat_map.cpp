@@ -1,6 +1,7 @@
 // The hostile-reach map: for each field, how strongly hostile groups can
 // reach it this turn.
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "ai/ai_handler.h"
@@ -25,6 +26,13 @@ void TAIHandler::SizeThreatMap() {
 // added as many times as it has units in the unit list, which gives the
 // same sums as one fill per unit.
 void TAIHandler::ComputeThreatMap() {
+  ++ThreatMapComputations;
+  const auto start = std::chrono::steady_clock::now();
+  ComputeThreatValues();
+  ThreatMapNanoseconds += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+void TAIHandler::ComputeThreatValues() {
   SizeThreatMap();
   std::fill(ThreatMap.begin(), ThreatMap.end(), 0);
   if (!Scenario || !Player || ThreatMap.empty()) return;

@@ -4,7 +4,10 @@
 // drawing). Per computer turn, with the cost maps kept between records and,
 // for comparison, filled afresh for every query: the planning time (the
 // turn without the waits for the posted records), records, fills and
-// queries. Baseline in the same run: one full cost-map fill on the same map.
+// queries, and the threat maps computed with the time of each (their fills
+// counted among the fills). The stress round gives the computer groups
+// attacks and city tasks instead. Baseline in the same run: one full
+// cost-map fill on the same map.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -29,14 +32,15 @@ using namespace GameData;
 struct TTurnGame {
   std::string Dir;
   std::unique_ptr<Main::THeadlessGame> Headless;
-  TTurnGame() {
+  explicit TTurnGame(bool campaigns) {
     char pattern[] = "/tmp/orvbench-XXXXXX";
     Dir = std::string(mkdtemp(pattern)) + "/";
     Builder::TDemoData d = Builder::BuildDemoData();
     Builder::TScenarioParams params;
     params.Players = 5;
     params.Groups = 100;
-    params.Marches = true;
+    params.Marches = !campaigns;
+    params.Campaigns = campaigns;
     d.Scenario.Add("turns.scn", Builder::GenerateScenario(params));
     d.Globals.WritePacked(Dir, "globals");
     d.Graphics.WritePacked(Dir, "graphics");
@@ -52,17 +56,25 @@ struct TTurnGame {
   }
 };
 
-TTurnGame& Turns() {
-  static TTurnGame game;
-  return game;
+// One game at a time: the game's globals hold one scenario.
+std::unique_ptr<TTurnGame> Current;
+bool CurrentCampaigns = false;
+
+TTurnGame& Turns(bool campaigns = false) {
+  if (!Current || CurrentCampaigns != campaigns) {
+    Current.reset();
+    Current = std::make_unique<TTurnGame>(campaigns);
+    CurrentCampaigns = campaigns;
+  }
+  return *Current;
 }
 
 AIHandler::TAIHandler& HandlerOf(i32 player) {
   return static_cast<AIHandler::TAIHandler&>(*Game->Scenario->PlayerAt(player)->AIHandler);
 }
 
-void RunRounds(benchmark::State& state, bool caching) {
-  TTurnGame& g = Turns();
+void RunRounds(benchmark::State& state, bool caching, bool campaigns = false) {
+  TTurnGame& g = Turns(campaigns);
   TScenario& s = *Game->Scenario;
   i32 computers = 0;
   for (i32 i = 0; i < s.PlayerCount(); ++i)
@@ -70,8 +82,8 @@ void RunRounds(benchmark::State& state, bool caching) {
       ++computers;
       HandlerOf(i).CostMap.Caching = caching;
     }
-  u64 fills = 0, queries = 0, turns = 0, records = 0;
-  i64 waited = 0, wall = 0;
+  u64 fills = 0, queries = 0, turns = 0, records = 0, threats = 0;
+  i64 waited = 0, wall = 0, filling = 0, threatening = 0;
   TActionRecord end;
   end.Words[0] = atEndTurn;
   auto sum = [&](i32 sign) {
@@ -82,6 +94,9 @@ void RunRounds(benchmark::State& state, bool caching) {
         queries += sign * h.CostMap.Queries;
         records += sign * h.PostedRecords;
         waited += sign * h.WaitedNanoseconds;
+        filling += sign * h.CostMap.FillNanoseconds;
+        threats += sign * h.ThreatMapComputations;
+        threatening += sign * h.ThreatMapNanoseconds;
       }
   };
   for (auto _ : state) {
@@ -101,6 +116,10 @@ void RunRounds(benchmark::State& state, bool caching) {
   state.counters["records_per_turn"] = static_cast<double>(records) / n;
   state.counters["fills_per_turn"] = static_cast<double>(fills) / n;
   state.counters["queries_per_turn"] = static_cast<double>(queries) / n;
+  state.counters["fill_ms_each"] = fills ? static_cast<double>(filling) / 1e6 / static_cast<double>(fills) : 0;
+  state.counters["threat_maps_per_turn"] = static_cast<double>(threats) / n;
+  // A threat map's own fills are counted among the fills as well.
+  state.counters["threat_map_ms_each"] = threats ? static_cast<double>(threatening) / 1e6 / static_cast<double>(threats) : 0;
   state.counters["tasks_player2"] = HandlerOf(2).Tasks.Count();
 }
 
@@ -110,6 +129,11 @@ BENCHMARK(BM_ComputerRound)->Unit(benchmark::kMillisecond)->Iterations(4);
 
 void BM_ComputerRoundFreshFills(benchmark::State& state) { RunRounds(state, false); }
 BENCHMARK(BM_ComputerRoundFreshFills)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// The stress turn: the same map, its computer groups attacking the human's
+// groups, going into cities and marching, sorceresses among them.
+void BM_StressComputerRound(benchmark::State& state) { RunRounds(state, true, true); }
+BENCHMARK(BM_StressComputerRound)->Unit(benchmark::kMillisecond)->Iterations(4);
 
 // The baseline: one full fill of the computer's cost map on the same map.
 void BM_OneCostMapFill(benchmark::State& state) {

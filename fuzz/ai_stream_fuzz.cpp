@@ -1,5 +1,6 @@
 // Input: a computer opponent's stream as a player's stream holds it. Once
-// loaded, the queued messages are applied, a unit of the world leaves its
+// loaded, the queued messages are applied, each task's handler runs up to its
+// first order, a unit of the world leaves its
 // group (the hooks run over the loaded tasks and armies; the world keeps it), the reach map is
 // computed, and the handler is saved and loaded again.
 #include <memory>
@@ -45,6 +46,29 @@ struct TWorld {
   GameData::TGroup* Group;
 };
 
+// Each loaded task's handler runs up to its first order: the targets, their
+// references, fields and radii are read as a turn reads them. With a stop
+// requested the first posted order ends the run, as it ends a turn.
+void RunTasks(AIHandler::TAIHandler& h, GameData::TPlayer& p) {
+  p.StopRequested = 1;
+  for (i32 i = 0; i < h.Tasks.Count(); ++i) {
+    AIHandler::TAITask* t = h.Tasks[i];
+    try {
+      switch (t->Header.TaskType) {
+        case AIHandler::ttAttackGroup: h.ExecuteAttackGroup(t); break;
+        case AIHandler::ttGoToField: h.ExecuteGoToField(t); break;
+        case AIHandler::ttGuardArea: h.ExecuteGuardArea(t); break;
+        case AIHandler::ttProtectUnit: h.ExecuteProtectUnit(t); break;
+        case AIHandler::ttFollowUnit: h.ExecuteFollowUnit(t); break;
+        case AIHandler::ttCityTask: h.ExecuteCityTask(t); break;
+        default: break;
+      }
+    } catch (const GameData::EThreadTermination&) {
+    }
+  }
+  p.StopRequested = 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -58,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       handler.Load(in);
       handler.AddUnit(group->Units[0]);
       handler.ProcessScriptMessages();
+      RunTasks(handler, *s.PlayerAt(1));
       handler.BeginPass();
       if (handler.Units.Count() > 0) handler.RemoveAIUnit(handler.Units[0], true);
       handler.RemoveUnit(group->Units[0], true);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -773,6 +774,46 @@ std::string GenerateScenario(const TScenarioParams& params, TScenarioCounts* pla
       for (const TUnit* u : g->Units)
         if (u) units.push_back(u->ID);
       plan->AddTask(3, TDemoOpponent::TTarget{0, 3, s.Width / 2, s.Height / 2, s.Width / 16}, 60, units);
+    }
+  }
+  if (params.Campaigns) {
+    m.GiveUnitsToOpponents();
+    auto distance = [](const TMapObject* a, const TMapObject* b) {
+      return std::max(std::abs(a->FieldX() - b->FieldX()), std::abs(a->FieldY() - b->FieldY()));
+    };
+    auto nearest = [&](const TGroup* from, auto accept) {
+      const TMapObject* best = nullptr;
+      for (const TMapObject* o : s.MapObjects)
+        if (accept(o) && (!best || distance(from, o) < distance(from, best))) best = o;
+      return best;
+    };
+    i32 turn = 0;
+    for (const TMapObject* o : s.MapObjects) {
+      if (o->Type != otGroup) continue;
+      const auto* g = static_cast<const TGroup*>(o);
+      auto* plan = dynamic_cast<TDemoOpponent*>(s.Players[g->OwnerIndex]->AIHandler.get());
+      if (!plan || s.Players[g->OwnerIndex]->Kind != pkComputer) continue;
+      std::vector<u32> units;
+      for (const TUnit* u : g->Units)
+        if (u) units.push_back(u->ID);
+      const TMapObject* prey = nullptr;
+      const TMapObject* city = nullptr;
+      switch (turn++ % 3) {
+        case 0:
+          prey = nearest(g, [](const TMapObject* x) { return x->Type == otGroup && static_cast<const TGroup*>(x)->OwnerIndex == 1; });
+          break;
+        case 1: city = nearest(g, [](const TMapObject* x) { return x->Type == otCity; }); break;
+        default: break;
+      }
+      if (prey) {
+        const TUnit* u = static_cast<const TGroup*>(prey)->Units[0];
+        plan->AddTask(1, TDemoOpponent::TTarget{u->ID, 1, prey->FieldX(), prey->FieldY()}, 70, units);
+      } else if (city) {
+        const auto* c = static_cast<const TCity*>(city);
+        plan->AddTask(6, TDemoOpponent::TTarget{c->ID, 4, c->AnchorFieldX, c->AnchorFieldY}, 65, units);
+      } else {
+        plan->AddTask(3, TDemoOpponent::TTarget{0, 3, s.Width / 2, s.Height / 2, s.Width / 16}, 60, units);
+      }
     }
   }
   if (placed) *placed = counts;

@@ -63,6 +63,10 @@ struct TScenarioParams {
   // Every computer group holds a task to go to the middle of the map (which
   // varied terrain may cut off).
   bool Marches = false;
+  // Every computer group holds one of three tasks in turn: attack the
+  // nearest group of the human player, go into the nearest city (its own to
+  // defend it, the human's to take it), or march as above.
+  bool Campaigns = false;
   // The ground picture it names in the "scenario" archive.
   std::string BackgroundFile = "demo1.bkg";
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "ai/ai_handler.h"
 #include "tests/game/game_fixture.h"
 #include "tools/demodata/demo_scenario.h"
+#include "world/locations/city.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
@@ -76,12 +78,12 @@ class AITurns : public TGameFixture {
 TEST_F(AITurns, ComputerTurnsPlanAndEndAndRepeatWithTheSameSeed) {
   AddGeneratedMap();
   // Mission 2's computer holds guard, protect, follow, city and attack
-  // tasks only, whose behaviour comes later: its groups stay.
+  // tasks: its free units gather and walk to its city.
   const struct {
     i32 mission;
     const char* scenario;
     bool marches;
-  } games[] = {{1, nullptr, true}, {2, nullptr, false}, {0, "generated.scn", true}};
+  } games[] = {{1, nullptr, true}, {2, nullptr, true}, {0, "generated.scn", true}};
   for (const auto& g : games) {
     SCOPED_TRACE(g.scenario ? g.scenario : ("mission " + std::to_string(g.mission)).c_str());
     const TTrace first = Play(g.mission, g.scenario, 3);
@@ -142,6 +144,43 @@ TEST_F(AITurns, TheComputerCastsThroughTheDispatcherOnItsTurn) {
   ASSERT_FALSE(casts.empty());
   EXPECT_EQ(casts[0], (std::vector<u32>{2, caster->ID, 33}));
   EXPECT_LT(caster->Effective.Mana.Current, 40);
+}
+
+// Mission 2's city task: the computer enters its city through the
+// dispatcher, sets its defenders by the city's own orders and leaves; the
+// game ends the turn with the city screen shut and the slots filled.
+TEST_F(AITurns, TheComputerSetsItsCitysDefendersThroughTheCityOrders) {
+  Headless.reset();
+  Headless = std::make_unique<Main::THeadlessGame>(1);
+  std::vector<std::pair<i32, std::vector<u32>>> executed;
+  Headless->OnAction = [&](const TActionRecord& r, u64) {
+    executed.emplace_back(S().CurrentPlayerIndex, std::vector<u32>(std::begin(r.Words), std::end(r.Words)));
+  };
+  Headless->StartMission(2);
+  TCity* den = nullptr;
+  for (TMapObject* o : S().MapObjects)
+    if (o->Type == otCity && static_cast<TCity*>(o)->Owner == 2) den = static_cast<TCity*>(o);
+  ASSERT_NE(den, nullptr);
+  // The city's defender is in good heart, so that a new turn does not send
+  // it from its slot.
+  TUnit* defender = den->DefenderSlots[0];
+  ASSERT_NE(defender, nullptr);
+  defender->Base.Morale = defender->Effective.Morale = 100;
+  Act({atEndTurn});
+  Headless->OnAction = nullptr;
+  std::vector<u32> sequence;
+  for (const auto& [player, w] : executed)
+    if (player == 2 && (w[0] == atEnterCity || w[0] == atMoveCityUnit || w[0] == atLeaveCity))
+      sequence.push_back(w[0] == atMoveCityUnit ? 100 + w[3] : w[0]);
+  // Each pass: enter, out of the slot into the city units, back into the
+  // slot, leave.
+  const std::vector<u32> pass{atEnterCity, 100 + clUnits, 100 + clDefenders, atLeaveCity};
+  ASSERT_GE(sequence.size(), pass.size());
+  EXPECT_EQ(sequence.size() % pass.size(), 0u);
+  for (std::size_t i = 0; i < sequence.size(); ++i) EXPECT_EQ(sequence[i], pass[i % pass.size()]) << "record " << i;
+  EXPECT_EQ(S().CityScreenOpen, 0);
+  EXPECT_EQ(S().CurrentPlayerIndex, 1);
+  EXPECT_EQ(den->FindSlotOfUnit(defender), 0);
 }
 
 }  // namespace

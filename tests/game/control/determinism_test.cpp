@@ -11,8 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "ai/ai_handler.h"
 #include "engine/data/stream.h"
 #include "tests/game/game_fixture.h"
+#include "world/scenario/player.h"
 #include "world/scenario/random.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
@@ -77,6 +79,22 @@ void TeachScouting(TScenario& s) {
   }
 }
 
+// The computer's pack by the ford of mission 2 is sent against the human's
+// first group, beside the mission's own guard, protect, follow and city tasks.
+void SendPackToAttack(TScenario& s) {
+  auto& h = static_cast<AIHandler::TAIHandler&>(*s.PlayerAt(2)->AIHandler);
+  const TGroup* prey = s.FindGroup(FirstGroupOf(s, 1));
+  if (h.Armies.Count() == 0 || !prey) return;
+  auto* task = new AIHandler::TAITask(&h, true);
+  task->Header.TaskType = AIHandler::ttAttackUnit;
+  task->Header.Target.Kind = AIHandler::tkUnit;
+  task->Header.Target.SetObject(prey->Units[0]);
+  task->Header.Target.SetField(prey->FieldX(), prey->FieldY());
+  task->Priority = 90;
+  task->AssignArmy(h.Armies[0]);
+  h.Tasks.Items.Add(task);
+}
+
 const TDeterminismCase Cases[] = {
     {"ends of turns", 1, [](TScenario&) {},
      [](TScenario&) { return std::vector<TActionRecord>{Record({atEndTurn}), Record({atEndTurn})}; }},
@@ -89,6 +107,8 @@ const TDeterminismCase Cases[] = {
      }},
     {"computer turns casting on the map", 1, TeachScouting,
      [](TScenario&) { return std::vector<TActionRecord>(2, Record({atEndTurn})); }},
+    {"computer turns on mission 2: a pack attacking, guards, a city's defence set", 2, SendPackToAttack,
+     [](TScenario&) { return std::vector<TActionRecord>(4, Record({atEndTurn})); }},
 };
 
 class Determinism : public TGameFixture {
