@@ -4,21 +4,14 @@
 // same run.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 
+#include "bench/bench_data.h"
+#include "bench/bench_screen.h"
 #include "ai/ai_handler.h"
-#include "engine/d3dframe/d3dframe.h"
-#include "engine/data/archive.h"
 #include "engine/dxapp/dxapp.h"
 #include "engine/dxwin/window_system.h"
-#include "engine/gfx/screen.h"
-#include "engine/platform/window/platform.h"
-#include "engine/platform/window/sdl_platform.h"
 #include "game/panels/group_panel.h"
-#include "tools/demodata/demo_data.h"
 #include "world/data2/global_data.h"
 #include "world/data2/main_data.h"
 #include "world/scenario/scenario.h"
@@ -27,39 +20,19 @@
 
 namespace {
 
-constexpr int Width = 800, Height = 600;
+using Bench::Width, Bench::Height;
 
 struct TScene {
-  std::string Dir;
-  Plat::TSurface* Back = nullptr;
+  // The display comes first: the data loads its pictures onto it.
+  Plat::TSurface* Back = Bench::Screen().Back;
+  Bench::TDemoData Data{true};
   Plat::TSurface* Copy = nullptr;
   std::unique_ptr<GameData::TScenario> Scenario;
   Main::TGroupInfoWindow* Panel = nullptr;
 
   TScene() {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    Plat::Install(std::make_unique<Plat::TSdlPlatform>());
-    Plat::TWndClass wc;
-    wc.WndProc = [](Plat::HWND h, Plat::UINT m, Plat::WPARAM w, Plat::LPARAM l) {
-      return Plat::Current().DefWindowProc(h, m, w, l);
-    };
-    wc.ClassName = "Bench";
-    Plat::Current().RegisterClass(wc);
-    Plat::HWND window = Plat::Current().CreateWindow("Bench", "Bench", Plat::WS_POPUP, 0, 0, 0, Width, Height);
-    Plat::Current().ShowWindow(window, Plat::SW_SHOWNORMAL);
-    D3DFramework = new D3DFrame::TD3DFramework(window, "Bench", 3, Width, Height, 16, nullptr);
-    D3DFramework->InitializeFullscreen(-1, -1, -1);
-    Gfx::Startup();
-    Back = D3DFramework->BackBuffer;
     Copy = D3DFramework->CreateOffscreenSurface(Width, Height, 0);
-    char pattern[] = "/tmp/orvbench-XXXXXX";
-    Dir = std::string(mkdtemp(pattern)) + "/";
-    Builder::WriteDemoData(Dir, Builder::TArchiveForm::Packed);
-    Data::DataPath = Dir;
     AIHandler::ConnectToWorld();
-    Data2::CreateArchives();
-    Data2::CreateMainData();
-    Data2::CreateGlobalData();
     Scenario = std::make_unique<GameData::TScenario>();
     Scenario->LoadFromArchive(Data2::ScenarioArchive, "demo2.scn");
     WindowSystem = new DXWin::TDXWindowSystem;
@@ -89,10 +62,6 @@ struct TScene {
     WindowSystem = nullptr;
     Scenario.reset();
     Copy->Release();
-    Data2::FreeGlobalData();
-    Data2::FreeMainData();
-    Data2::FreeArchives();
-    std::filesystem::remove_all(Dir);
   }
   Base::TRect Area() const { return Panel->GetScreenRect(); }
 };
