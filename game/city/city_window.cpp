@@ -83,8 +83,6 @@ i32 BuildingButtonX(i32 i, i32 n, i32 width) {
 
 i32 RecruitRows(i32 count) { return std::max(2, (count - 1) / 7 + 1); }
 
-bool DragDistanceReached(i32 dx, i32 dy) { return std::abs(dx) > 5 || std::abs(dy) > 5; }
-
 // Construction.
 
 TCityWindow::TCityWindow(DXWin::TDXWindowSystem* windowSystem) : DXWin::TDXWindow(windowSystem, 0x100000, 0) {
@@ -182,7 +180,7 @@ TCityWindow::TCityWindow(DXWin::TDXWindowSystem* windowSystem) : DXWin::TDXWindo
 }
 
 TCityWindow::~TCityWindow() {
-  EndDrag();
+  EndDrag(WindowSystem);
   ReleaseGraphics();
 }
 
@@ -191,7 +189,7 @@ void TCityWindow::SetScenario(GameData::TScenario* scenario) {
   City = nullptr;
   Building = cbSquare;
   SelectedUnit = nullptr;
-  EndDrag();
+  EndDrag(WindowSystem);
 }
 
 GameData::TPlayer* TCityWindow::CurrentPlayer() const {
@@ -304,7 +302,7 @@ void TCityWindow::Open(GameData::TCity* city, GameData::TGroup* group) {
   if (Game) Game->MusicRestartPending = 0;
   GameData::PlayMusic(city->MusicID, MusicVolume, 0, false);
   SelectedUnit = city->DepartureGroup->GetUnitCount() > 0 ? city->DepartureGroup->Units[0] : nullptr;
-  EndDrag();
+  EndDrag(WindowSystem);
   ShowAllDefenders = ShowAllOthers = 0;
   DefenderScroll->Position = DefenderScroll->Min;
   OthersScroll->Position = OthersScroll->Min;
@@ -325,7 +323,7 @@ void TCityWindow::CloseCity() {
   if (City) {
     City->Leave();
     if (ViewerIsCurrent()) {
-      EndDrag();
+      EndDrag(WindowSystem);
       if (Game) Game->MusicRestartPending = 0;
       if (Scenario) GameData::PlayMusic(Scenario->MusicTracks[0], MusicVolume, 0, false);
       Close();
@@ -600,10 +598,6 @@ void TCityWindow::PaintOtherCell(int row, int column, const Base::TRect& cell, P
                nullptr);
 }
 
-void TCityWindow::DrawDraggedPortrait(Plat::TSurface* surface, int x, int y) {
-  if (Dragging && DragUnit && DragUnit->Portrait) DragUnit->Portrait->Draw(surface, 0, x - GrabX, y - GrabY, nullptr);
-}
-
 // Units in the grids.
 
 TUnit* TCityWindow::UnitInCell(const TFaceControl* grid, i32 row, i32 column) const {
@@ -649,36 +643,7 @@ void TCityWindow::GridPressed(TFaceControl* grid, int button, int x, int y) {
   if (mayDrag) PrepareDrag(grid, unit, row - offset, column, at.X, at.Y);
 }
 
-void TCityWindow::PrepareDrag(TFaceControl* grid, TUnit* unit, i32 visibleRow, i32 column, i32 px, i32 py) {
-  DragPending = 1;
-  DragStartX = px;
-  DragStartY = py;
-  DragSource = grid;
-  DragUnit = unit;
-  const Base::TRect cell = grid->GetCellRect(visibleRow, column);
-  const Plat::TPoint corner = grid->ClientToScreen({cell.Left, cell.Top});
-  GrabX = px - corner.X;
-  GrabY = py - corner.Y;
-}
-
-void TCityWindow::BeginDrag() {
-  DragPending = 0;
-  Dragging = 1;
-  if (WindowSystem) WindowSystem->OnDrawCursor = DXWin::TDrawCursorEvent::Of<&TCityWindow::DrawDraggedPortrait>(this);
-}
-
-void TCityWindow::EndDrag() {
-  const bool hadClosure = Dragging;
-  DragPending = Dragging = 0;
-  DragUnit = nullptr;
-  DragStartX = DragStartY = GrabX = GrabY = 0;
-  DragSource = nullptr;
-  if (hadClosure && WindowSystem) WindowSystem->OnDrawCursor = {};
-}
-
-void TCityWindow::PointerMoved(int x, int y) {
-  if (DragPending && DragDistanceReached(x - DragStartX, y - DragStartY)) BeginDrag();
-}
+void TCityWindow::PointerMoved(int x, int y) { DragPointerMoved(WindowSystem, x, y); }
 
 void TCityWindow::OnMove(DXWin::TShiftState, int x, int y) {
   const Plat::TPoint p = ClientToScreen({x, y});
@@ -713,7 +678,7 @@ void TCityWindow::ButtonReleased(int x, int y) {
       break;
     }
   }
-  if (Dragging || DragPending) EndDrag();
+  if (Dragging || DragPending) EndDrag(WindowSystem);
   UpdatePanels();
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/base/types.h"
 #include "engine/dxwin/window.h"
+#include "game/city/portrait_drag.h"
 
 namespace GameData {
 class TScenario;
@@ -38,12 +39,10 @@ void FillOffers(TOfferTable& table, const u32* prices);
 i32 BuildingButtonX(i32 i, i32 n, i32 width);
 // Rows of the recruit grid (7 a row, 2 at least).
 i32 RecruitRows(i32 count);
-// A press becomes a drag once the pointer is 6 pixels or more away on either axis.
-bool DragDistanceReached(i32 dx, i32 dy);
 
 enum TCityBuilding : i32 { cbSquare = -1, cbTavern = 0, cbMageShop = 1, cbBattleMaster = 2, cbHealer = 3 };
 
-class TCityWindow : public DXWin::TDXWindow {
+class TCityWindow : public DXWin::TDXWindow, public TPortraitDrag {
  public:
   static constexpr i32 CellWidth = 94, CellHeight = 130, MaxShownRows = 4;
 
@@ -94,11 +93,6 @@ class TCityWindow : public DXWin::TDXWindow {
   GameData::TCity* City = nullptr;
   GameData::TScenario* Scenario = nullptr;
   u8 ShowAllDefenders = 0, ShowAllOthers = 0;
-  u8 DragPending = 0, Dragging = 0;
-  GameData::TUnit* DragUnit = nullptr;
-  i32 DragStartX = 0, DragStartY = 0;
-  i32 GrabX = 0, GrabY = 0;
-  TFaceControl* DragSource = nullptr;
   GameData::TUnit* SelectedUnit = nullptr;
   i32 Building = cbSquare;
   i32 SelectedRecruit = -1;
@@ -144,10 +138,7 @@ class TCityWindow : public DXWin::TDXWindow {
   void AcquireGraphics();
   void ReleaseGraphics();
   void ApplyGraphics();
-  void BeginDrag();
-  void EndDrag();
   void Reselect();
-  void PrepareDrag(TFaceControl* grid, GameData::TUnit* unit, i32 visibleRow, i32 column, i32 px, i32 py);
   void DropOn(TFaceControl* target, i32 row);
   GameData::TPlayer* CurrentPlayer() const;
   u32 CurrentGold() const;
@@ -164,7 +155,6 @@ class TCityWindow : public DXWin::TDXWindow {
   void PaintDefenderCell(int row, int column, const Base::TRect& cell, Plat::TSurface* surface);
   void PaintOtherCell(int row, int column, const Base::TRect& cell, Plat::TSurface* surface);
   void PaintRecruitCell(int row, int column, const Base::TRect& cell, Plat::TSurface* surface);
-  void DrawDraggedPortrait(Plat::TSurface* surface, int x, int y);
   void OnDepartureDown(int button, DXWin::TShiftState, int x, int y) { GridPressed(DepartureGrid, button, x, y); }
   void OnDefenderDown(int button, DXWin::TShiftState, int x, int y) { GridPressed(DefenderGrid, button, x, y); }
   void OnOthersDown(int button, DXWin::TShiftState, int x, int y) { GridPressed(OthersGrid, button, x, y); }

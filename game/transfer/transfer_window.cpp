@@ -97,7 +97,7 @@ TTransferWindow::TTransferWindow(DXWin::TDXWindowSystem* windowSystem, GameData:
 }
 
 TTransferWindow::~TTransferWindow() {
-  EndDrag();
+  EndDrag(WindowSystem);
   ReleaseGraphics();
 }
 
@@ -202,7 +202,7 @@ bool TTransferWindow::MayTransfer() const {
 }
 
 void TTransferWindow::Finish() {
-  EndDrag();
+  EndDrag(WindowSystem);
   SetModalResult(1);
   Close();
 }
@@ -231,10 +231,6 @@ void TTransferWindow::PaintCell(TFaceControl* grid, int row, int column, const B
   DrawUnitTile(TileFrame, nullptr, unit, surface, cell, false, highlight, true, own, label, LabelFont);
 }
 
-void TTransferWindow::DrawDraggedPortrait(Plat::TSurface* surface, int x, int y) {
-  if (Dragging && DragUnit && DragUnit->Portrait) DragUnit->Portrait->Draw(surface, 0, x - GrabX, y - GrabY, nullptr);
-}
-
 // Input.
 
 void TTransferWindow::GridPressed(TFaceControl* grid, int button, int x, int y) {
@@ -256,36 +252,10 @@ void TTransferWindow::GridPressed(TFaceControl* grid, int button, int x, int y) 
   }
   if (button != DXWin::mbLeft || unit->TransferRequired) return;
   const Plat::TPoint at = grid->ClientToScreen({x, y});
-  const Base::TRect cell = grid->GetCellRect(row - offset, column);
-  const Plat::TPoint corner = grid->ClientToScreen({cell.Left, cell.Top});
-  DragPending = 1;
-  DragStartX = at.X;
-  DragStartY = at.Y;
-  DragSource = grid;
-  DragUnit = unit;
-  GrabX = at.X - corner.X;
-  GrabY = at.Y - corner.Y;
+  PrepareDrag(grid, unit, row - offset, column, at.X, at.Y);
 }
 
-void TTransferWindow::BeginDrag() {
-  DragPending = 0;
-  Dragging = 1;
-  if (WindowSystem)
-    WindowSystem->OnDrawCursor = DXWin::TDrawCursorEvent::Of<&TTransferWindow::DrawDraggedPortrait>(this);
-}
-
-void TTransferWindow::EndDrag() {
-  const bool hadClosure = Dragging;
-  DragPending = Dragging = 0;
-  DragUnit = nullptr;
-  DragStartX = DragStartY = GrabX = GrabY = 0;
-  DragSource = nullptr;
-  if (hadClosure && WindowSystem) WindowSystem->OnDrawCursor = {};
-}
-
-void TTransferWindow::PointerMoved(int x, int y) {
-  if (DragPending && DragDistanceReached(x - DragStartX, y - DragStartY)) BeginDrag();
-}
+void TTransferWindow::PointerMoved(int x, int y) { DragPointerMoved(WindowSystem, x, y); }
 
 void TTransferWindow::OnMove(DXWin::TShiftState, int x, int y) {
   const Plat::TPoint p = ClientToScreen({x, y});
@@ -309,7 +279,7 @@ void TTransferWindow::ButtonReleased(int x, int y) {
       break;
     }
   }
-  EndDrag();
+  EndDrag(WindowSystem);
   LayoutGrids();
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "controls/orv_window.h"
+#include "game/city/portrait_drag.h"
 
 namespace GameData {
 class TScenario;
@@ -27,7 +28,7 @@ class TSpriteScrollBar;
 // Rows of a transfer grid of n cells: 3 a row, 3 at least.
 i32 TransferGridRows(i32 cells);
 
-class TTransferWindow : public TOrvWindow {
+class TTransferWindow : public TOrvWindow, public TPortraitDrag {
  public:
   static constexpr i32 Columns = 3, ShownRows = 3, CellWidth = 103, CellHeight = 132;
 
@@ -58,11 +59,6 @@ class TTransferWindow : public TOrvWindow {
   GameData::TTransfer* Transfer = nullptr;
   i32 AvailableCells = 0;
   i32 TransferCells = 0;
-  u8 DragPending = 0, Dragging = 0;
-  GameData::TUnit* DragUnit = nullptr;
-  i32 DragStartX = 0, DragStartY = 0;
-  i32 GrabX = 0, GrabY = 0;
-  TFaceControl* DragSource = nullptr;
 
   // Window sprite entries and fonts held while the window lives.
   Gfx::TSprite* Background = nullptr;
@@ -87,8 +83,6 @@ class TTransferWindow : public TOrvWindow {
   void ReleaseGraphics();
   TSpriteScrollBar* BarOf(const TFaceControl* grid) const;
   i32 ScrollOf(const TFaceControl* grid) const;
-  void BeginDrag();
-  void EndDrag();
   void DropOn(TFaceControl* target);
 
   void PaintCell(TFaceControl* grid, int row, int column, const Base::TRect& cell, Plat::TSurface* surface);
@@ -98,7 +92,6 @@ class TTransferWindow : public TOrvWindow {
   void PaintTransferCell(int row, int column, const Base::TRect& cell, Plat::TSurface* surface) {
     PaintCell(TransferGrid, row, column, cell, surface);
   }
-  void DrawDraggedPortrait(Plat::TSurface* surface, int x, int y);
   void OnAvailableDown(int button, DXWin::TShiftState, int x, int y) { GridPressed(AvailableGrid, button, x, y); }
   void OnTransferDown(int button, DXWin::TShiftState, int x, int y) { GridPressed(TransferGrid, button, x, y); }
   void OnAvailableDouble(int button, DXWin::TShiftState, int x, int y) {
