@@ -336,8 +336,7 @@ void TFightDialog::WaitFor(bool (TFightDialog::*test)() const) {
 }
 
 void TFightDialog::TakeUnseenOrders(bool attackerSide) {
-  const bool remote = attackerSide ? IsAttackerRemote() : IsDefenderRemote();
-  if (!remote) {
+  if (!IsSideFromPeer(attackerSide)) {
     if (attackerSide)
       Fight.StartAttackerOrders();
     else
@@ -435,16 +434,14 @@ void TFightDialog::ExecuteUnseenRound() {
 }
 
 void TFightDialog::PollWhileHidden() {
-  if (IsVisible() || !Fight.Attacker || !Fight.Defender || IsCurrentPlayerRemote()) return;
-  if ((State == 0 && IsAttackerRemote()) || (State == 1 && IsDefenderRemote())) PollNetwork();
+  if (!IsVisible() && IsPhasePolled()) PollNetwork();
 }
 
 void TFightDialog::UpdateMarker() {
   ++StateFrame;
   const i32 n = AnimFrames(MarkerSprite);
   if (n <= 0 || static_cast<i32>((StateFrame / 10) % static_cast<u32>(n)) == n - 1) MarkerCycleDone = 1;
-  if (!Fight.Attacker || !Fight.Defender || IsCurrentPlayerRemote()) return;
-  if ((State == 0 && IsAttackerRemote()) || (State == 1 && IsDefenderRemote())) PollNetwork();
+  if (IsPhasePolled()) PollNetwork();
 }
 
 }  // namespace Main

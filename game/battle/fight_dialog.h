@@ -148,6 +148,13 @@ class TFightDialog : public TOrvWindow {
   bool IsAttackerRemote() const;
   bool IsDefenderRemote() const;
   bool IsCurrentPlayerRemote() const;
+  // The side's orders come from another machine: a remote player's side, or
+  // in a joined network game a side without an owner, which the host alone
+  // decides, as it does its computer players' sides.
+  bool IsSideFromPeer(bool attackerSide) const;
+  // The side whose order phase it is sends its orders from another machine
+  // and no remote current player's thread receives them: the screen does.
+  bool IsPhasePolled() const;
   // The side whose order phase it is, given by a local human.
   bool IsPhaseLocal() const;
   i32 ScreenX(i32 c) const { return Field.Left + Units[c].X; }

@@ -50,6 +50,20 @@ bool TFightDialog::IsCurrentPlayerRemote() const {
   return p && p->Kind == pkRemote;
 }
 
+bool TFightDialog::IsSideFromPeer(bool attackerSide) const {
+  const TGroup* side = attackerSide ? Fight.Attacker : Fight.Defender;
+  if (!side) return false;
+  if (const TPlayer* owner = side->GetOwner()) return owner->Kind == pkRemote;
+  const TScenario* s = side->Scenario;
+  const DPFrame::TDPFramework* network = s ? s->Transport() : nullptr;
+  return network && !network->IsHost;
+}
+
+bool TFightDialog::IsPhasePolled() const {
+  if (!Fight.Attacker || !Fight.Defender || IsCurrentPlayerRemote()) return false;
+  return (State == 0 || State == 1) && IsSideFromPeer(State == 0);
+}
+
 bool TFightDialog::IsPhaseLocal() const {
   return (State == 0 && IsAttackerLocal()) || (State == 1 && IsDefenderLocal());
 }

@@ -235,7 +235,8 @@ void TFightDialog::OrderPhase() {
       p->Hoverable = 0;
     }
     const bool computer = attackers ? IsAttackerComputer() : IsDefenderComputer();
-    const bool ownerless = !(attackers ? Fight.Attacker : Fight.Defender)->GetOwner();
+    // The host of a network game decides a side without an owner for every machine.
+    const bool ownerless = !(attackers ? Fight.Attacker : Fight.Defender)->GetOwner() && !IsSideFromPeer(attackers);
     if (computer || ownerless || AutoFlag) {
       if (!Fight.HasOrderThread()) {
         if (!OrdersPosted) {
