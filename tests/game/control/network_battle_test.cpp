@@ -57,9 +57,10 @@ u32 FirstGroupOf(const TScenario& s, u8 owner) {
   return 0;
 }
 
-// What the rules decide: every group with its units' hit points, mana,
-// action points and experience, the corpses, the action counter and the
-// main random stream. Pictures and the view are each machine's own.
+// What the rules decide: the players' gold, every group with its units' hit
+// points, mana, action points and experience, the corpses, the action
+// counter and the main random stream. Pictures, the creatures a viewer has
+// seen and the computer players' plans are each machine's own.
 u64 RulesHash() {
   const TScenario& s = *Game->Scenario;
   u64 h = 1469598103934665603ull;
@@ -67,6 +68,7 @@ u64 RulesHash() {
     for (int i = 0; i < 8; ++i) h = (h ^ static_cast<u8>(v >> (8 * i))) * 1099511628211ull;
   };
   mix(s.ActionCounter);
+  for (i32 i = 0; i < s.PlayerCount(); ++i) mix(s.PlayerAt(i)->Gold);
   for (const TMapObject* o : s.MapObjects) {
     mix(o->ID), mix(o->Type);
     if (o->Type != otGroup) continue;
