@@ -1,7 +1,6 @@
 // The effect of each battle spell (65..125) once it is paid for and has won
 // its contest, and the experience and morale the caster earns by it.
 #include <algorithm>
-#include <memory>
 
 #include "combat/fight.h"
 #include "world/data2/global_data.h"
@@ -32,11 +31,10 @@ i32 MaxOf(const TUnitProperty& p, i32 level) { return p.ValueAt(level); }
 // An after-effect that holds only the named changes.
 class TEffect {
  public:
-  explicit TEffect(i32 spell) : E(std::make_unique<TAfterEffect>()) {
-    *E = TAfterEffect{};
-    E->EffectID = spell;
-  }
-  TUnitProperties& P() { return E->Properties; }
+  // Built for every spell that takes effect, given to a unit by few: the
+  // record is allocated only then.
+  explicit TEffect(i32 spell) { E.EffectID = spell; }
+  TUnitProperties& P() { return E.Properties; }
   static void Add(i16& field, i32 v) { field = static_cast<i16>(field + v); }
   void Attack(i32 v) { Add(P().Attack.Current, v); }
   void Counter(i32 v) { Add(P().CounterAttack.Current, v); }
@@ -44,9 +42,9 @@ class TEffect {
   void AP(i32 v) { Add(P().ActionPoints.Current, v); }
   void HP(i32 v) { Add(P().HitPoints.Current, v); }
   void Morale(i32 v) { Add(P().Morale, v); }
-  void ApplyTo(TUnit* t) { t->AddAfterEffect(E.release()); }
+  void ApplyTo(TUnit* t) { t->AddAfterEffect(new TAfterEffect(E)); }
 
-  std::unique_ptr<TAfterEffect> E;
+  TAfterEffect E{};
 };
 
 void LoseAllMana(TUnit* u) { u->AddMana(-u->Effective.Mana.Current); }
@@ -81,7 +79,7 @@ void TFight::ApplySpellEffect(i32 combatant, const TSpellPrototype* spell) {
   if (!IsCombatant(combatant)) return;
   TFightAction& order = Actions[combatant];
   if (!IsCombatantAlive(order.Target) || order.Spell < 0) return;
-  if (!spell) spell = FindSpell(order.Spell);
+  if (!spell) spell = Spell(order.Spell);
   if (!spell || spell->Usage != 2) return;
   TUnit* s = UnitOf(combatant);
   const i32 ti = order.Target;
@@ -116,7 +114,7 @@ void TFight::ApplySpellEffect(i32 combatant, const TSpellPrototype* spell) {
     case 68:
       e.AP(lv(p[1]) + p[0]);
       TEffect::Add(e.P().ActionPoints.Base, lv(p[1]) + p[0]);
-      e.E->TurnsLeft = 1;
+      e.E.TurnsLeft = 1;
       addEffect = true;
       break;
     case 69: damage(lv(p[3]) + p[2]); break;

@@ -58,11 +58,17 @@ const TSpellPrototype* FindSpell(i32 number) {
 
 TFight::TFight() { Reset(); }
 
+void TFight::CacheSpells() {
+  for (i32 n = 0; n < CachedSpellCount; ++n) CachedSpells[n] = FindSpell(FirstCachedSpell + n);
+  SpellsCached = true;
+}
+
 TFight::~TFight() = default;
 
 void TFight::Reset() {
   // A thread left behind would be lost: it is waited for and freed first.
   OrderThread.reset();
+  SpellsCached = false;
   Attacker = Defender = nullptr;
   for (TFightAction& a : Actions) {
     a.Present = 0;
@@ -139,7 +145,7 @@ bool TFight::IsAttackerDefeated() const { return !Attacker || Attacker->IsDefeat
 bool TFight::IsDefenderDefeated() const { return !Defender || Defender->IsDefeated(); }
 
 bool TFight::IsValidSpellTarget(i32 caster, i32 spell, i32 target) const {
-  const TSpellPrototype* p = FindSpell(spell);
+  const TSpellPrototype* p = Spell(spell);
   if (!p) return false;
   const TUnit* u = UnitOf(caster);
   if (!u || !u->CanCastSpell(p)) return false;
@@ -150,7 +156,7 @@ bool TFight::IsValidSpellTarget(i32 caster, i32 spell, i32 target) const {
 }
 
 i32 TFight::PaySpellCost(i32 combatant, const TSpellPrototype* spell) {
-  if (!spell) spell = FindSpell(Actions[combatant].Spell);
+  if (!spell) spell = Spell(Actions[combatant].Spell);
   TUnit* u = UnitOf(combatant);
   if (!spell || !u) return 0;
   u->Base.ActionPoints.Current = static_cast<i16>(u->Base.ActionPoints.Current - spell->APCost);

@@ -302,6 +302,10 @@ bool TUnit::IsImmuneToSpell(i32 spellID) const {
     i32 index = Global().FindSpellPrototype(static_cast<i16>(spellID));
     if (index >= 0) spell = &Global().SpellPrototypes[index];
   }
+  return IsImmuneToSpell(spell);
+}
+
+bool TUnit::IsImmuneToSpell(const TSpellPrototype* spell) const {
   // The callers pass existing spells; an unknown one finds no immunity.
   if (!spell) return false;
   i32 level = spell->Level;

@@ -116,6 +116,8 @@ class TUnit : public Data::TDataObject {
   bool HasCastableSpell() const;
   bool CanCastSpell(const TSpellPrototype* spell) const;
   bool IsImmuneToSpell(i32 spellID) const;
+  // The same for the spell's prototype already looked up; null: no immunity.
+  bool IsImmuneToSpell(const TSpellPrototype* spell) const;
   void LearnSpell(i32 id);
   void LearnSkill(i32 id);
   void ForgetSpellsAboveLevel();

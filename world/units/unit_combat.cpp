@@ -117,7 +117,7 @@ void TUnit::GainExperience(i32 points, i32 factor) {
   LevelUp();
 }
 
-bool TUnit::CanLevelUp() const { return !IsDead() && Base.LevelForExperience(Base.Experiences) > Effective.Level; }
+bool TUnit::CanLevelUp() const { return !IsDead() && Base.ReachesLevelAbove(Base.Experiences, Effective.Level); }
 
 bool TUnit::LevelUp() {
   if (!CanLevelUp()) return false;
