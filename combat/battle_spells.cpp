@@ -31,10 +31,18 @@ i32 MaxOf(const TUnitProperty& p, i32 level) { return p.ValueAt(level); }
 // An after-effect that holds only the named changes.
 class TEffect {
  public:
-  // Built for every spell that takes effect, given to a unit by few: the
-  // record is allocated only then.
-  explicit TEffect(i32 spell) { E.EffectID = spell; }
-  TUnitProperties& P() { return E.Properties; }
+  // Built for every spell that takes effect, used by few: the record is
+  // cleared when first touched and allocated when given to a unit.
+  explicit TEffect(i32 spell) : Spell(spell) {}
+  TAfterEffect& R() {
+    if (!Made) {
+      E = TAfterEffect{};
+      E.EffectID = Spell;
+      Made = true;
+    }
+    return E;
+  }
+  TUnitProperties& P() { return R().Properties; }
   static void Add(i16& field, i32 v) { field = static_cast<i16>(field + v); }
   void Attack(i32 v) { Add(P().Attack.Current, v); }
   void Counter(i32 v) { Add(P().CounterAttack.Current, v); }
@@ -42,9 +50,12 @@ class TEffect {
   void AP(i32 v) { Add(P().ActionPoints.Current, v); }
   void HP(i32 v) { Add(P().HitPoints.Current, v); }
   void Morale(i32 v) { Add(P().Morale, v); }
-  void ApplyTo(TUnit* t) { t->AddAfterEffect(new TAfterEffect(E)); }
+  void ApplyTo(TUnit* t) { t->AddAfterEffect(new TAfterEffect(R())); }
 
-  TAfterEffect E{};
+ private:
+  i32 Spell;
+  bool Made = false;
+  TAfterEffect E;
 };
 
 void LoseAllMana(TUnit* u) { u->AddMana(-u->Effective.Mana.Current); }
@@ -114,7 +125,7 @@ void TFight::ApplySpellEffect(i32 combatant, const TSpellPrototype* spell) {
     case 68:
       e.AP(lv(p[1]) + p[0]);
       TEffect::Add(e.P().ActionPoints.Base, lv(p[1]) + p[0]);
-      e.E.TurnsLeft = 1;
+      e.R().TurnsLeft = 1;
       addEffect = true;
       break;
     case 69: damage(lv(p[3]) + p[2]); break;

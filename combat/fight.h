@@ -152,6 +152,21 @@ class TFight {
   bool Unseen = false;
 
  private:
+  // What the last restore of a combatant of a private record recalculated:
+  // a restore from the same record, after-effects and prototype has the
+  // same result. Only the trial rounds touch a private record's units.
+  struct TRestored {
+    static constexpr i32 MaxEffects = 4;
+    const TUnit* Unit = nullptr;
+    const TUnitPrototype* Prototype = nullptr;
+    i32 EffectCount = 0;
+    const TAfterEffect* Effects[MaxEffects] = {};
+    TUnitProperties From{}, Base{}, Effective{};
+  };
+  bool ReuseRestored(i32 combatant, TUnit* unit) const;
+  void KeepRestored(i32 combatant, const TUnit* unit);
+  TRestored Restored[CombatantCount];
+
   static constexpr i32 FirstCachedSpell = 65, CachedSpellCount = 64;
   bool SpellsCached = false;
   const TSpellPrototype* CachedSpells[CachedSpellCount] = {};
