@@ -163,6 +163,7 @@ void TUnit::RecalcEffective(bool clamp) {
     }
     Effective.Add(e->Properties);
   }
+  PoolsCut = false;
   if (clamp) {
     for (TUnitProperty* p : {&Effective.ActionPoints, &Effective.HitPoints, &Effective.Mana, &Effective.Attack,
                              &Effective.CounterAttack, &Effective.Defence, &Effective.Sight})
@@ -170,7 +171,10 @@ void TUnit::RecalcEffective(bool clamp) {
     Effective.Morale = static_cast<i16>(std::clamp<i32>(Effective.Morale, 0, 100));
     for (auto pool : Pools) {
       i32 excess = (Effective.*pool).Current - Max(Effective, pool);
-      if (excess > 0) (Base.*pool).Current = static_cast<i16>((Base.*pool).Current - excess);
+      if (excess > 0) {
+        (Base.*pool).Current = static_cast<i16>((Base.*pool).Current - excess);
+        PoolsCut = true;
+      }
     }
   }
   if (Prototype && Prototype->Kind == ukUndead && Data2::GlobalData)

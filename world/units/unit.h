@@ -188,6 +188,9 @@ class TUnit : public Data::TDataObject {
   u8 KilledByScript = 0;
 
  private:
+  // The last RecalcEffective took an excess off a base pool: its effective
+  // values are not yet those of the base record now.
+  bool PoolsCut = false;
   // The damage of a blow before the draw: scaled strength and defence.
   void BlowStrength(const TUnit* target, bool counter, i32& strength, i32& defence) const;
   void Strike(TUnit* target, i32 damage);

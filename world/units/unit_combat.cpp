@@ -99,7 +99,14 @@ i32 TUnit::TakeDamage(i32 damage) {
   i32 maxHP = Effective.HitPoints.ValueAt(Effective.Level);
   // A unit without hit points to lose has no share to lose them by.
   i32 m = maxHP > 0 ? Effective.Level - Wrap32(i64{Global().DamageMoraleFactor} * dealt) / maxHP - 1 : 0;
-  AddMorale(std::min(m, 0));
+  if (PoolsCut) {
+    AddMorale(std::min(m, 0));
+  } else {
+    // The last recalculation took nothing off the pools, so the one of the
+    // morale alone would take nothing either: one does for both changes.
+    const i32 n = static_cast<i32>(std::clamp<i64>(i64{Effective.Morale} + std::min(m, 0), 0, 100)) - Effective.Morale;
+    Base.Morale = static_cast<i16>(Base.Morale + n);
+  }
   Base.HitPoints.Current = static_cast<i16>(Base.HitPoints.Current - damage);
   RecalcEffective(true);
   return dealt;
