@@ -342,8 +342,10 @@ void TFight::ApplySpellEffect(i32 combatant, const TSpellPrototype* spell) {
   if (addEffect) e.ApplyTo(t);
 
   const Data2::TGlobalData* global = Data2::GlobalData;
-  s->GainExperience(spell->CastExperience, spell->Level);
-  if (global) s->GainExperience(W(i64{global->DamageExperience} * total), spell->Level);
+  if (global)
+    s->GainExperienceTwice(spell->CastExperience, W(i64{global->DamageExperience} * total), spell->Level);
+  else
+    s->GainExperience(spell->CastExperience, spell->Level);
   for (i32 i = 0; i < CombatantCount; ++i) {
     TUnit* victim = before[i];
     if (!aliveBefore[i] || IsCombatantAlive(i) || UnitOf(i) != victim) continue;

@@ -101,6 +101,8 @@ class TUnit : public Data::TDataObject {
   void SimulateCounterAttack(TUnit* target);
   i32 TakeDamage(i32 damage);
   void GainExperience(i32 points, i32 factor);
+  // GainExperience(points, factor), then GainExperience(morePoints, factor).
+  void GainExperienceTwice(i32 points, i32 morePoints, i32 factor);
   bool CanLevelUp() const;
   bool LevelUp();
   void GainKillMorale(const TUnit* victim);
@@ -191,6 +193,8 @@ class TUnit : public Data::TDataObject {
   // The last RecalcEffective took an excess off a base pool: its effective
   // values are not yet those of the base record now.
   bool PoolsCut = false;
+  // Base experience only, capped at the scenario's highest level.
+  void AddExperience(i32 points, i32 factor);
   // The damage of a blow before the draw: scaled strength and defence.
   void BlowStrength(const TUnit* target, bool counter, i32& strength, i32& defence) const;
   void Strike(TUnit* target, i32 damage);

@@ -112,7 +112,7 @@ i32 TUnit::TakeDamage(i32 damage) {
   return dealt;
 }
 
-void TUnit::GainExperience(i32 points, i32 factor) {
+void TUnit::AddExperience(i32 points, i32 factor) {
   const TPlayer* owner = GetOwner();
   bool cap = owner && owner->Scenario && owner->Scenario->MaxLevel > 0;
   i32 limit = cap ? std::max<i32>(Base.ExperienceForLevel(owner->Scenario->MaxLevel), Base.Experiences) : 0;
@@ -120,7 +120,24 @@ void TUnit::GainExperience(i32 points, i32 factor) {
   i32 level = std::max<i32>(Effective.Level, 1);
   Base.Experiences = static_cast<i16>(Base.Experiences + Wrap32(i64{points} * factor) / level);
   if (cap && Base.Experiences > limit) Base.Experiences = static_cast<i16>(limit);
+}
+
+void TUnit::GainExperience(i32 points, i32 factor) {
+  AddExperience(points, factor);
   RecalcEffective(true);
+  LevelUp();
+}
+
+void TUnit::GainExperienceTwice(i32 points, i32 morePoints, i32 factor) {
+  GainExperience(points, factor);
+  // The values are those of the last recalculation; when it took nothing
+  // off the pools, another would change the experience alone.
+  const i16 before = Base.Experiences;
+  AddExperience(morePoints, factor);
+  if (PoolsCut)
+    RecalcEffective(true);
+  else
+    Effective.Experiences = static_cast<i16>(Effective.Experiences + (Base.Experiences - before));
   LevelUp();
 }
 
