@@ -1,6 +1,7 @@
 // The effect of each battle spell (65..125) once it is paid for and has won
 // its contest, and the experience and morale the caster earns by it.
 #include <algorithm>
+#include <memory>
 
 #include "combat/fight.h"
 #include "world/data2/global_data.h"
@@ -31,16 +32,15 @@ i32 MaxOf(const TUnitProperty& p, i32 level) { return p.ValueAt(level); }
 // An after-effect that holds only the named changes.
 class TEffect {
  public:
-  // Built for every spell that takes effect, used by few: the record is
-  // cleared when first touched and allocated when given to a unit.
+  // Built for every spell that takes effect, used by some: the record is
+  // made when first touched.
   explicit TEffect(i32 spell) : Spell(spell) {}
   TAfterEffect& R() {
-    if (!Made) {
-      E = TAfterEffect{};
-      E.EffectID = Spell;
-      Made = true;
+    if (!E) {
+      E = std::make_unique<TAfterEffect>();
+      E->EffectID = Spell;
     }
-    return E;
+    return *E;
   }
   TUnitProperties& P() { return R().Properties; }
   static void Add(i16& field, i32 v) { field = static_cast<i16>(field + v); }
@@ -50,12 +50,14 @@ class TEffect {
   void AP(i32 v) { Add(P().ActionPoints.Current, v); }
   void HP(i32 v) { Add(P().HitPoints.Current, v); }
   void Morale(i32 v) { Add(P().Morale, v); }
-  void ApplyTo(TUnit* t) { t->AddAfterEffect(new TAfterEffect(R())); }
+  void ApplyTo(TUnit* t) {
+    R();
+    t->AddAfterEffect(E.release());
+  }
 
  private:
   i32 Spell;
-  bool Made = false;
-  TAfterEffect E;
+  std::unique_ptr<TAfterEffect> E;
 };
 
 void LoseAllMana(TUnit* u) { u->AddMana(-u->Effective.Mana.Current); }

@@ -18,6 +18,11 @@ const Data2::TGlobalData& Global() { return *Data2::GlobalData; }
 constexpr TUnitProperty TUnitProperties::* Pools[] = {&TUnitProperties::HitPoints, &TUnitProperties::Mana,
                                                        &TUnitProperties::ActionPoints};
 
+// The properties whose effective current value is at least 0.
+constexpr TUnitProperty TUnitProperties::* NotNegative[] = {
+    &TUnitProperties::ActionPoints,  &TUnitProperties::HitPoints, &TUnitProperties::Mana,  &TUnitProperties::Attack,
+    &TUnitProperties::CounterAttack, &TUnitProperties::Defence,   &TUnitProperties::Sight};
+
 i16 Max(const TUnitProperties& p, TUnitProperty TUnitProperties::* property) { return (p.*property).ValueAt(p.Level); }
 
 }  // namespace
@@ -165,9 +170,8 @@ void TUnit::RecalcEffective(bool clamp) {
   }
   PoolsCut = false;
   if (clamp) {
-    for (TUnitProperty* p : {&Effective.ActionPoints, &Effective.HitPoints, &Effective.Mana, &Effective.Attack,
-                             &Effective.CounterAttack, &Effective.Defence, &Effective.Sight})
-      if (p->Current < 0) p->Current = 0;
+    for (TUnitProperty TUnitProperties::* p : NotNegative)
+      if ((Effective.*p).Current < 0) (Effective.*p).Current = 0;
     Effective.Morale = static_cast<i16>(std::clamp<i32>(Effective.Morale, 0, 100));
     for (auto pool : Pools) {
       i32 excess = (Effective.*pool).Current - Max(Effective, pool);
