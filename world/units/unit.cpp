@@ -320,8 +320,14 @@ bool TUnit::IsImmuneToSpell(const TSpellPrototype* spell) const {
   if ((KnowsSkill(45) && level < 3) || (KnowsSkill(46) && level < 5) || (KnowsSkill(47) && level < 7) ||
       KnowsSkill(48))
     return true;
-  if (HasAfterEffect(11) || HasAfterEffect(75) || HasAfterEffect(44)) return true;
-  return spell->Class == 2 && (HasAfterEffect(49) || HasAfterEffect(114));
+  // One walk over the effects: a battle's trial rounds ask this for every spell.
+  bool classTwo = false;
+  for (const TAfterEffect* e : AfterEffects) {
+    const i32 id = e->EffectID;
+    if (id == 11 || id == 75 || id == 44) return true;
+    classTwo = classTwo || id == 49 || id == 114;
+  }
+  return spell->Class == 2 && classTwo;
 }
 
 void TUnit::LearnSpell(i32 id) {

@@ -61,12 +61,6 @@ namespace {
 
 }  // namespace
 
-u64 MaskBit(i32 id) {
-  if (id > 64) id -= 64;
-  if (id < 1 || id > 64) return 0;
-  return 1ull << (64 - id);
-}
-
 TUnitProperty& TUnitProperties::Property(i32 index) { return this->*Properties[index]; }
 const TUnitProperty& TUnitProperties::Property(i32 index) const { return this->*Properties[index]; }
 

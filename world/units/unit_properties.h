@@ -30,7 +30,11 @@ struct TUnitProperty {
 
 // The bit of a skill or spell ID in a mask: ID 1 is the top bit, 64 the
 // lowest; battle spells 65..128 share the bit of ID - 64.
-u64 MaskBit(i32 id);
+inline u64 MaskBit(i32 id) {
+  if (id > 64) id -= 64;
+  if (id < 1 || id > 64) return 0;
+  return 1ull << (64 - id);
+}
 
 struct TUnitProperties {
   static constexpr i32 StreamSize = 128;
