@@ -32,11 +32,17 @@ i32 MaxOf(const TUnitProperty& p, i32 level) { return p.ValueAt(level); }
 // An after-effect that holds only the named changes.
 class TEffect {
  public:
-  explicit TEffect(i32 spell) : E(std::make_unique<TAfterEffect>()) {
-    *E = TAfterEffect{};
-    E->EffectID = spell;
+  // Built for every spell that takes effect, used by some: the record is
+  // made when first touched.
+  explicit TEffect(i32 spell) : Spell(spell) {}
+  TAfterEffect& R() {
+    if (!E) {
+      E = std::make_unique<TAfterEffect>();
+      E->EffectID = Spell;
+    }
+    return *E;
   }
-  TUnitProperties& P() { return E->Properties; }
+  TUnitProperties& P() { return R().Properties; }
   static void Add(i16& field, i32 v) { field = static_cast<i16>(field + v); }
   void Attack(i32 v) { Add(P().Attack.Current, v); }
   void Counter(i32 v) { Add(P().CounterAttack.Current, v); }
@@ -44,8 +50,13 @@ class TEffect {
   void AP(i32 v) { Add(P().ActionPoints.Current, v); }
   void HP(i32 v) { Add(P().HitPoints.Current, v); }
   void Morale(i32 v) { Add(P().Morale, v); }
-  void ApplyTo(TUnit* t) { t->AddAfterEffect(E.release()); }
+  void ApplyTo(TUnit* t) {
+    R();
+    t->AddAfterEffect(E.release());
+  }
 
+ private:
+  i32 Spell;
   std::unique_ptr<TAfterEffect> E;
 };
 
@@ -81,7 +92,7 @@ void TFight::ApplySpellEffect(i32 combatant, const TSpellPrototype* spell) {
   if (!IsCombatant(combatant)) return;
   TFightAction& order = Actions[combatant];
   if (!IsCombatantAlive(order.Target) || order.Spell < 0) return;
-  if (!spell) spell = FindSpell(order.Spell);
+  if (!spell) spell = Spell(order.Spell);
   if (!spell || spell->Usage != 2) return;
   TUnit* s = UnitOf(combatant);
   const i32 ti = order.Target;
@@ -116,7 +127,7 @@ void TFight::ApplySpellEffect(i32 combatant, const TSpellPrototype* spell) {
     case 68:
       e.AP(lv(p[1]) + p[0]);
       TEffect::Add(e.P().ActionPoints.Base, lv(p[1]) + p[0]);
-      e.E->TurnsLeft = 1;
+      e.R().TurnsLeft = 1;
       addEffect = true;
       break;
     case 69: damage(lv(p[3]) + p[2]); break;
@@ -333,8 +344,10 @@ void TFight::ApplySpellEffect(i32 combatant, const TSpellPrototype* spell) {
   if (addEffect) e.ApplyTo(t);
 
   const Data2::TGlobalData* global = Data2::GlobalData;
-  s->GainExperience(spell->CastExperience, spell->Level);
-  if (global) s->GainExperience(W(i64{global->DamageExperience} * total), spell->Level);
+  if (global)
+    s->GainExperienceTwice(spell->CastExperience, W(i64{global->DamageExperience} * total), spell->Level);
+  else
+    s->GainExperience(spell->CastExperience, spell->Level);
   for (i32 i = 0; i < CombatantCount; ++i) {
     TUnit* victim = before[i];
     if (!aliveBefore[i] || IsCombatantAlive(i) || UnitOf(i) != victim) continue;

@@ -58,11 +58,18 @@ const TSpellPrototype* FindSpell(i32 number) {
 
 TFight::TFight() { Reset(); }
 
+void TFight::CacheSpells() {
+  for (i32 n = 0; n < CachedSpellCount; ++n) CachedSpells[n] = FindSpell(FirstCachedSpell + n);
+  SpellsCached = true;
+}
+
 TFight::~TFight() = default;
 
 void TFight::Reset() {
   // A thread left behind would be lost: it is waited for and freed first.
   OrderThread.reset();
+  SpellsCached = false;
+  for (TRestored& r : Restored) r.Unit = nullptr;
   Attacker = Defender = nullptr;
   for (TFightAction& a : Actions) {
     a.Present = 0;
@@ -73,11 +80,13 @@ void TFight::Reset() {
 
 void TFight::SetAttacker(TGroup* group) {
   Attacker = group;
+  for (i32 i = 0; i < 3; ++i) Restored[i].Unit = nullptr;
   for (i32 i = 0; i < 3; ++i) Actions[i].Present = group && i < group->GetUnitCount() ? 1 : 0;
 }
 
 void TFight::SetDefender(TGroup* group) {
   Defender = group;
+  for (i32 i = 3; i < CombatantCount; ++i) Restored[i].Unit = nullptr;
   for (i32 i = 0; i < 3; ++i) Actions[i + 3].Present = group && i < group->GetUnitCount() ? 1 : 0;
 }
 
@@ -139,7 +148,7 @@ bool TFight::IsAttackerDefeated() const { return !Attacker || Attacker->IsDefeat
 bool TFight::IsDefenderDefeated() const { return !Defender || Defender->IsDefeated(); }
 
 bool TFight::IsValidSpellTarget(i32 caster, i32 spell, i32 target) const {
-  const TSpellPrototype* p = FindSpell(spell);
+  const TSpellPrototype* p = Spell(spell);
   if (!p) return false;
   const TUnit* u = UnitOf(caster);
   if (!u || !u->CanCastSpell(p)) return false;
@@ -150,7 +159,7 @@ bool TFight::IsValidSpellTarget(i32 caster, i32 spell, i32 target) const {
 }
 
 i32 TFight::PaySpellCost(i32 combatant, const TSpellPrototype* spell) {
-  if (!spell) spell = FindSpell(Actions[combatant].Spell);
+  if (!spell) spell = Spell(Actions[combatant].Spell);
   TUnit* u = UnitOf(combatant);
   if (!spell || !u) return 0;
   u->Base.ActionPoints.Current = static_cast<i16>(u->Base.ActionPoints.Current - spell->APCost);
@@ -179,11 +188,43 @@ void TFight::RestoreUnitStates() {
     u->RemoveNewAfterEffects();
     // A unit made for the battle alone has left its group: the scenario
     // deleted a registered one, a trial round's is deleted here.
-    if (group->Units[i % 3] == u)
-      u->RecalcEffective(true);
-    else if (Scratch)
+    if (group->Units[i % 3] == u) {
+      if (!ReuseRestored(i, u)) {
+        u->RecalcEffective(true);
+        KeepRestored(i, u);
+      }
+    } else if (Scratch) {
       delete u;
+    }
   }
+}
+
+bool TFight::ReuseRestored(i32 combatant, TUnit* unit) const {
+  const TRestored& r = Restored[combatant];
+  const i32 n = unit->AfterEffects.Count();
+  if (!Scratch || r.Unit != unit || r.Prototype != unit->Prototype || r.EffectCount != n) return false;
+  for (i32 k = 0; k < n; ++k)
+    if (r.Effects[k] != unit->AfterEffects[k]) return false;
+  if (std::memcmp(&r.From, &SavedRecords[combatant], sizeof r.From) != 0) return false;
+  unit->Base = r.Base;
+  unit->Effective = r.Effective;
+  return true;
+}
+
+void TFight::KeepRestored(i32 combatant, const TUnit* unit) {
+  TRestored& r = Restored[combatant];
+  const i32 n = unit->AfterEffects.Count();
+  if (!Scratch || n > TRestored::MaxEffects) {
+    r.Unit = nullptr;
+    return;
+  }
+  r.Unit = unit;
+  r.Prototype = unit->Prototype;
+  r.EffectCount = n;
+  for (i32 k = 0; k < n; ++k) r.Effects[k] = unit->AfterEffects[k];
+  r.From = SavedRecords[combatant];
+  r.Base = unit->Base;
+  r.Effective = unit->Effective;
 }
 
 void TFight::ReloadUnitSprites() {

@@ -21,6 +21,9 @@ struct TSpellPrototype;
 
 constexpr i32 CombatantCount = 6;
 
+// Does the spell of this number exist as a prototype? Null when not.
+const TSpellPrototype* FindSpell(i32 number);
+
 enum TFightActionKind : u32 { fakNone = 0, fakAttack = 1, fakSpell = 2, fakProtect = 3 };
 
 // One combatant's order; also a wire format of 16 bytes.
@@ -92,6 +95,16 @@ class TFight {
   bool IsAttackerDefeated() const;
   bool IsDefenderDefeated() const;
   bool IsValidSpellTarget(i32 caster, i32 spell, i32 target) const;
+  // The prototype of a spell number, null when there is none; from the
+  // table of CacheSpells when it was made.
+  const TSpellPrototype* Spell(i32 number) const {
+    if (SpellsCached && number >= FirstCachedSpell && number < FirstCachedSpell + CachedSpellCount)
+      return CachedSpells[number - FirstCachedSpell];
+    return FindSpell(number);
+  }
+  // Looks the battle spells up once for the many trial rounds of a private
+  // record; the prototypes must not change while it lives.
+  void CacheSpells();
   // Null spell: the spell of the combatant's order.
   i32 PaySpellCost(i32 combatant, const TSpellPrototype* spell);
   void SaveUnitStates();
@@ -139,6 +152,25 @@ class TFight {
   bool Unseen = false;
 
  private:
+  // What the last restore of a combatant of a private record recalculated:
+  // a restore from the same record, after-effects and prototype has the
+  // same result. Only the trial rounds touch a private record's units.
+  struct TRestored {
+    static constexpr i32 MaxEffects = 4;
+    const TUnit* Unit = nullptr;
+    const TUnitPrototype* Prototype = nullptr;
+    i32 EffectCount = 0;
+    const TAfterEffect* Effects[MaxEffects] = {};
+    TUnitProperties From{}, Base{}, Effective{};
+  };
+  bool ReuseRestored(i32 combatant, TUnit* unit) const;
+  void KeepRestored(i32 combatant, const TUnit* unit);
+  TRestored Restored[CombatantCount];
+
+  static constexpr i32 FirstCachedSpell = 65, CachedSpellCount = 64;
+  bool SpellsCached = false;
+  const TSpellPrototype* CachedSpells[CachedSpellCount] = {};
+
   void CastPass(i32 first, i32 count, i32 spellClass, const TSpellPrototype* const* spells, bool estimate,
                 i32* mana, bool* allTookEffect);
   void ExecuteSide(i32 first, i32 count, bool counter, bool simulate);
@@ -150,8 +182,6 @@ class TFight {
   void TurnAgainstOwnSide(TUnit* caster, i32 target, i32 p2, i32 p3);
 };
 
-// Does the spell of this number exist as a prototype? Null when not.
-const TSpellPrototype* FindSpell(i32 number);
 // out.current = to's value at its LEVEL - from.current; BASE, DELTA, EVERY the differences.
 void PropertyDifference(TUnitProperties* out, const TUnitProperties* to, const TUnitProperties* from,
                         i32 property);

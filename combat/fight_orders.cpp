@@ -141,32 +141,38 @@ template <class Valid, class Try>
 void Enumerate(TFight* fight, bool attackerSide, Valid valid, Try attempt) {
   const i32 first = attackerSide ? 0 : 3;
   const i32 count = attackerSide ? fight->AttackerCount() : fight->DefenderCount();
-  auto spellsOf = [&](i32 unit) { return fight->IsCombatantAlive(first + unit) ? 64 : 0; };
+  // Every trial round puts the units back as they were, so a unit's valid
+  // choices stay the same throughout: listed once, target by target.
+  struct TChoiceOf {
+    i32 Spell, Target;
+  };
+  std::vector<TChoiceOf> choices[3];
+  for (i32 unit = 0; unit < 3; ++unit) {
+    const i32 spells = fight->IsCombatantAlive(first + unit) ? 64 : 0;
+    for (i32 t = -1; t <= 5; ++t)
+      for (i32 s = -1; s < spells; ++s)
+        if (valid(unit, s, t)) choices[unit].push_back({s, t});
+  }
+  const bool third = count >= 3 && fight->IsCombatantAlive(first + 2);
   i32 o[6];
-  for (i32 t0 = -1; t0 <= 5; ++t0)
-    for (i32 s0 = -1; s0 < spellsOf(0); ++s0) {
-      if (!valid(0, s0, t0)) continue;
-      if (count < 2) {
-        o[0] = t0, o[1] = o[2] = -1, o[3] = s0, o[4] = o[5] = -1;
+  for (const auto [s0, t0] : choices[0]) {
+    if (count < 2) {
+      o[0] = t0, o[1] = o[2] = -1, o[3] = s0, o[4] = o[5] = -1;
+      attempt(o);
+      continue;
+    }
+    for (const auto [s1, t1] : choices[1]) {
+      if (!third) {
+        o[0] = t0, o[1] = t1, o[2] = -1, o[3] = s0, o[4] = s1, o[5] = -1;
         attempt(o);
         continue;
       }
-      for (i32 t1 = -1; t1 <= 5; ++t1)
-        for (i32 s1 = -1; s1 < spellsOf(1); ++s1) {
-          if (!valid(1, s1, t1)) continue;
-          if (count >= 3 && fight->IsCombatantAlive(first + 2)) {
-            for (i32 t2 = -1; t2 <= 5; ++t2)
-              for (i32 s2 = -1; s2 < spellsOf(2); ++s2) {
-                if (!valid(2, s2, t2)) continue;
-                o[0] = t0, o[1] = t1, o[2] = t2, o[3] = s0, o[4] = s1, o[5] = s2;
-                attempt(o);
-              }
-          } else {
-            o[0] = t0, o[1] = t1, o[2] = -1, o[3] = s0, o[4] = s1, o[5] = -1;
-            attempt(o);
-          }
-        }
+      for (const auto [s2, t2] : choices[2]) {
+        o[0] = t0, o[1] = t1, o[2] = t2, o[3] = s0, o[4] = s1, o[5] = s2;
+        attempt(o);
+      }
     }
+  }
 }
 
 void Fallback(TFight* fight, bool attackerSide) {
@@ -248,6 +254,7 @@ TScratchBattle::TScratchBattle(const TFight& real) {
     }
   }
   Fight.Scratch = true;
+  Fight.CacheSpells();
   Fight.SetGroups(Groups[0], Groups[1]);
 }
 
@@ -283,7 +290,7 @@ void SimulateAction(TUnit* actor, TUnit* target, bool counter, TFight* fight, i3
   const i32 a = fight->FindCombatant(actor), t = fight->FindCombatant(target);
   if (a < 0 || t < 0) return;
   fight->SetSpellAction(a, t, s + 64);
-  const TSpellPrototype* spell = FindSpell(s + 64);
+  const TSpellPrototype* spell = fight->Spell(s + 64);
   if (spell && fight->IsValidSpellTarget(a, s + 64, t) && fight->SpellTakesEffect(a, spell, true))
     fight->ApplySpellEffect(a, spell);
 }

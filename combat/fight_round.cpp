@@ -31,17 +31,26 @@ enum TContest { cNone, cFails, cAlways, cDraw };
 
 void TFight::CastPass(i32 first, i32 count, i32 spellClass, const TSpellPrototype* const* spells, bool estimate,
                       i32* mana, bool* allTookEffect) {
-  for (i32 level = 1; level <= MaxSpellLevel; ++level) {
-    for (i32 i = first; i < first + count; ++i) {
-      const TSpellPrototype* spell = spells[i];
-      if (!spell || !Actions[i].Present || Actions[i].Kind != fakSpell || !IsCombatantAlive(i)) continue;
-      if (!UnitOf(i)->CanCastSpell(spell) || !SpellFitsPass(i, spell, level, spellClass)) continue;
-      *mana += PaySpellCost(i, spell);
-      if (SpellTakesEffect(i, spell, estimate))
-        ApplySpellEffect(i, spell);
-      else
-        *allTookEffect = false;
-    }
+  // A spell fits one class and one level alone: the pass casts its spells
+  // by level, then by slot, each caster checked when its turn comes.
+  i32 order[3], n = 0;
+  for (i32 i = first; i < first + count; ++i) {
+    const TSpellPrototype* spell = spells[i];
+    if (!spell || spell->Class != spellClass || spell->Level < 1 || spell->Level > MaxSpellLevel) continue;
+    i32 k = n++;
+    for (; k > 0 && spells[order[k - 1]]->Level > spell->Level; --k) order[k] = order[k - 1];
+    order[k] = i;
+  }
+  for (i32 k = 0; k < n; ++k) {
+    const i32 i = order[k];
+    const TSpellPrototype* spell = spells[i];
+    if (!Actions[i].Present || Actions[i].Kind != fakSpell || !IsCombatantAlive(i)) continue;
+    if (!UnitOf(i)->CanCastSpell(spell)) continue;
+    *mana += PaySpellCost(i, spell);
+    if (SpellTakesEffect(i, spell, estimate))
+      ApplySpellEffect(i, spell);
+    else
+      *allTookEffect = false;
   }
 }
 
@@ -51,7 +60,7 @@ void TFight::CastSpells(i32* attackerMana, i32* defenderMana, bool estimate, boo
   *defenderAllTookEffect = *attackerAllTookEffect = true;
   const TSpellPrototype* spells[CombatantCount] = {};
   for (i32 i = 0; i < CombatantCount; ++i)
-    if (Actions[i].Present && Actions[i].Kind == fakSpell) spells[i] = FindSpell(Actions[i].Spell);
+    if (Actions[i].Present && Actions[i].Kind == fakSpell) spells[i] = Spell(Actions[i].Spell);
   for (i32 spellClass : ClassOrder) {
     CastPass(0, std::min(AttackerCount(), 3), spellClass, spells, estimate, attackerMana, attackerAllTookEffect);
     CastPass(3, std::min(DefenderCount(), 3), spellClass, spells, estimate, defenderMana, defenderAllTookEffect);
@@ -59,14 +68,14 @@ void TFight::CastSpells(i32* attackerMana, i32* defenderMana, bool estimate, boo
 }
 
 bool TFight::SpellFitsPass(i32 combatant, const TSpellPrototype* spell, i32 level, i32 spellClass) const {
-  if (!spell) spell = FindSpell(Actions[combatant].Spell);
+  if (!spell) spell = Spell(Actions[combatant].Spell);
   if (!spell) return false;
   if (spellClass != 0 && spellClass != spell->Class) return false;
   return level == 0 || level == spell->Level;
 }
 
 bool TFight::SpellTakesEffect(i32 combatant, const TSpellPrototype* spell, bool estimate) {
-  if (!spell) spell = FindSpell(Actions[combatant].Spell);
+  if (!spell) spell = Spell(Actions[combatant].Spell);
   TUnit* s = UnitOf(combatant);
   if (!spell || !s || !IsCombatantAlive(Actions[combatant].Target)) return false;
   TUnit* t = UnitOf(Actions[combatant].Target);
@@ -114,7 +123,7 @@ bool TFight::SpellTakesEffect(i32 combatant, const TSpellPrototype* spell, bool 
     case 118: contest = kind == 4 ? cAlways : cFails; break;
     default: break;
   }
-  if (t->IsImmuneToSpell(spell->Number)) return false;
+  if (t->IsImmuneToSpell(Spell(spell->Number))) return false;
   if (contest == cFails) return false;
   if (contest == cAlways) return true;
   c = ScaledFor(s, c);

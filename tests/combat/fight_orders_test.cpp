@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 
 #include "combat/fight_orders.h"
 #include "engine/athread/action_thread.h"
@@ -31,6 +32,64 @@ class FightOrders : public TCombatFixture {
     TCombatFixture::TearDown();
   }
   bool SavedCast = true;
+
+  // Both sides computer-owned: the thorough orders of the attacker, then of
+  // the defender, as "kind.spell.target " of combatants 0..5 each time.
+  std::string BothSidesDecide() {
+    Scenario->Players[0]->Kind = pkComputer;
+    Scenario->Players[1]->Kind = pkComputer;
+    std::string got;
+    auto note = [&] {
+      for (i32 i = 0; i < CombatantCount; ++i)
+        got += std::to_string(Fight.Actions[i].Kind) + "." + std::to_string(Fight.Actions[i].Spell) + "." +
+               std::to_string(Fight.Actions[i].Target) + " ";
+    };
+    ChooseComputerAttackerOrders(&Fight);
+    note();
+    ChooseComputerDefenderOrders(&Fight);
+    note();
+    return got;
+  }
+
+  // Every battle spell with random level, class, targets, parameters and
+  // costs; both sides of random kinds at levels 3 to 8, full mana and
+  // random morale, each unit knowing `book` distinct spells; the units past
+  // the living counts fallen.
+  void LargeBookBattle(u32 seed, i32 book, u32 attackers, u32 defenders) {
+    std::mt19937 rng(seed);
+    auto pick = [&rng](u32 n) { return static_cast<i32>(rng() % n); };
+    const u32 targetFlags[] = {1, 2, 3, 4, 16, 18, 19};
+    const u32 kinds[] = {Soldier, Wolf, Skeleton, Knight};
+    i16 numbers[61];
+    for (i16 n = 65; n <= 125; ++n) {
+      numbers[n - 65] = n;
+      const i16 level = static_cast<i16>(1 + pick(6)), cls = static_cast<i16>(1 + pick(3));
+      const u32 targets = targetFlags[pick(7)];
+      i16 p[7];
+      for (i32 k = 0; k < 7; ++k) p[k] = static_cast<i16>(pick(k < 2 ? 200 : k < 4 ? 60 : 20));
+      TSpellPrototype& s = AddSpell(n, level, cls, targets, {p[0], p[1], p[2], p[3], p[4], p[5], p[6]});
+      s.ManaCost = static_cast<i16>(pick(12));
+      s.APCost = static_cast<i16>(1 + pick(6));
+      s.CastExperience = static_cast<i16>(pick(30));
+    }
+    u32 k[6];
+    for (i32 i = 0; i < 6; ++i) k[i] = kinds[pick(4)];
+    MakeBattle({k[0], k[1], k[2]}, {k[3], k[4], k[5]});
+    for (i32 i = 0; i < CombatantCount; ++i) {
+      TUnit* u = U(i);
+      SetLevelOf(u, static_cast<i16>(3 + pick(6)));
+      SetHP(u, 5 + pick(60));
+      SetMana(u, 1000);
+      SetMorale(u, 20 + pick(80));
+      // The first `book` spells of a shuffle.
+      for (i32 j = 0; j < book; ++j) {
+        std::swap(numbers[j], numbers[j + pick(static_cast<u32>(61 - j))]);
+        Teach(u, numbers[j]);
+      }
+    }
+    for (u32 i = attackers; i < 3; ++i) SetHP(U(static_cast<i32>(i)), 0);
+    for (u32 i = defenders; i < 3; ++i) SetHP(U(static_cast<i32>(3 + i)), 0);
+  }
 };
 
 TEST_F(FightOrders, ActionValues) {
@@ -227,21 +286,57 @@ TEST_F(FightOrders, ThoroughDecisionsOverSeededBattles) {
     // Fewer units on a side: the last ones fall in an earlier battle.
     for (u32 i = a; i < 3; ++i) SetHP(U(static_cast<i32>(i)), 0);
     for (u32 i = d; i < 3; ++i) SetHP(U(static_cast<i32>(3 + i)), 0);
-    Scenario->Players[0]->Kind = pkComputer;
-    Scenario->Players[1]->Kind = pkComputer;
-    std::string got;
-    auto note = [&] {
-      for (i32 i = 0; i < CombatantCount; ++i)
-        got += std::to_string(Fight.Actions[i].Kind) + "." + std::to_string(Fight.Actions[i].Spell) + "." +
-               std::to_string(Fight.Actions[i].Target) + " ";
-    };
-    ChooseComputerAttackerOrders(&Fight);
-    note();
-    ChooseComputerDefenderOrders(&Fight);
-    note();
-    EXPECT_EQ(got, c.Orders);
+    EXPECT_EQ(BothSidesDecide(), c.Orders);
     Fight.Reset();
   }
+}
+
+// As above with large spell books (see LargeBookBattle): the casting
+// passes carry the trial rounds.
+TEST_F(FightOrders, ThoroughDecisionsWithLargeSpellBooks) {
+  struct TCase {
+    u32 Seed;
+    i32 Book;
+    u32 Attackers, Defenders;  // living units of each side
+    const char* Orders;
+  };
+  const TCase cases[] = {
+      {10, 4, 3, 3, 
+       "1.-1.4 2.65.1 1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.4 2.65.1 1.-1.3 1.-1.1 2.65.4 3.-1.3 "},
+      {12, 8, 3, 2, 
+       "1.-1.3 2.67.2 1.-1.3 0.-1.-1 0.-1.-1 0.-1.-1 1.-1.3 2.67.2 1.-1.3 1.-1.0 2.117.0 0.-1.-1 "},
+      {13, 10, 2, 2, 
+       "2.78.3 2.100.4 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 2.78.3 2.100.4 0.-1.-1 2.78.0 2.112.1 0.-1.-1 "},
+      {14, 16, 2, 2, 
+       "2.117.4 2.83.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 2.117.4 2.83.3 0.-1.-1 2.83.0 2.83.1 0.-1.-1 "},
+      {15, 24, 2, 1, 
+       "2.114.0 2.69.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 2.114.0 2.69.3 0.-1.-1 2.111.0 0.-1.-1 0.-1.-1 "},
+      {16, 30, 1, 2, 
+       "2.107.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 2.107.3 0.-1.-1 0.-1.-1 1.-1.0 2.77.0 0.-1.-1 "},
+      {17, 40, 1, 2, 
+       "2.78.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 2.78.3 0.-1.-1 0.-1.-1 1.-1.0 2.78.0 0.-1.-1 "},
+      {18, 61, 1, 1, 
+       "2.69.3 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 2.69.3 0.-1.-1 0.-1.-1 2.94.0 0.-1.-1 0.-1.-1 "},
+      {19, 61, 2, 1, 
+       "2.123.3 2.125.1 0.-1.-1 0.-1.-1 0.-1.-1 0.-1.-1 2.123.3 2.125.1 0.-1.-1 2.99.3 0.-1.-1 0.-1.-1 "},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Seed);
+    LargeBookBattle(c.Seed, c.Book, c.Attackers, c.Defenders);
+    EXPECT_EQ(BothSidesDecide(), c.Orders);
+    Fight.Reset();
+  }
+}
+
+// Many more small battles, pinned by a digest of all their decisions.
+TEST_F(FightOrders, ThoroughDecisionsOverManySeedsKeepTheirDigest) {
+  u32 digest = 2166136261u;
+  for (u32 seed = 100; seed < 140; ++seed) {
+    LargeBookBattle(seed, 1 + static_cast<i32>(seed % 3), 1 + seed % 3, 1 + seed / 3 % 2);
+    for (char ch : BothSidesDecide()) digest = (digest ^ static_cast<u8>(ch)) * 16777619u;
+    Fight.Reset();
+  }
+  EXPECT_EQ(digest, 1456071193u);
 }
 
 }  // namespace

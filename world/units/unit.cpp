@@ -18,6 +18,11 @@ const Data2::TGlobalData& Global() { return *Data2::GlobalData; }
 constexpr TUnitProperty TUnitProperties::* Pools[] = {&TUnitProperties::HitPoints, &TUnitProperties::Mana,
                                                        &TUnitProperties::ActionPoints};
 
+// The properties whose effective current value is at least 0.
+constexpr TUnitProperty TUnitProperties::* NotNegative[] = {
+    &TUnitProperties::ActionPoints,  &TUnitProperties::HitPoints, &TUnitProperties::Mana,  &TUnitProperties::Attack,
+    &TUnitProperties::CounterAttack, &TUnitProperties::Defence,   &TUnitProperties::Sight};
+
 i16 Max(const TUnitProperties& p, TUnitProperty TUnitProperties::* property) { return (p.*property).ValueAt(p.Level); }
 
 }  // namespace
@@ -163,14 +168,17 @@ void TUnit::RecalcEffective(bool clamp) {
     }
     Effective.Add(e->Properties);
   }
+  PoolsCut = false;
   if (clamp) {
-    for (TUnitProperty* p : {&Effective.ActionPoints, &Effective.HitPoints, &Effective.Mana, &Effective.Attack,
-                             &Effective.CounterAttack, &Effective.Defence, &Effective.Sight})
-      if (p->Current < 0) p->Current = 0;
+    for (TUnitProperty TUnitProperties::* p : NotNegative)
+      if ((Effective.*p).Current < 0) (Effective.*p).Current = 0;
     Effective.Morale = static_cast<i16>(std::clamp<i32>(Effective.Morale, 0, 100));
     for (auto pool : Pools) {
       i32 excess = (Effective.*pool).Current - Max(Effective, pool);
-      if (excess > 0) (Base.*pool).Current = static_cast<i16>((Base.*pool).Current - excess);
+      if (excess > 0) {
+        (Base.*pool).Current = static_cast<i16>((Base.*pool).Current - excess);
+        PoolsCut = true;
+      }
     }
   }
   if (Prototype && Prototype->Kind == ukUndead && Data2::GlobalData)
@@ -302,14 +310,24 @@ bool TUnit::IsImmuneToSpell(i32 spellID) const {
     i32 index = Global().FindSpellPrototype(static_cast<i16>(spellID));
     if (index >= 0) spell = &Global().SpellPrototypes[index];
   }
+  return IsImmuneToSpell(spell);
+}
+
+bool TUnit::IsImmuneToSpell(const TSpellPrototype* spell) const {
   // The callers pass existing spells; an unknown one finds no immunity.
   if (!spell) return false;
   i32 level = spell->Level;
   if ((KnowsSkill(45) && level < 3) || (KnowsSkill(46) && level < 5) || (KnowsSkill(47) && level < 7) ||
       KnowsSkill(48))
     return true;
-  if (HasAfterEffect(11) || HasAfterEffect(75) || HasAfterEffect(44)) return true;
-  return spell->Class == 2 && (HasAfterEffect(49) || HasAfterEffect(114));
+  // One walk over the effects: a battle's trial rounds ask this for every spell.
+  bool classTwo = false;
+  for (const TAfterEffect* e : AfterEffects) {
+    const i32 id = e->EffectID;
+    if (id == 11 || id == 75 || id == 44) return true;
+    classTwo = classTwo || id == 49 || id == 114;
+  }
+  return spell->Class == 2 && classTwo;
 }
 
 void TUnit::LearnSpell(i32 id) {

@@ -101,6 +101,8 @@ class TUnit : public Data::TDataObject {
   void SimulateCounterAttack(TUnit* target);
   i32 TakeDamage(i32 damage);
   void GainExperience(i32 points, i32 factor);
+  // GainExperience(points, factor), then GainExperience(morePoints, factor).
+  void GainExperienceTwice(i32 points, i32 morePoints, i32 factor);
   bool CanLevelUp() const;
   bool LevelUp();
   void GainKillMorale(const TUnit* victim);
@@ -116,6 +118,8 @@ class TUnit : public Data::TDataObject {
   bool HasCastableSpell() const;
   bool CanCastSpell(const TSpellPrototype* spell) const;
   bool IsImmuneToSpell(i32 spellID) const;
+  // The same for the spell's prototype already looked up; null: no immunity.
+  bool IsImmuneToSpell(const TSpellPrototype* spell) const;
   void LearnSpell(i32 id);
   void LearnSkill(i32 id);
   void ForgetSpellsAboveLevel();
@@ -186,6 +190,11 @@ class TUnit : public Data::TDataObject {
   u8 KilledByScript = 0;
 
  private:
+  // The last RecalcEffective took an excess off a base pool: its effective
+  // values are not yet those of the base record now.
+  bool PoolsCut = false;
+  // Base experience only, capped at the scenario's highest level.
+  void AddExperience(i32 points, i32 factor);
   // The damage of a blow before the draw: scaled strength and defence.
   void BlowStrength(const TUnit* target, bool counter, i32& strength, i32& defence) const;
   void Strike(TUnit* target, i32 damage);

@@ -99,13 +99,20 @@ i32 TUnit::TakeDamage(i32 damage) {
   i32 maxHP = Effective.HitPoints.ValueAt(Effective.Level);
   // A unit without hit points to lose has no share to lose them by.
   i32 m = maxHP > 0 ? Effective.Level - Wrap32(i64{Global().DamageMoraleFactor} * dealt) / maxHP - 1 : 0;
-  AddMorale(std::min(m, 0));
+  if (PoolsCut) {
+    AddMorale(std::min(m, 0));
+  } else {
+    // The last recalculation took nothing off the pools, so the one of the
+    // morale alone would take nothing either: one does for both changes.
+    const i32 n = static_cast<i32>(std::clamp<i64>(i64{Effective.Morale} + std::min(m, 0), 0, 100)) - Effective.Morale;
+    Base.Morale = static_cast<i16>(Base.Morale + n);
+  }
   Base.HitPoints.Current = static_cast<i16>(Base.HitPoints.Current - damage);
   RecalcEffective(true);
   return dealt;
 }
 
-void TUnit::GainExperience(i32 points, i32 factor) {
+void TUnit::AddExperience(i32 points, i32 factor) {
   const TPlayer* owner = GetOwner();
   bool cap = owner && owner->Scenario && owner->Scenario->MaxLevel > 0;
   i32 limit = cap ? std::max<i32>(Base.ExperienceForLevel(owner->Scenario->MaxLevel), Base.Experiences) : 0;
@@ -113,11 +120,28 @@ void TUnit::GainExperience(i32 points, i32 factor) {
   i32 level = std::max<i32>(Effective.Level, 1);
   Base.Experiences = static_cast<i16>(Base.Experiences + Wrap32(i64{points} * factor) / level);
   if (cap && Base.Experiences > limit) Base.Experiences = static_cast<i16>(limit);
+}
+
+void TUnit::GainExperience(i32 points, i32 factor) {
+  AddExperience(points, factor);
   RecalcEffective(true);
   LevelUp();
 }
 
-bool TUnit::CanLevelUp() const { return !IsDead() && Base.LevelForExperience(Base.Experiences) > Effective.Level; }
+void TUnit::GainExperienceTwice(i32 points, i32 morePoints, i32 factor) {
+  GainExperience(points, factor);
+  // The values are those of the last recalculation; when it took nothing
+  // off the pools, another would change the experience alone.
+  const i16 before = Base.Experiences;
+  AddExperience(morePoints, factor);
+  if (PoolsCut)
+    RecalcEffective(true);
+  else
+    Effective.Experiences = static_cast<i16>(Effective.Experiences + (Base.Experiences - before));
+  LevelUp();
+}
+
+bool TUnit::CanLevelUp() const { return !IsDead() && Base.ReachesLevelAbove(Base.Experiences, Effective.Level); }
 
 bool TUnit::LevelUp() {
   if (!CanLevelUp()) return false;

@@ -1,6 +1,8 @@
 #include "world/units/unit_properties.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -59,17 +61,6 @@ namespace {
 
 }  // namespace
 
-i16 TUnitProperty::ValueAt(i32 level) const {
-  if (Every == 0) return Base;
-  return static_cast<i16>(Base + ((level - 1) / Every) * Delta);
-}
-
-u64 MaskBit(i32 id) {
-  if (id > 64) id -= 64;
-  if (id < 1 || id > 64) return 0;
-  return 1ull << (64 - id);
-}
-
 TUnitProperty& TUnitProperties::Property(i32 index) { return this->*Properties[index]; }
 const TUnitProperty& TUnitProperties::Property(i32 index) const { return this->*Properties[index]; }
 
@@ -124,6 +115,16 @@ i32 TUnitProperties::LevelForExperience(i32 points) const {
   return 1;
 }
 
+bool TUnitProperties::ReachesLevelAbove(i32 points, i32 level) const {
+  if (level < 1) return true;
+  if (level >= MaxLevel) return false;
+  // Growing thresholds: the next level alone decides.
+  if (ExperienceBase >= 0 && ExperienceDelta >= 0) return points >= ExperienceForLevel(level + 1);
+  for (i32 l = MaxLevel; l > level; --l)
+    if (points >= ExperienceForLevel(l)) return true;
+  return false;
+}
+
 void TUnitProperties::ResetExperience() { Experiences = static_cast<i16>(ExperienceForLevel(Level)); }
 
 void TUnitProperties::ResetMorale() { Morale = static_cast<i16>(NormalMorale()); }
@@ -169,7 +170,17 @@ void TUnitProperties::RegenerateMana(i32 divisor) {
 }
 
 void TUnitProperties::Add(const TUnitProperties& other) {
-  for (i32 i = 0; i < WordCount; ++i) Word(i) = static_cast<i16>(Word(i) + other.Word(i));
+  // The words of Word() lie in its order at the start of the record: added
+  // as one array, since every recalculation of a unit's effective values
+  // runs this once per after-effect.
+  static_assert(offsetof(TUnitProperties, HitPoints) == 8 && offsetof(TUnitProperties, Sight) == 80 &&
+                offsetof(TUnitProperties, Reserved) == 92 && offsetof(TUnitProperties, AllowedSkills) == 2 * WordCount);
+  static_assert(offsetof(TUnitProperty, Base) == 2 && offsetof(TUnitProperty, Every) == 6 && sizeof(TUnitProperty) == 8);
+  i16 to[WordCount], from[WordCount];
+  std::memcpy(to, this, sizeof to);
+  std::memcpy(from, &other, sizeof from);
+  for (i32 i = 0; i < WordCount; ++i) to[i] = static_cast<i16>(to[i] + from[i]);
+  std::memcpy(this, to, sizeof to);
   AllowedSkills |= other.AllowedSkills;
   KnownSkills |= other.KnownSkills;
   AllowedSpells |= other.AllowedSpells;

@@ -19,12 +19,22 @@ struct TUnitProperty {
   i16 Delta;
   i16 Every;
   // BASE + ((level - 1) / EVERY) x DELTA, in 16 bits; BASE when EVERY is 0.
-  i16 ValueAt(i32 level) const;
+  // Inline and without a division for the common EVERY 1: every
+  // recalculation of a unit asks it for each pool.
+  i16 ValueAt(i32 level) const {
+    if (Every == 0) return Base;
+    if (Every == 1) return static_cast<i16>(Base + (level - 1) * Delta);
+    return static_cast<i16>(Base + ((level - 1) / Every) * Delta);
+  }
 };
 
 // The bit of a skill or spell ID in a mask: ID 1 is the top bit, 64 the
 // lowest; battle spells 65..128 share the bit of ID - 64.
-u64 MaskBit(i32 id);
+inline u64 MaskBit(i32 id) {
+  if (id > 64) id -= 64;
+  if (id < 1 || id > 64) return 0;
+  return 1ull << (64 - id);
+}
 
 struct TUnitProperties {
   static constexpr i32 StreamSize = 128;
@@ -66,6 +76,8 @@ struct TUnitProperties {
   void Recalc();
   i32 ExperienceForLevel(i32 level) const;
   i32 LevelForExperience(i32 points) const;
+  // LevelForExperience(points) > level, asked after every gain of experience.
+  bool ReachesLevelAbove(i32 points, i32 level) const;
   void ResetExperience();
   void ResetMorale();
   void LearnAllowedSpells();

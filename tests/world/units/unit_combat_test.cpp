@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "tests/world/world_fixture.h"
 #include "world/scenario/settings.h"
 #include "world/units/group.h"
@@ -393,6 +396,58 @@ TEST_F(UnitCombat, TheDeadDoNotLevelUp) {
   EXPECT_EQ(Target->Base.Experiences, 1000);
   EXPECT_EQ(Target->Effective.Level, 1);
   EXPECT_FALSE(Target->CanLevelUp());
+}
+
+// Damage and two gains of experience save recalculations of the values;
+// the results are those of every step recalculated, from settled values and
+// from values a recalculation has yet to settle.
+TEST_F(UnitCombat, FewerRecalculationsSameValues) {
+  enum TState { sPlain, sExcessHitPoints, sNearLevelUp, sStaleMorale, sCapped, sNegativeMaximum };
+  auto prepare = [&](TUnit* u, TState state) {
+    SetLevel(u, 3);
+    if (state == sExcessHitPoints) {
+      auto* e = new GameData::TAfterEffect{};
+      e->EffectID = 79;
+      e->Properties.HitPoints.Current = 30;
+      u->AddAfterEffect(e);  // the base loses the excess, the values still show it
+    }
+    if (state == sNearLevelUp) u->Base.Experiences = static_cast<i16>(u->Base.ExperienceForLevel(4) - 3);
+    if (state == sStaleMorale) u->Effective.Morale = 5;
+    // Odd data: every recalculation takes the excess over -5 off again.
+    if (state == sNegativeMaximum) u->Base.HitPoints = {-3, -5, 0, 0};
+    Scenario->MaxLevel = state == sCapped ? 3 : 0;
+  };
+  auto same = [](const TUnit* a, const TUnit* b) {
+    EXPECT_EQ(std::memcmp(&a->Base, &b->Base, sizeof a->Base), 0);
+    EXPECT_EQ(std::memcmp(&a->Effective, &b->Effective, sizeof a->Effective), 0);
+    EXPECT_EQ(a->LevelledUp, b->LevelledUp);
+  };
+  for (TState state : {sPlain, sExcessHitPoints, sNearLevelUp, sStaleMorale, sCapped, sNegativeMaximum}) {
+    for (i32 damage : {0, 7, 200}) {
+      SCOPED_TRACE(::testing::Message() << state << " " << damage);
+      GameData::TGroup* g = NewGroup(0, 5, 5, {Knight, Knight});
+      TUnit* a = g->Units[0];
+      TUnit* b = g->Units[1];
+      prepare(a, state);
+      prepare(b, state);
+      a->TakeDamage(damage);
+      // Every step recalculated, as the rules state it.
+      const i32 dealt = std::min<i32>(damage, b->Effective.HitPoints.Current);
+      b->GainExperience(Global->WoundExperience * dealt, 1);
+      const i32 maxHP = b->Effective.HitPoints.ValueAt(b->Effective.Level);
+      b->AddMorale(std::min(b->Effective.Level - Global->DamageMoraleFactor * dealt / maxHP - 1, 0));
+      b->Base.HitPoints.Current = static_cast<i16>(b->Base.HitPoints.Current - damage);
+      b->RecalcEffective(true);
+      same(a, b);
+
+      prepare(a, state);
+      prepare(b, state);
+      a->GainExperienceTwice(damage, 3 * damage + 1, 2);
+      b->GainExperience(damage, 2);
+      b->GainExperience(3 * damage + 1, 2);
+      same(a, b);
+    }
+  }
 }
 
 TEST_F(UnitCombat, DivisionsAreGuarded) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "tests/world/world_fixture.h"
 
@@ -130,6 +131,23 @@ TEST(UnitProperties, ExperienceAndLevels) {
   EXPECT_EQ(p.Experiences, 350);
 }
 
+TEST(UnitProperties, ReachesLevelAboveAsLevelForExperienceDoes) {
+  // Growing, flat, shrinking and mixed thresholds.
+  const i16 slopes[][2] = {{100, 50}, {0, 0}, {100, 0}, {0, 7}, {-100, 50}, {100, -50}, {-3, -4}, {32767, 32767}};
+  for (const auto& [base, delta] : slopes) {
+    TUnitProperties p{};
+    p.ExperienceBase = base;
+    p.ExperienceDelta = delta;
+    std::vector<i32> points = {std::numeric_limits<i32>::min(), -1, 0, 1, std::numeric_limits<i32>::max()};
+    for (i32 l = 1; l <= GameData::MaxLevel + 1; ++l)
+      for (i32 d : {-1, 0, 1}) points.push_back(p.ExperienceForLevel(l) + d);
+    for (i32 level = -1; level <= GameData::MaxLevel + 1; ++level)
+      for (i32 x : points)
+        EXPECT_EQ(p.ReachesLevelAbove(x, level), p.LevelForExperience(x) > level)
+            << base << "/" << delta << " L" << level << " " << x;
+  }
+}
+
 TEST(UnitProperties, RecalcSetsEveryCurrentValue) {
   TUnitProperties p{};
   p.Level = 4;
@@ -204,6 +222,10 @@ TEST(UnitProperties, AddAddsWordsAndOrsMasks) {
     if (i == 4 + 6 * 4 || i == 46 || i == 5) continue;  // ATTACK current, reserved, HITPOINTS BASE
     EXPECT_EQ(p.Word(i), before.Word(i)) << i;
   }
+  // No word is left out (none of Distinct's is zero).
+  TUnitProperties twice = before;
+  twice.Add(before);
+  for (i32 i = 0; i < TUnitProperties::WordCount; ++i) EXPECT_EQ(twice.Word(i), static_cast<i16>(2 * before.Word(i))) << i;
 }
 
 TEST_F(UnitPropertiesWorld, LearnAllowedSpellsOnlyReachedAndExisting) {
