@@ -27,14 +27,14 @@ if [ "$1" = "--inside" ]; then
     xdotool click 3
   }
   # Waits for a walk to end in a record matching the pattern. A page shown
-  # on the way (the pass) holds the walk: after a minute without the record
-  # Space reads it on. Space would give automatic orders on the battle
-  # screen, but a walk that waits on a page opens no battle.
+  # on the way (the pass) holds the walk: Space reads it on after $2 seconds
+  # without the record, for three minutes at most. Space would give
+  # automatic orders on the battle screen, so a walk that may end in a battle
+  # waits a minute: one that waits on a page opens none.
   await_walk() {
-    i=0
-    while [ $i -lt 6 ] && ! wait_for "$1" "$mark" $((i == 0 ? 60 : 20)); do
+    stop=$(( $(now_ms) + 180000 ))
+    while ! wait_for "$1" "$mark" "$2" && [ "$(now_ms)" -lt "$stop" ]; do
       xdotool key space
-      i=$((i + 1))
     done
     since_mark | grep -q "$1"
   }
@@ -56,8 +56,8 @@ if [ "$1" = "--inside" ]; then
     check "Num* selects the own group" "^action 4 $hero "
   }
   # Clicks with nothing selected select the group on a field: the visible
-  # fields within six of the view's middle, where the turn centres the own
-  # group, nearest first, except the city's. A selection of the wolves may
+  # fields within six of the point where the own group shows at the turn's
+  # start, nearest first, except the city's. A selection of the wolves may
   # be logged after the next click: both fields are tried again. Writes the
   # wolves' field to ./wolves_field, or nothing.
   find_wolves() {
@@ -125,7 +125,7 @@ if [ "$1" = "--inside" ]; then
   # The wolves' camp is hidden and beyond reach: the group walks part of the way.
   click_field 12 11
   check "a click towards the wolves' camp walks the group" "^action 5 12 11 0 0 0 0 1"
-  await_walk "^action 3 "
+  await_walk "^action 3 " 3
   check "the walk ended" "^action 3 "
   wolves=""
   battle=0
@@ -152,7 +152,7 @@ if [ "$1" = "--inside" ]; then
       click_field $goal
       if wait_for "^action 5 " "$mark" 20; then
         check "the group walks after the wolves" "^action 5 "
-        await_walk "^action 3 " || break
+        await_walk "^action 3 " 3 || break
         check "the walk ended" "^action 3 "
         find_wolves
       fi
@@ -164,7 +164,7 @@ if [ "$1" = "--inside" ]; then
       click_field "$wx" "$wy"
       wait_for "^action 5 [0-9]* [0-9]* 1 0 0 $wolves 1" "$mark" 20 || break
       check "a click on the wolves sends the group at them" "^action 5 [0-9]* [0-9]* 1 0 0 $wolves 1"
-      await_walk "^battle round 1$\|^action 3 " || break
+      await_walk "^battle round 1$\|^action 3 " 60 || break
       since_mark | grep -q "^battle round 1$" && { battle=1; break; }
       check "the walk ended" "^action 3 "
       # Out of action points: the next turn.
@@ -179,18 +179,23 @@ if [ "$1" = "--inside" ]; then
   fi
   check "the battle screen opened" "^battle round 1$"
   sleep 2
-  # The first own unit on the field, then the first foe.
-  xdotool mousemove 240 374
-  sleep 0.3
-  xdotool click 1
-  sleep 0.5
-  xdotool mousemove 432 182
-  sleep 0.3
-  xdotool click 1
-  sleep 0.5
-  # "Befehle akzeptieren"; the computer's orders for the wolves follow.
+  # Each own unit on the field, then the first foe: a unit that walked too
+  # far has no action points left for an attack. A right click on a free
+  # cell drops the selection before the next unit.
+  for unit in "240 374" "304 438"; do
+    for point in "$unit 1" "432 182 1" "432 374 3"; do
+      set -- $point
+      xdotool mousemove "$1" "$2"
+      sleep 0.3
+      xdotool click "$3"
+      sleep 0.5
+    done
+  done
+  # "Befehle akzeptieren"; the record shows the first unit's order in full
+  # and the kind of the second's. The computer's orders for the wolves follow.
   click_until "^action 15 3 " 500 570
-  check "a click on the accept button sent the attack order" "^action 15 3 1 1 4294967295 3 "
+  check "a click on the accept button sent an attack order" \
+    "^action 15 3 \(1 1 4294967295 3 \|[0-9]* [0-9]* [0-9]* [0-9]* 1 1 \)"
   check "the wolves' orders came" "^action 15 3 "
   check "the round ended" "^battle round 2$\|^action 2 "
   [ $status -eq 0 ] || cat log
