@@ -5,10 +5,11 @@
 # reach in the first turn, and the turn is ended. In the next turns the
 # wolves (who march on their own) are found by clicks that select whatever
 # group stands on a field, and the group is sent at them until a battle
-# opens. On the battle screen a click on the first own unit, then on the
-# first foe gives the attack order and a click on "Befehle akzeptieren"
-# accepts; the logged orders carry the attack, and the round is played to its
-# end: the next round's orders are awaited, or the battle is over. The game
+# opens. On the battle screen a click on an own unit, then on the first foe
+# gives the attack order, for each own unit, and a click on "Befehle
+# akzeptieren" accepts; the logged orders carry the attack, and the round is
+# played to its end: the next round's orders are awaited, or the battle is
+# over. The game
 # seeds its streams from the clock, so the wolves' march differs from run to
 # run. Skipped (77) without xvfb-run or xdotool.
 if [ "$1" = "--inside" ]; then
@@ -142,6 +143,7 @@ if [ "$1" = "--inside" ]; then
     computer=$(tail -n +"$((from + 1))" log | head -n $((mark - from)))
     id=$(echo "$computer" | grep "^action 4 [1-9]" | head -n 1 | cut -d' ' -f3)
     [ -n "$id" ] && wolves=$id
+    [ -n "$wolves" ] || { echo "FAILED: the computer selected no group"; break; }
     goal=$(echo "$computer" | grep "^action 5 " | tail -n 1 | cut -d' ' -f3,4)
     sleep 2
     find_wolves
