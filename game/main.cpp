@@ -4,8 +4,9 @@
 // "--log-startup" prints the time from launch to the first drawn frame of
 // the menu and of a game and how each intro video ended,
 // "--log-actions" every executed action record with the view position after
-// it, and the round and the gold of player 1 whenever a game or the menu over
-// a game comes on screen.
+// it, the round and the gold of player 1 whenever a game or the menu over
+// a game comes on screen, and each round of a battle on the battle screen as
+// its orders are awaited.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,7 @@
 #include "engine/platform/window/platform.h"
 #include "engine/platform/window/sdl_platform.h"
 #include "frontend/front_end.h"
+#include "game/battle/fight_dialog.h"
 #include "game/control/game.h"
 #include "game/control/shell.h"
 #include "game/control/sound_system.h"
@@ -61,6 +63,8 @@ bool MenuFrameLogged = false;
 bool GameFrameLogged = false;
 bool GameShown = false;
 bool MenuShown = false;
+// The battle round on screen; 0 without a battle.
+int BattleRound = 0;
 
 // Round and gold of player 1 of the loaded game, for the logs.
 void PrintRoundAndGold(const char* screen) {
@@ -88,6 +92,11 @@ void RenderFrame() {
   if (LogActions && menu && game && !MenuShown) PrintRoundAndGold("menu");
   GameShown = active;
   MenuShown = menu;
+  // A round that ended shows as the next one's orders; the last one ends the battle.
+  const Main::TFightDialog* fight = game ? Game->FightDialog.get() : nullptr;
+  const int round = fight && fight->BattleShown() ? fight->Rounds + 1 : 0;
+  if (LogActions && round > BattleRound) std::fprintf(stderr, "battle round %d\n", round);
+  BattleRound = round;
 }
 
 // Only 16-bit modes of 640 x 480, 800 x 600 and 1024 x 768.

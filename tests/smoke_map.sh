@@ -17,78 +17,9 @@ if [ "$1" = "--inside" ]; then
   cd "$2" || exit 1
   ./orvandia --log-actions --log-startup 2>log &
   pid=$!
-  # The view from the newest logged record.
-  view() { grep "^action" log | tail -n 1 | awk '{print $11, $12}'; }
-  # Screen point of the centre of field x, y.
-  click_field() {
-    set -- "$1" "$2" $(view)
-    xdotool mousemove $(($1 * 40 + 20 - $3)) $(($2 * 40 + 20 - $4))
-    sleep 0.3
-    xdotool click 1
-    sleep 0.3
-  }
-  # A logged record matching the pattern after line $2 of the log, waited
-  # for up to two minutes: a busy machine runs the sanitized program slowly.
-  wait_for() {
-    end=$(( $(now_ms) + 120000 ))
-    while ! tail -n +"$(($2 + 1))" log | grep -q "$1" && [ "$(now_ms)" -lt "$end" ] && kill -0 $pid 2>/dev/null; do
-      sleep 0.05
-    done
-    tail -n +"$(($2 + 1))" log | grep -q "$1"
-  }
-  # Clicks at a point until a record matching the pattern is logged after
-  # the mark (the page may still be on its way).
-  click_until() {
-    i=0
-    while [ $i -lt 40 ] && ! tail -n +"$((mark + 1))" log | grep -q "$1"; do
-      xdotool mousemove "$2" "$3"
-      sleep 0.1
-      xdotool click 1
-      sleep 0.3
-      i=$((i + 1))
-    done
-  }
   status=0
   mark=0
-  check() {
-    if ! wait_for "$2" "$mark"; then
-      echo "FAILED: $1"
-      status=1
-    fi
-    # On from the matching record.
-    n=$(tail -n +"$((mark + 1))" log | grep -n "$2" | head -n 1 | cut -d: -f1)
-    [ -n "$n" ] && mark=$((mark + n))
-  }
-  check "the menu came up" "^startup: first frame of the menu"
-  # The click goes to the window once the display shows it.
-  timeout 120 xdotool search --sync --onlyvisible --name "^Orvandia\$" >/dev/null ||
-    { echo "FAILED: the window was never shown"; status=1; }
-  # "Neues Spiel", the first main button; the introduction is the game's
-  # first picture, a click closes it and the turn starts with a result record.
-  click_until "^startup: first frame of the game" 670 144
-  check "a click on the menu's first button started a game" "^startup: first frame of the game"
-  xdotool mousemove 400 300
-  sleep 0.2
-  xdotool click 1
-  # The neutral player moves first; the clicks below wait for the own turn.
-  check "the neutral turn ended" "^action 1 "
-  # The turn's first record shows the welcome pages on the centred parchment.
-  sleep 1
-  click_until "^action 18 1 " 400 300
-  check "a click read the welcome page on" "^action 18 1 "
-  # The scout's page: down the text column until the first choice is hit.
-  y=220
-  while [ $y -lt 420 ] && ! tail -n +"$((mark + 1))" log | grep -q "^action 18 200"; do
-    xdotool mousemove 300 $y
-    sleep 0.1
-    xdotool click 1
-    sleep 0.3
-    y=$((y + 6))
-  done
-  check "the scout's first choice was taken" "^action 18 2000 "
-  click_until "^action 18 1 " 400 300
-  check "the scout's answer page was read on" "^action 18 1 "
-  check "the first turn began" "^action 3 1 "
+  start_demo_mission
   # D opens the diary, and its Escape closes it; on the map Escape would
   # open the menu, so no menu shows that the diary was open.
   xdotool key d
@@ -96,8 +27,7 @@ if [ "$1" = "--inside" ]; then
   xdotool key Escape
   sleep 1
   if tail -n +"$((mark + 1))" log | grep -q "^menu round"; then echo "FAILED: the diary did not open on D"; status=1; fi
-  set -- $(view)
-  xdotool mousemove $((8 * 40 + 20 - $1)) $((8 * 40 + 20 - $2)) click 3
+  click_field 8 8 3
   check "a right click deselects" "^action 4 0 "
   click_field 4 6
   check "a click on the group selects it" "^action 4 [1-9]"
