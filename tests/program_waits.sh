@@ -116,3 +116,21 @@ start_demo_mission() {
   check "the scout's answer page was read on" "^action 18 1 "
   check "the first turn began" "^action 3 1 "
 }
+
+# The outer half of a smoke step on a virtual display: the program beside
+# fresh demo data in a temporary folder, and the calling script run again
+# inside xvfb-run as "SCRIPT --inside FOLDER". Skips (77) without xvfb-run or
+# xdotool; ends with the inner run's status.
+run_on_virtual_display() {
+  if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v xdotool >/dev/null 2>&1; then
+    echo "xvfb-run or xdotool missing: skipped"
+    exit 77
+  fi
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  cp "$2" "$work/orvandia" || exit 1
+  "$3" build "$work/data" >/dev/null || exit 1
+  "$3" ini "$work" "$work/data" || exit 1
+  xvfb-run -a -s "-screen 0 800x600x24" sh "$1" --inside "$work"
+  exit $?
+}

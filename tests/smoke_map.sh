@@ -132,15 +132,5 @@ if [ "$1" = "--inside" ]; then
   exit $status
 fi
 
-if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v xdotool >/dev/null 2>&1; then
-  echo "xvfb-run or xdotool missing: skipped"
-  exit 77
-fi
-set -e
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$1" "$work/orvandia"
-"$2" build "$work/data" >/dev/null
-"$2" ini "$work" "$work/data"
-set +e
-xvfb-run -a -s "-screen 0 800x600x24" sh "$0" --inside "$work"
+. "$(dirname "$0")/program_waits.sh"
+run_on_virtual_display "$0" "$1" "$2"
