@@ -165,6 +165,23 @@ void BM_AttackDamage(benchmark::State& state) {
 }
 BENCHMARK(BM_AttackDamage)->Unit(benchmark::kMillisecond);
 
+// One recalculation of a unit's values, alone (0) and right after a 16-bit
+// store into its base record (1), as the callers in a trial round make it:
+// the copy of the record then waits for the store to land.
+void BM_UnitRecalculation(benchmark::State& state) {
+  TBattle battle(8);
+  TUnit* u = battle.Groups[0]->Units[0];
+  const bool store = state.range(0) != 0;
+  for (auto _ : state) {
+    for (i32 k = 0; k < 10000; ++k) {
+      if (store) u->Base.Morale = static_cast<i16>(u->Base.Morale ^ 1);
+      u->RecalcEffective(true);
+    }
+    benchmark::DoNotOptimize(u->Effective.Morale);
+  }
+}
+BENCHMARK(BM_UnitRecalculation)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 void ThoroughDecider(benchmark::State& state, i32 spells) {
   TBattle battle(spells);
   // Validity does not depend on the other units' choices: the number of
