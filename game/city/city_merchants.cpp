@@ -145,13 +145,7 @@ void TCityWindow::RecruitPressed(int button, int x, int y) {
   const i32 entry = RecruitAt(row, column);
   if (entry < 0) return;
   if (button == DXWin::mbRight) {
-    if (Game && Game->UnitDetailWindow) {
-      TUnitDetailWindow& detail = *Game->UnitDetailWindow;
-      detail.SetUnit(City->Recruits[entry]);
-      detail.PanelLeft = 130;
-      detail.PanelTop = 0;
-      detail.ShowModal(true);
-    }
+    if (Game && Game->UnitDetailWindow) Game->UnitDetailWindow->ShowUnit(City->Recruits[entry], 130, 0);
   } else if (button == DXWin::mbLeft) {
     SelectedRecruit = entry;
   }

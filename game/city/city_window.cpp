@@ -620,13 +620,7 @@ void TCityWindow::GridPressed(TFaceControl* grid, int button, int x, int y) {
   TUnit* unit = UnitInCell(grid, row, column);
   if (!unit) return;
   if (button == DXWin::mbRight) {
-    if (Game && Game->UnitDetailWindow) {
-      TUnitDetailWindow& detail = *Game->UnitDetailWindow;
-      detail.SetUnit(unit);
-      detail.PanelLeft = 130;
-      detail.PanelTop = 0;
-      detail.ShowModal(true);
-    }
+    if (Game && Game->UnitDetailWindow) Game->UnitDetailWindow->ShowUnit(unit, 130, 0);
     return;
   }
   if (button != DXWin::mbLeft) return;

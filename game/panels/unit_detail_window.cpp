@@ -94,6 +94,13 @@ void TUnitDetailWindow::SetUnit(GameData::TUnit* unit) {
   if (unit) unit->LoadPicture();
 }
 
+void TUnitDetailWindow::ShowUnit(GameData::TUnit* unit, i32 left, i32 top) {
+  SetUnit(unit);
+  PanelLeft = left;
+  PanelTop = top;
+  ShowModal(true);
+}
+
 void TUnitDetailWindow::CloseDetail() {
   if (Unit) Unit->ReleasePicture();
   SetModalResult(1);

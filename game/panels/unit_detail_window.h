@@ -41,6 +41,8 @@ class TUnitDetailWindow : public TOrvWindow {
   void Draw(Plat::TSurface* surface, const Base::TRect& rect) override;
   void Update() override;
   void SetUnit(GameData::TUnit* unit);
+  // The unit's panel at (left, top), shown modally.
+  void ShowUnit(GameData::TUnit* unit, i32 left, i32 top);
   // Gives the picture back, result 1.
   void CloseDetail();
 

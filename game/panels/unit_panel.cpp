@@ -268,11 +268,7 @@ void TUnitInfoControl::PaintPortrait(Plat::TSurface* surface, const Base::TRect&
 
 void TUnitInfoControl::PortraitMouseDown(int button, DXWin::TShiftState, int x, int y) {
   if (button != DXWin::mbRight || !PortraitButton->IsInside(x, y) || !Game || !Game->UnitDetailWindow) return;
-  TUnitDetailWindow& detail = *Game->UnitDetailWindow;
-  detail.SetUnit(Unit);
-  detail.PanelLeft = DetailX;
-  detail.PanelTop = DetailY;
-  detail.ShowModal(true);
+  Game->UnitDetailWindow->ShowUnit(Unit, DetailX, DetailY);
 }
 
 void TUnitInfoControl::PaintSpellButton(Plat::TSurface* surface, const Base::TRect& rect) {
