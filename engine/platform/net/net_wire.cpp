@@ -243,7 +243,11 @@ std::uint32_t ReadLength(const std::uint8_t* p) {
 }  // namespace
 
 std::vector<std::uint8_t> EncodeFrame(const TFrame& frame) {
-  std::vector<std::uint8_t> out(LengthPrefixBytes);
+  // Reserved beyond the prefix: GCC's -O2 otherwise takes the first push
+  // for a write past a four-byte array.
+  std::vector<std::uint8_t> out;
+  out.reserve(64);
+  out.resize(LengthPrefixBytes);
   TWriter w(out);
   w.U8(static_cast<std::uint8_t>(frame.index() + 1));
   std::visit(TEncoder{w}, frame);

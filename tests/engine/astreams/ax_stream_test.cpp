@@ -205,7 +205,9 @@ TEST(AXStream, DamagedFilesGiveClearErrors) {
   const std::string adpcm = AX(Mono16, Signal(70000, 1), true);
   const std::string pcm = AX(Mono16, Signal(100, 1), false);
   auto put32 = [](std::string f, std::size_t at, u32 v) {
-    for (int i = 0; i < 4; ++i) f.at(at + i) = static_cast<char>(v >> (8 * i));
+    const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                           static_cast<char>(v >> 24)};
+    f.replace(at, 4, bytes, 4);
     return f;
   };
   const std::size_t dataEnd = TAXHeader::StreamSize + 35000;
