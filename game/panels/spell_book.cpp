@@ -199,6 +199,7 @@ i32 TSpellSelectDialog::EntryAt(i32 x, i32 y) const {
 void TSpellSelectDialog::PointerMoved(DXWin::TShiftState, int x, int y) {
   MouseX = x;
   MouseY = y;
+  PointerSeen = true;
   const i32 hot = EntryAt(x, y);
   if (hot != HotEntry) {
     HotEntry = hot;
@@ -225,6 +226,14 @@ void TSpellSelectDialog::PointerMoved(DXWin::TShiftState, int x, int y) {
   }
 }
 
+void TSpellSelectDialog::FollowPointer(i32 page, i32 tab) {
+  if ((Page == page && Tab == tab) || !PointerSeen) return;
+  // The hint and the lit entry belong to the spread now under the pointer,
+  // not to the one it last moved over.
+  HotEntry = -2;
+  PointerMoved(DXWin::TShiftState{}, MouseX, MouseY);
+}
+
 void TSpellSelectDialog::ButtonPressed(int button, DXWin::TShiftState, int x, int y) {
   if (button == DXWin::mbRight) {
     Finish(SpellResultBase);
@@ -234,10 +243,15 @@ void TSpellSelectDialog::ButtonPressed(int button, DXWin::TShiftState, int x, in
   // The spread may have turned by key since the pointer last moved.
   HotEntry = EntryAt(x, y);
   if (HotEntry >= 0) CastSlot(HotEntry - Page * SpellsPerPage);
+  const i32 page = Page;
   if (x < EdgeWidth)
     PageBack();
   else if (Width - x < EdgeWidth)
     PageForward();
+  MouseX = x;
+  MouseY = y;
+  PointerSeen = true;
+  FollowPointer(page, Tab);
 }
 
 void TSpellSelectDialog::KeyPressed(Plat::WPARAM& key, DXWin::TShiftState shift) {
@@ -246,17 +260,29 @@ void TSpellSelectDialog::KeyPressed(Plat::WPARAM& key, DXWin::TShiftState shift)
     Finish(SpellResultBase);
     return;
   }
+  const i32 page = Page, tab = Tab;
+  if (TurnSpreadByKey(key)) return FollowPointer(page, tab);
+  for (i32 s = 0; s < SlotsPerSpread; ++s)
+    if (KeyMatches(scSpellSlot1 + s, key)) return CastSlot(s);
+}
+
+bool TSpellSelectDialog::TurnSpreadByKey(Plat::WPARAM& key) {
   for (i32 t = 0; t < TabCount; ++t)
     if (KeyMatches(scSpellTab1 + t, key)) {
       if (Tabs[t]->IsVisible()) SelectTab(t);
-      return;
+      return true;
     }
-  if (KeyMatches(scSpellPreviousPage, key)) return PageBack();
-  if (KeyMatches(scSpellNextPage, key)) return PageForward();
-  if (KeyMatches(scSpellFirstPage, key)) return FirstPage();
-  if (KeyMatches(scSpellLastPage, key)) return LastPage();
-  for (i32 s = 0; s < SlotsPerSpread; ++s)
-    if (KeyMatches(scSpellSlot1 + s, key)) return CastSlot(s);
+  if (KeyMatches(scSpellPreviousPage, key))
+    PageBack();
+  else if (KeyMatches(scSpellNextPage, key))
+    PageForward();
+  else if (KeyMatches(scSpellFirstPage, key))
+    FirstPage();
+  else if (KeyMatches(scSpellLastPage, key))
+    LastPage();
+  else
+    return false;
+  return true;
 }
 
 void TSpellSelectDialog::DrawEntry(Plat::TSurface* surface, const Base::TRect& clip, i32 x, i32 y,

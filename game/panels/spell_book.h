@@ -74,6 +74,7 @@ class TSpellSelectDialog : public TBookWindow {
   i32 Page = 0;
   i32 Tab = -1;
   i32 MouseX = 0, MouseY = 0;
+  bool PointerSeen = false;
   u32 FrameCount = 0;
   i32 HotEntry = -1;
   i32 SpellsPerPage = 4;
@@ -82,6 +83,10 @@ class TSpellSelectDialog : public TBookWindow {
 
  private:
   void KeyPressed(Plat::WPARAM& key, DXWin::TShiftState shift);
+  // A tab or page key: the spread it turns to; false for other keys.
+  bool TurnSpreadByKey(Plat::WPARAM& key);
+  // After a turn of the spread or the tab from (page, tab).
+  void FollowPointer(i32 page, i32 tab);
   void ButtonPressed(int button, DXWin::TShiftState, int x, int y);
   void PointerMoved(DXWin::TShiftState, int x, int y);
   void Counted(DXWin::TDXControl*) { ++FrameCount; }

@@ -163,6 +163,36 @@ TEST_F(SpellBook, PagesSpreadsAndKeys) {
   EXPECT_EQ(Book->Page, 0);
 }
 
+// A spread turned by key or click, without a move, shows the hint and the lit
+// entry of what is now under the pointer.
+TEST_F(SpellBook, TheHintFollowsATurnWithoutAMove) {
+  Book->SetUnit(Caster, Main::SpellUsageMap);
+  Open();
+  Key(VK_F1 + 1);
+  MoveTo(Book->Width - 20, 440);
+  EXPECT_EQ(Book->Hint, "N\xE4" "chste Seite [PgDown]");
+  Key(VK_NEXT);
+  EXPECT_EQ(Book->Page, 2);
+  EXPECT_EQ(Book->Hint, "") << "no spread after the last";
+  Key(VK_PRIOR);
+  EXPECT_EQ(Book->Hint, "N\xE4" "chste Seite [PgDown]");
+  Click(Book->Left + Book->Width - 20, Book->Top + 440);
+  EXPECT_EQ(Book->Page, 2);
+  EXPECT_EQ(Book->Hint, "");
+  // Over the first entry, another tab lights its own first spell.
+  Key(VK_HOME);
+  MoveTo(70, 100);
+  ASSERT_EQ(Book->HotEntry, 0);
+  const std::string before = Book->Hint;
+  Key(VK_F1);
+  EXPECT_EQ(Book->HotEntry, 0);
+  const std::string after = Book->Hint;
+  EXPECT_NE(after, before);
+  MoveTo(20, 440);
+  MoveTo(70, 100);
+  EXPECT_EQ(Book->Hint, after);
+}
+
 TEST_F(SpellBook, RefusesWhatCannotBeCast) {
   Book->SetUnit(Caster, Main::SpellUsageMap);
   Book->SelectTab(1);
