@@ -21,7 +21,7 @@
 #include "game/control/game.h"
 #include "game/control/headless_game.h"
 #include "tools/demodata/demo_data.h"
-#include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 

@@ -12,7 +12,7 @@
 #include "combat/fight.h"
 #include "combat/fight_orders.h"
 #include "engine/data/stream.h"
-#include "tools/demodata/demo_rules.h"
+#include "tools/demodata/rules/demo_rules.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/opponent.h"
 #include "world/scenario/player.h"

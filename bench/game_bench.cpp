@@ -17,7 +17,7 @@
 #include "game/control/game.h"
 #include "game/control/headless_game.h"
 #include "tools/demodata/demo_data.h"
-#include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"

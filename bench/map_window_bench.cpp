@@ -16,7 +16,7 @@
 #include "game/control/headless_game.h"
 #include "game/map/map_window.h"
 #include "tools/demodata/demo_data.h"
-#include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"

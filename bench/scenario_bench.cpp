@@ -12,7 +12,7 @@
 #include "ai/ai_handler.h"
 #include "engine/data/archive.h"
 #include "tools/demodata/demo_data.h"
-#include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"

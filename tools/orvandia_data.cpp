@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/astreams/audio_list.h"
 #include "ai/ai_handler.h"
+#include "engine/astreams/audio_list.h"
 #include "engine/base/base.h"
 #include "engine/data/archive.h"
 #include "engine/platform/system/files.h"
 #include "engine/platform/system/text.h"
 #include "tools/databuilder/archive_builder.h"
-#include "tools/demodata/demo_data.h"
 #include "tools/databuilder/sound_builder.h"
-#include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/demo_data.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 
 namespace {
 

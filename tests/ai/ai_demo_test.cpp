@@ -7,7 +7,7 @@
 #include "ai/ai_handler.h"
 #include "engine/data/stream.h"
 #include "tests/world/demo_world.h"
-#include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 #include "world/locations/city.h"
 #include "world/scenario/player.h"
 #include "world/units/group.h"

@@ -10,7 +10,7 @@
 #include "engine/gfx/sprite.h"
 #include "tests/engine/gfx/gfx_display.h"
 #include "tests/world/demo_world.h"
-#include "tools/demodata/demo_spells.h"
+#include "tools/demodata/rules/demo_spells.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"

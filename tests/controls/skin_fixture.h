@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/gfx/screen.h"
 #include "controls/orv_window.h"
+#include "engine/gfx/screen.h"
 #include "tests/engine/dxwin/window_fixture.h"
 #include "tests/engine/gfx/gfx_display.h"
 #include "tests/engine/gfx/golden.h"
-#include "tools/demodata/demo_skin.h"
+#include "tools/demodata/screens/demo_skin.h"
 
 namespace SkinTest {
 

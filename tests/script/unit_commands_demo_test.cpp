@@ -8,7 +8,7 @@
 
 #include "script/script_connection.h"
 #include "tests/world/demo_world.h"
-#include "tools/demodata/demo_events_properties.h"
+#include "tools/demodata/scenario/demo_events_properties.h"
 #include "world/scenario/conversation.h"
 #include "world/scenario/script_interpreter.h"
 #include "world/units/group.h"

@@ -11,7 +11,7 @@
 
 #include "script/script_connection.h"
 #include "tests/world/demo_world.h"
-#include "tools/demodata/demo_events_units.h"
+#include "tools/demodata/scenario/demo_events_units.h"
 #include "world/map/drawing.h"
 #include "world/scenario/conversation.h"
 #include "world/scenario/player.h"

@@ -1,6 +1,6 @@
 // The demo's mouse cursors: every kind its own shape, not the same arrow in
 // another fill, and the hot spot on the point it acts on.
-#include "tools/demodata/demo_cursors.h"
+#include "tools/demodata/screens/demo_cursors.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the five fight sets in each of the eight directions, and the pictures tell
 // the sets and the directions apart: a strike reaches toward the facing, a
 // dead figure lies low.
-#include "tools/demodata/demo_fighters.h"
+#include "tools/demodata/art/demo_fighters.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include "engine/gfx/colors.h"
 #include "engine/gfx/sprite_list.h"
 #include "tests/engine/gfx/gfx_display.h"
-#include "tools/demodata/demo_rules.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_sprites.h"
+#include "tools/demodata/rules/demo_rules.h"
 #include "world/data2/prototypes.h"
 
 namespace {

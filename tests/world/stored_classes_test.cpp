@@ -10,7 +10,7 @@
 #include "tests/engine/data/stored_class_check.h"
 #include "tests/world/world_fixture.h"
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_sprites.h"
 #include "world/locations/city.h"
 #include "world/locations/location.h"
 #include "world/locations/merchant.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "tools/demodata/demo_opponent.h"
+#include "tools/demodata/scenario/demo_opponent.h"
 #include "world/data2/global_data.h"
 #include "world/scenario/opponent.h"
 #include "world/scenario/player.h"

@@ -9,11 +9,11 @@
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
 #include "tools/databuilder/video_builder.h"
-#include "tools/demodata/demo_fonts.h"
-#include "tools/demodata/demo_menu.h"
-#include "tools/demodata/demo_rules.h"
-#include "tools/demodata/demo_scenario.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_fonts.h"
+#include "tools/demodata/art/demo_sprites.h"
+#include "tools/demodata/rules/demo_rules.h"
+#include "tools/demodata/scenario/demo_scenario.h"
+#include "tools/demodata/screens/demo_menu.h"
 
 namespace Builder {
 

@@ -13,7 +13,7 @@
 
 #include "ai/ai_handler.h"
 #include "tests/game/game_fixture.h"
-#include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 #include "world/locations/city.h"
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"

@@ -13,7 +13,7 @@
 #include "engine/gfx/screen.h"
 #include "game/panels/unit_panel.h"
 #include "tests/game/panel_fixture.h"
-#include "tools/demodata/demo_panel_art.h"
+#include "tools/demodata/screens/demo_panel_art.h"
 #include "world/data2/global_data.h"
 #include "world/data2/prototypes.h"
 

@@ -5,7 +5,7 @@
 #include "engine/gfx/sprite.h"
 #include "tests/world/demo_data_dir.h"
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_sprites.h"
 
 namespace {
 

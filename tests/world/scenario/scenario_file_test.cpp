@@ -8,7 +8,7 @@
 #include "engine/gfx/sprite.h"
 #include "engine/gfx/sprite_list.h"
 #include "tests/world/demo_world.h"
-#include "tools/demodata/demo_scenario.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 #include "world/data2/global_data.h"
 #include "world/locations/city.h"
 #include "world/map/background.h"

@@ -1,7 +1,7 @@
-#include "tools/demodata/demo_diary.h"
+#include "tools/demodata/screens/demo_diary.h"
 
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/art/demo_map_art.h"
 
 namespace Builder {
 

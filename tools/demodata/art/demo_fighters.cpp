@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_fighters.h"
+#include "tools/demodata/art/demo_fighters.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_events_properties.h"
+#include "tools/demodata/scenario/demo_events_properties.h"
 
 #include <string>
 

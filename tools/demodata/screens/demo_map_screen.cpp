@@ -1,10 +1,10 @@
-#include "tools/demodata/demo_map_screen.h"
+#include "tools/demodata/screens/demo_map_screen.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/art/demo_map_art.h"
 #include "world/scenario/random.h"
 
 namespace Builder {

@@ -1,13 +1,13 @@
-#include "tools/demodata/demo_skin.h"
+#include "tools/demodata/screens/demo_skin.h"
 
 #include <cstdlib>
 
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_city.h"
-#include "tools/demodata/demo_map_art.h"
-#include "tools/demodata/demo_menu.h"
-#include "tools/demodata/demo_scrolls.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_map_art.h"
+#include "tools/demodata/art/demo_sprites.h"
+#include "tools/demodata/screens/demo_city.h"
+#include "tools/demodata/screens/demo_menu.h"
+#include "tools/demodata/screens/demo_scrolls.h"
 
 namespace Builder {
 

@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_battle_spells.h"
+#include "tools/demodata/rules/demo_battle_spells.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_sprites.h"
 
 namespace Builder {
 

@@ -1,11 +1,11 @@
-#include "tools/demodata/demo_battle.h"
+#include "tools/demodata/screens/demo_battle.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/art/demo_map_art.h"
 #include "world/locations/city.h"
 #include "world/map/area.h"
 #include "world/scenario/scenario.h"

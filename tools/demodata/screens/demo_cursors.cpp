@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_cursors.h"
+#include "tools/demodata/screens/demo_cursors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/art/demo_map_art.h"
 
 namespace Builder {
 

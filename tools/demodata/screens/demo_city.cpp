@@ -1,9 +1,9 @@
-#include "tools/demodata/demo_city.h"
+#include "tools/demodata/screens/demo_city.h"
 
 #include <cstdlib>
 
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/art/demo_map_art.h"
 
 namespace Builder {
 

@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_opponent.h"
+#include "tools/demodata/scenario/demo_opponent.h"
 
 #include <algorithm>
 #include <memory>

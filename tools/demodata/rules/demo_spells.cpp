@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_spells.h"
+#include "tools/demodata/rules/demo_spells.h"
 
 #include <cmath>
 
@@ -6,7 +6,7 @@
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_sprites.h"
 
 namespace Builder {
 

@@ -1,15 +1,15 @@
-#include "tools/demodata/demo_rules.h"
+#include "tools/demodata/rules/demo_rules.h"
 
 #include <initializer_list>
 
-#include "tools/demodata/demo_battle_spells.h"
+#include "tools/demodata/rules/demo_battle_spells.h"
 
 #include "tools/databuilder/demo_sounds.h"
 #include "tools/databuilder/text_builder.h"
-#include "tools/demodata/demo_city.h"
-#include "tools/demodata/demo_fighters.h"
-#include "tools/demodata/demo_spells.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_fighters.h"
+#include "tools/demodata/art/demo_sprites.h"
+#include "tools/demodata/rules/demo_spells.h"
+#include "tools/demodata/screens/demo_city.h"
 #include "world/data2/prototypes.h"
 
 namespace Builder {

@@ -1,11 +1,11 @@
-#include "tools/demodata/demo_menu.h"
+#include "tools/demodata/screens/demo_menu.h"
 
 #include <cstdlib>
 
 #include "tools/databuilder/sprite_builder.h"
 #include "tools/databuilder/text_builder.h"
-#include "tools/demodata/demo_map_art.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_map_art.h"
+#include "tools/demodata/art/demo_sprites.h"
 
 namespace Builder {
 

@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_events_units.h"
+#include "tools/demodata/scenario/demo_events_units.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,9 +1,9 @@
-#include "tools/demodata/demo_scrolls.h"
+#include "tools/demodata/screens/demo_scrolls.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/art/demo_map_art.h"
 
 namespace Builder {
 

@@ -1,10 +1,10 @@
-#include "tools/demodata/demo_panel_art.h"
+#include "tools/demodata/screens/demo_panel_art.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "tools/databuilder/sprite_builder.h"
-#include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/art/demo_map_art.h"
 
 namespace Builder {
 

@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_fonts.h"
+#include "tools/demodata/art/demo_fonts.h"
 
 #include <iterator>
 

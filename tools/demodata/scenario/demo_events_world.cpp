@@ -1,8 +1,8 @@
-#include "tools/demodata/demo_events_world.h"
+#include "tools/demodata/scenario/demo_events_world.h"
 
-#include "tools/demodata/demo_opponent.h"
-#include "tools/demodata/demo_scenario.h"
-#include "tools/demodata/demo_sprites.h"
+#include "tools/demodata/art/demo_sprites.h"
+#include "tools/demodata/scenario/demo_opponent.h"
+#include "tools/demodata/scenario/demo_scenario.h"
 #include "world/locations/city.h"
 #include "world/map/area.h"
 #include "world/scenario/conversation.h"

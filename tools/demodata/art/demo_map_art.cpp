@@ -1,4 +1,4 @@
-#include "tools/demodata/demo_map_art.h"
+#include "tools/demodata/art/demo_map_art.h"
 
 #include <algorithm>
 #include <cmath>
