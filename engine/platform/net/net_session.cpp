@@ -240,6 +240,9 @@ void TNetSession::LoseSession(const std::string& reason) {
 HRESULT TNetSession::GetPlayers(std::vector<TPlayerView>& out) {
   std::lock_guard lock(Mutex);
   if (State == TState::Idle || State == TState::Joining) return DPERR_NOCONNECTION;
+  // Only the local players are left of a lost session: listed, they would
+  // read as a whole session, and a lobby as ready to start.
+  if (State == TState::Lost) return DPERR_SESSIONLOST;
   out.clear();
   for (const auto& p : Players) out.push_back({p->ID, p->Name, p->Local});
   return DP_OK;
