@@ -4,6 +4,7 @@
 #include "world/scenario/player.h"
 #include "world/scenario/scenario.h"
 #include "world/units/group.h"
+#include "world/units/unit.h"
 
 namespace GameTest {
 
@@ -35,10 +36,25 @@ void TGameFixture::Act(std::initializer_list<u32> words) {
   Headless->Act(record);
 }
 
-u32 TGameFixture::GroupOf(u8 owner) const {
-  for (const GameData::TMapObject* o : S().MapObjects)
+u32 TGameFixture::GroupOf(u8 owner) const { return FirstGroupOf(S(), owner); }
+
+u32 FirstGroupOf(const GameData::TScenario& s, u8 owner) {
+  for (const GameData::TMapObject* o : s.MapObjects)
     if (o->Type == GameData::otGroup && static_cast<const GameData::TGroup*>(o)->OwnerIndex == owner) return o->ID;
   return 0;
+}
+
+void TeachBattleSpells(GameData::TScenario& s) {
+  for (u8 owner : {u8{1}, u8{2}})
+    if (GameData::TGroup* g = s.FindGroup(FirstGroupOf(s, owner)))
+      for (GameData::TUnit* u : g->Units)
+        if (u) {
+          for (i32 n : {65, 69, 78, 104, 120, 121})
+            u->Base.KnownSpells |= u->Base.AllowedSpells |= GameData::MaskBit(n);
+          u->Base.Level = 5;
+          u->Base.Recalc();
+          u->RecalcEffective(true);
+        }
 }
 
 }  // namespace GameTest

@@ -25,6 +25,12 @@ class TVideoRecorder : public Main::TVideoWindow {
   std::vector<std::string> Played;
 };
 
+// The ID of the owner's first group in the scenario, 0 without one.
+u32 FirstGroupOf(const GameData::TScenario& s, u8 owner);
+// The units of players 1's and 2's first groups know battle spells at level
+// 5, so that a battle draws for contests, spell amounts and doubles.
+void TeachBattleSpells(GameData::TScenario& s);
+
 class TGameFixture : public ::testing::Test {
  protected:
   void SetUp() override;

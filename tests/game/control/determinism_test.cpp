@@ -48,26 +48,6 @@ TActionRecord Record(std::initializer_list<u32> words) {
   return r;
 }
 
-u32 FirstGroupOf(const TScenario& s, u8 owner) {
-  for (const TMapObject* o : s.MapObjects)
-    if (o->Type == otGroup && static_cast<const TGroup*>(o)->OwnerIndex == owner) return o->ID;
-  return 0;
-}
-
-// Every battle spell known to the units of both groups, so that a battle
-// draws for contests, spell amounts and doubles.
-void TeachBattleSpells(TScenario& s) {
-  for (u8 owner : {1, 2})
-    if (TGroup* g = s.FindGroup(FirstGroupOf(s, owner)))
-      for (TUnit* u : g->Units)
-        if (u) {
-          for (i32 n : {65, 69, 78, 104, 120, 121}) u->Base.KnownSpells |= u->Base.AllowedSpells |= MaskBit(n);
-          u->Base.Level = 5;
-          u->Base.Recalc();
-          u->RecalcEffective(true);
-        }
-}
-
 // The pack's first unit knows the scouting rain and has the mana for it:
 // the computer's turn casts it on the map.
 void TeachScouting(TScenario& s) {

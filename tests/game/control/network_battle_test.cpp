@@ -51,12 +51,6 @@ struct TMachine {
   std::string Reason;
 };
 
-u32 FirstGroupOf(const TScenario& s, u8 owner) {
-  for (const TMapObject* o : s.MapObjects)
-    if (o->Type == otGroup && static_cast<const TGroup*>(o)->OwnerIndex == owner) return o->ID;
-  return 0;
-}
-
 // What the rules decide: the players' gold, every group with its units' hit
 // points, mana, action points and experience, the corpses, the action
 // counter and the main random stream. Pictures, the creatures a viewer has
@@ -235,19 +229,6 @@ class NetworkBattle : public TGameFixture, public ::testing::WithParamInterface<
   static inline int HubCounter = 0;
 };
 
-// Both groups know every battle spell, so that the rounds draw for
-// contests, spell amounts and doubles.
-void TeachBattleSpells(TScenario& s, u8 defender) {
-  for (u8 owner : {u8{1}, defender})
-    if (TGroup* g = s.FindGroup(FirstGroupOf(s, owner)))
-      for (TUnit* u : g->Units)
-        if (u) {
-          for (i32 n : {65, 69, 78, 104, 120, 121}) u->Base.KnownSpells |= u->Base.AllowedSpells |= MaskBit(n);
-          u->Base.Level = 5;
-          u->Base.Recalc();
-          u->RecalcEffective(true);
-        }
-}
 
 TEST_P(NetworkBattle, BothMachinesFightTheSameBattle) {
   struct {
@@ -260,7 +241,7 @@ TEST_P(NetworkBattle, BothMachinesFightTheSameBattle) {
     SCOPED_TRACE(c.Name);
     const auto prepare = [&](TScenario& s) {
       Pack = FirstGroupOf(s, 2);
-      TeachBattleSpells(s, 2);
+      TeachBattleSpells(s);
       // The pack waits beside the human's group.
       TGroup* pack = s.FindGroup(Pack);
       const TGroup* own = s.FindGroup(FirstGroupOf(s, 1));
